@@ -1,0 +1,211 @@
+// vrxuninst-sim: runs the uninstaller on a simulated Windows machine loaded from an image folder,
+// plays a script of user actions, prints what happened and writes the machine as it is after.
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/form.h"
+#include "platform/sim/sim_machine.h"
+#include "startup/program.h"
+
+namespace {
+
+using vrx::sim::SimMachine;
+
+constexpr const char* kUsage =
+    "usage: vrxuninst-sim --machine DIR [--script FILE] [--out DIR] [--restart] [-- WORDS...]\n";
+
+struct Action {
+  int line = 0;
+  std::string verb;  // tick, untick, click, answer
+  std::string argument;
+};
+
+struct Options {
+  std::string machine;
+  std::string script;
+  std::string out;
+  bool restart = false;
+  std::string command_line;
+};
+
+int Usage(const std::string& message) {
+  std::cerr << "vrxuninst-sim: " << message << "\n" << kUsage;
+  return 2;
+}
+
+bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    auto value = [&](std::string* into) {
+      if (i + 1 >= argc) {
+        *error = arg + " needs a value";
+        return false;
+      }
+      *into = argv[++i];
+      return true;
+    };
+    if (arg == "--machine") {
+      if (!value(&options->machine)) return false;
+    } else if (arg == "--script") {
+      if (!value(&options->script)) return false;
+    } else if (arg == "--out") {
+      if (!value(&options->out)) return false;
+    } else if (arg == "--restart") {
+      options->restart = true;
+    } else if (arg == "--") {
+      for (int k = i + 1; k < argc; ++k) {
+        if (k > i + 1) options->command_line += ' ';
+        options->command_line += argv[k];
+      }
+      break;
+    } else {
+      *error = "unknown option " + arg;
+      return false;
+    }
+  }
+  if (options->machine.empty()) {
+    *error = "--machine is required";
+    return false;
+  }
+  return true;
+}
+
+bool ParseScript(const std::string& path, std::vector<Action>* actions, std::string* error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    *error = path + ": cannot be read";
+    return false;
+  }
+  std::string raw;
+  int number = 0;
+  while (std::getline(in, raw)) {
+    ++number;
+    if (size_t hash = raw.find('#'); hash != std::string::npos) raw.resize(hash);
+    std::istringstream words(raw);
+    Action action;
+    action.line = number;
+    if (!(words >> action.verb)) continue;
+    std::string extra;
+    bool has_argument = static_cast<bool>(words >> action.argument);
+    auto fail = [&](const std::string& message) {
+      *error = path + ":" + std::to_string(number) + ": " + message;
+      return false;
+    };
+    if (words >> extra) return fail("too many words");
+    if (action.verb == "tick" || action.verb == "untick") {
+      if (!has_argument || action.argument.size() != 1 || action.argument[0] < '0' ||
+          action.argument[0] > '3') {
+        return fail(action.verb + " needs a check box number from 0 to 3");
+      }
+    } else if (action.verb == "click") {
+      if (!has_argument) return fail("click needs a control name");
+    } else if (action.verb == "answer") {
+      if (action.argument != "yes" && action.argument != "no") {
+        return fail("answer needs yes or no");
+      }
+    } else {
+      return fail("unknown action \"" + action.verb + "\"");
+    }
+    actions->push_back(action);
+  }
+  return true;
+}
+
+// The loaded form that holds the control, or null.
+vrx::Control* FindLoaded(vrx::Program& program, const std::string& name, int index) {
+  for (vrx::Form* form : program.Forms()) {
+    if (!form->loaded()) continue;
+    if (vrx::Control* control = form->Find(name, index)) return control;
+  }
+  return nullptr;
+}
+
+// Plays one user action; says so in the transcript when the user could not have done it.
+void Play(vrx::Program& program, SimMachine& machine, const Action& action) {
+  machine.transcript.Add("> " + action.verb + " " + action.argument);
+  bool is_box = action.verb == "tick" || action.verb == "untick";
+  int index = is_box ? action.argument[0] - '0' : -1;
+  std::string name = is_box ? "Check1" : action.argument;
+  vrx::Control* control = FindLoaded(program, name, index);
+  std::string shown = is_box ? name + "(" + action.argument + ")" : name;
+  const char* why = control == nullptr               ? "not loaded"
+                    : !control->form().visible()     ? "its window is hidden"
+                    : !control->Visible()            ? "hidden"
+                    : !control->Enabled()            ? "disabled"
+                    : control->kind() == vrx::ControlKind::kLabel ? "a label"
+                                                                  : nullptr;
+  if (why != nullptr) {
+    machine.transcript.Add("refused " + action.verb + " " + shown + ": " + why);
+    return;
+  }
+  if (is_box) control->SetValue(action.verb == "tick" ? 1 : 0);
+  control->form().Click(*control);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  std::string error;
+  if (!ParseOptions(argc, argv, &options, &error)) return Usage(error);
+
+  std::vector<Action> actions;
+  if (!options.script.empty() && !ParseScript(options.script, &actions, &error)) {
+    std::cerr << "vrxuninst-sim: " << error << "\n";
+    return 2;
+  }
+  auto machine = std::make_unique<SimMachine>();
+  if (!vrx::sim::LoadMachineImage(options.machine, machine.get(), &error)) {
+    std::cerr << "vrxuninst-sim: " << error << "\n";
+    return 2;
+  }
+  if (!options.out.empty()) {
+    std::error_code ec;
+    if (std::filesystem::exists(options.out, ec) && !std::filesystem::is_empty(options.out, ec)) {
+      return Usage(options.out + ": exists and is not an empty folder");
+    }
+  }
+
+  // Message boxes take the script's answers in order.
+  for (const Action& action : actions) {
+    if (action.verb == "answer") {
+      machine->ui.answers.push_back(action.argument == "yes" ? vrx::kIdYes : vrx::kIdNo);
+    }
+  }
+
+  bool restarted = false;
+  {
+    vrx::Program program(machine->platform());
+    vrx::Main(program, options.command_line);
+    for (const Action& action : actions) {
+      if (machine->system.restart_requested) break;
+      if (action.verb != "answer") Play(program, *machine, action);
+    }
+    if (machine->system.restart_requested) {
+      machine->transcript.Add("windows restarts");
+      machine->Restart();
+      restarted = true;
+      machine->transcript.Add("end");
+    } else if (!program.AnyFormLoaded()) {
+      machine->transcript.Add("end");
+    } else {
+      std::string waiting = "waiting";
+      for (vrx::Form* form : program.Forms()) {
+        if (form->loaded()) waiting += " " + form->name();
+      }
+      machine->transcript.Add(waiting);
+    }
+    program.platform().files->CloseAll();
+  }
+  if (options.restart && !restarted) machine->Restart();
+
+  std::cout << machine->transcript.ToUtf8();
+  if (!options.out.empty() && !vrx::sim::WriteMachineImage(*machine, options.out, &error)) {
+    std::cerr << "vrxuninst-sim: " << error << "\n";
+    return 2;
+  }
+  return 0;
+}

@@ -1,0 +1,191 @@
+// The drives of the simulated Windows machine, held in memory.
+//
+// Paths. `C:\WINDOWS\SYSTEM\FILE.DLL`; `/` is taken as `\`, repeated separators count as one, and
+// the components `.` and `..` are resolved as Windows resolves them (`..` of a root is the root).
+// A path starting with `\` is on the current directory's drive; `C:` alone or `C:name` is
+// relative to the current directory when that is on C: and to C:\ otherwise; any other path
+// without a drive is relative to the current directory, which starts as `C:\`. UNC paths
+// (`\\server\share`) name nothing. Trailing blanks and dots are part of a component: `NAME.` and
+// `NAME` are two different names.
+//
+// Names are matched without regard to case (ASCII and the Windows-1252 letters) and keep the case
+// they were created with. Every entry also answers to its 8.3 short name (see ShortPath), so a
+// path may mix long and short components. Entries of a folder come in the order NTFS gives them:
+// sorted by their upper-case forms, compared as Unicode code points.
+//
+// Drives are A: to Z:. C: always exists; another drive exists once something was added to it.
+// Files carry bytes and DOS attributes (R H S A); folders carry the directory attribute and may
+// also be R, H or S. A file can be marked in use, standing for another program holding it open.
+//
+// The Files calls give the Win32 results the program relies on:
+// - DeleteFile: 3 missing folder on the path, 2 missing file, 5 a folder, 32 a file in use or
+//   held open here, 5 a read-only file (the in-use test comes first, as on NTFS).
+// - SetAttributesNormal: clears R H S A of a file or folder (a drive root is left as it is);
+//   2/3 when missing.
+// - RemoveDirectory: 3/2 when missing, 267 for a file, 5 for a drive root, 32 for the current
+//   directory, 5 for a read-only folder, 145 when not empty (tested in this order).
+// - SetCurrentDirectory: 3 when missing, 267 for a file. GetCurrentDirectory gives the full path
+//   as it was set (dots resolved, case as typed, no trailing backslash except on a root).
+// - ReplaceFile(from, to): `from` takes the place and the name (as typed) of `to`, keeping its own
+//   attributes and contents. 2/3 when `from` is missing, 5 when either is a folder or `to` is
+//   read-only, 32 when either is in use or held open here, 3 when `to`'s folder is missing,
+//   17 when the two are on different drives.
+// - Listing: ListFirst takes a pattern whose last part may hold `*` and `?`, matched against the
+//   long names without regard to case. DOS rules: a trailing `.*` also matches nothing (so `*.*`
+//   matches every name, with or without a dot) and a trailing `.` matches names without a dot;
+//   `?` matches exactly one character. A last part without wildcards names one entry (long or
+//   short name; the long name is given). An empty last part (`C:\WINDOWS\`, `C:`) lists every
+//   entry. Filters: kPlain gives entries without the hidden, system and directory attributes;
+//   kHidden adds hidden files; kDirectories adds folders that are neither hidden nor system and,
+//   below a drive root, `.` and `..` first (carrying the attributes of the folder and of its
+//   parent). The names are taken when ListFirst runs: later changes do not disturb ListNext. A
+//   missing folder, a pattern with wildcards before its last part, or no match give "".
+//   Once exhausted, ListNext keeps giving "".
+// - Text files: numbers are the lowest free from 1. OpenText(kReadChars): 3/2 when missing, 5 for
+//   a folder, 32 in use. OpenText(kWriteBytes) creates the file or empties it: 3 missing folder,
+//   5 a folder, a read-only, a hidden or a system file (as CreateFile with CREATE_ALWAYS), 32 in
+//   use or held open here, 123 for a name Windows refuses; the file gets the archive attribute.
+//   ReadChar gives one byte (38 at the end, 5 on a file open for writing); Write appends bytes
+//   at once (5 on a file open for reading); unknown numbers give 6. AtEnd is true for an unknown
+//   number. On failure, out-parameters are left untouched.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace vrx::sim {
+
+// Win32 codes these drives give beyond the common ones.
+inline constexpr Status kErrorNotSameDevice = 17;
+inline constexpr Status kErrorInvalidName = 123;
+inline constexpr Status kErrorDirectory = 267;
+
+// One file or folder, as the machine-image writer walks them.
+struct EntryInfo {
+  std::string path;  // the long path with the stored case, e.g. "C:\WINDOWS\WIN.INI"
+  bool directory = false;
+  uint32_t attributes = 0;  // kAttrDirectory included for a folder
+  bool in_use = false;
+};
+
+class SimFiles : public Files {
+ public:
+  SimFiles();
+  ~SimFiles() override;
+  SimFiles(const SimFiles&) = delete;
+  SimFiles& operator=(const SimFiles&) = delete;
+
+  // Files
+  std::string ListFirst(const std::string& pattern, ListFilter filter) override;
+  std::string ListNext() override;
+  [[nodiscard]] Status DeleteFile(const std::string& path) override;
+  [[nodiscard]] Status SetAttributesNormal(const std::string& path) override;
+  [[nodiscard]] Status RemoveDirectory(const std::string& path) override;
+  std::string GetCurrentDirectory() override;
+  [[nodiscard]] Status SetCurrentDirectory(const std::string& path) override;
+  [[nodiscard]] Status ReplaceFile(const std::string& from, const std::string& to) override;
+  [[nodiscard]] Status OpenText(const std::string& path, TextMode mode,
+                                FileNumber* number) override;
+  [[nodiscard]] Status ReadChar(FileNumber number, char* c) override;
+  bool AtEnd(FileNumber number) override;
+  [[nodiscard]] Status Write(FileNumber number, const std::string& bytes) override;
+  [[nodiscard]] Status Close(FileNumber number) override;
+  void CloseAll() override;
+
+  // The 8.3 form of an existing path, as GetShortPathNameA gives it; nullopt when it does not
+  // exist. The drive prefix is kept as written. A component that is a valid 8.3 name (base of 1
+  // to 8 characters, at most one dot, extension of 0 to 3, no blank, none of `+,;=[]`, not
+  // starting with a dot) is given back as it was written; any other becomes its entry's short
+  // name. An entry's short name is fixed when it is created: upper case; the base (the part
+  // before the last dot, leading dots ignored) without blanks, dots and `+,;=[]`, cut to 6
+  // characters (fewer when N has several digits, so that the base with `~N` stays within 8),
+  // `~N`, then `.` and the first 3 characters of the extension so cleaned, if any remain; N is
+  // the lowest number from 1 that no entry of the folder uses. A base left empty becomes `_`.
+  // A relative path gives the short form of its full path; a trailing backslash is kept.
+  std::optional<std::string> ShortPath(const std::string& path) const;
+  // The full path of an existing entry with the stored case of every component and an upper-case
+  // drive letter ("C:\Program Files\Docseal 4.0"); nullopt when it does not exist.
+  std::optional<std::string> LongPath(const std::string& path) const;
+
+  // Direct access for the machine image and for tests. The bool results are false when a
+  // component on the way is a file, a name cannot be a Windows name, or (where said) the entry
+  // is missing.
+  // Creates the folder and any missing folders above it (a drive root creates the drive).
+  [[nodiscard]] bool AddDirectory(const std::string& path);
+  // Creates or overwrites a file (with its missing folders); false when the path is a folder.
+  // Only the R H S A bits of `attributes` are kept.
+  [[nodiscard]] bool AddFile(const std::string& path, const std::string& contents,
+                             uint32_t attributes = 0);
+  // Sets R H S A of a file or folder (other bits ignored); false when missing or a drive root.
+  [[nodiscard]] bool SetAttributes(const std::string& path, uint32_t attributes);
+  // kAttrDirectory included for folders and drive roots; nullopt when missing.
+  std::optional<uint32_t> Attributes(const std::string& path) const;
+  // Marks a file as held open by another program; false when missing or a folder.
+  [[nodiscard]] bool SetInUse(const std::string& path, bool in_use);
+  bool InUse(const std::string& path) const;
+  bool Exists(const std::string& path) const;
+  // A file's bytes; nullopt for a folder or a missing path.
+  std::optional<std::string> Contents(const std::string& path) const;
+
+  // The existing drives ('C', 'D', ...), in order.
+  std::vector<char> Drives() const;
+  // Every file and folder of every drive (roots excluded), drive by drive, each folder before
+  // what it holds, the entries of a folder in listing order.
+  std::vector<EntryInfo> Entries() const;
+  // The long paths of the files in use, in the order of Entries.
+  std::vector<std::string> FilesInUse() const;
+  // The long paths of the folders that hold nothing (drive roots excluded), in the same order.
+  std::vector<std::string> EmptyFolders() const;
+
+  // Reads the `drive_x` folders of a machine image (x a lower-case letter: drive_c is C:), with
+  // the host names taken as Windows-1252 bytes and the files' bytes as they are; every file
+  // starts with no attribute and not in use. On success the drives read replace the whole model
+  // (C: stays, empty, when there is no drive_c), text files are closed, the listing ends and the
+  // current directory becomes C:\. Within a folder, names that are valid 8.3 names are created
+  // first, then the others in listing order, which fixes the short names. On failure the model
+  // is unchanged and *error holds one message naming the host file: two names of a folder that
+  // differ only in case, a name Windows refuses (one of `<>:"|?*\` or a control character), an
+  // entry that is neither a file nor a folder (symlinks included), a folder `drive_X` not in
+  // lower case, or a file or folder that cannot be read.
+  [[nodiscard]] bool LoadDriveFolders(const std::filesystem::path& image_dir, std::string* error);
+  // Writes every drive as `out_dir/drive_x/...` with the stored names, empty folders included
+  // (attributes and in-use marks are not written). `out_dir` is created when missing; a
+  // `drive_x` that already exists there is an error, so nothing is ever merged or overwritten.
+  [[nodiscard]] bool WriteDriveFolders(const std::filesystem::path& out_dir,
+                                       std::string* error) const;
+
+  struct Entry;  // the stored form of a file or folder
+
+ private:
+  struct Parsed;
+  struct Found;
+  struct OpenFile {
+    Entry* entry = nullptr;
+    TextMode mode = TextMode::kReadChars;
+    size_t position = 0;
+  };
+  using DriveMap = std::map<char, std::unique_ptr<Entry>>;
+
+  std::optional<Parsed> Parse(const std::string& path) const;
+  Found Resolve(const Parsed& parsed) const;
+  Found Resolve(const std::string& path) const;
+  Entry* CreatePath(const std::string& path, bool last_is_directory);
+  bool HeldOpen(const Entry* entry) const;
+  std::string CurrentPath() const;
+
+  DriveMap drives_;
+  std::string current_prefix_ = "C:";       // the drive of the current directory, as typed
+  std::vector<std::string> current_parts_;  // its components below the root, as typed
+  std::vector<std::string> listing_;
+  size_t listing_next_ = 0;
+  std::map<FileNumber, OpenFile> open_files_;
+};
+
+}  // namespace vrx::sim

@@ -1,0 +1,270 @@
+#include "platform/sim/sim_platform.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "platform/form.h"
+#include "platform/sim/sim_files.h"
+
+namespace vrx::sim {
+namespace {
+
+std::string Upper(std::string text) {
+  for (char& c : text) {
+    auto u = static_cast<unsigned char>(c);
+    if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7)) {
+      c = static_cast<char>(u - 0x20);
+    }
+  }
+  return text;
+}
+
+bool EndsWithExe(const std::string& path) {
+  return path.size() >= 4 && Upper(path.substr(path.size() - 4)) == ".EXE";
+}
+
+}  // namespace
+
+void SimClock::Advance(double seconds) {
+  seconds_ += seconds;
+  while (seconds_ >= 86400) seconds_ -= 86400;
+}
+
+uint32_t SimSystem::CopyOut(const std::string& text, char* buffer, uint32_t size) const {
+  auto length = static_cast<uint32_t>(text.size());
+  if (length + 1 > size) return length + 1;
+  std::memcpy(buffer, text.data(), length);
+  buffer[length] = '\0';
+  return length;
+}
+
+uint32_t SimSystem::GetSystemDirectory(char* buffer, uint32_t size) {
+  return CopyOut(facts_->system, buffer, size);
+}
+
+uint32_t SimSystem::GetWindowsDirectory(char* buffer, uint32_t size) {
+  return CopyOut(facts_->windows, buffer, size);
+}
+
+uint32_t SimSystem::GetShortPathName(const std::string& long_path, char* buffer, uint32_t size) {
+  std::optional<std::string> short_path = files_->ShortPath(long_path);
+  if (!short_path) return 0;
+  return CopyOut(*short_path, buffer, size);
+}
+
+bool SimSystem::GetVersionEx(OsVersionInfo* info) {
+  if (info->dwOSVersionInfoSize != sizeof(OsVersionInfo)) return false;
+  *info = OsVersionInfo{};
+  info->dwOSVersionInfoSize = sizeof(OsVersionInfo);
+  info->dwPlatformId = static_cast<uint32_t>(facts_->platform);
+  info->dwMajorVersion = facts_->platform == 2 ? 4 : 4;
+  info->dwMinorVersion = facts_->platform == 1 ? 10 : 0;
+  return true;
+}
+
+bool SimSystem::MoveFileEx(const std::string& existing, const std::optional<std::string>& new_name,
+                           uint32_t flags) {
+  transcript_->Add("movefileex " + Quoted(existing) +
+                   (new_name ? " to " + Quoted(*new_name) : std::string()) + " flags " +
+                   std::to_string(flags));
+  if (new_name || flags != kMoveFileDelayUntilReboot) return false;
+  // Delayed operations are an administrator's right on Windows NT; Windows 95/98 have none.
+  if (facts_->platform != 2) return false;
+  pending.push_back(existing);
+  return true;
+}
+
+int32_t SimSystem::RemoveFontResource(const std::string& file_name) {
+  std::string wanted = Upper(file_name);
+  for (auto it = fonts.begin(); it != fonts.end(); ++it) {
+    if (Upper(*it) == wanted) {
+      fonts.erase(it);
+      transcript_->Add("removefont " + Quoted(file_name) + " -> ok");
+      return 1;
+    }
+  }
+  transcript_->Add("removefont " + Quoted(file_name) + " -> failed");
+  return 0;
+}
+
+intptr_t SimSystem::SendMessage(uintptr_t window, uint32_t message, uintptr_t wparam,
+                                intptr_t lparam) {
+  transcript_->Add("sendmessage window " + std::to_string(window) + " message " +
+                   std::to_string(message) + " " + std::to_string(wparam) + " " +
+                   std::to_string(lparam));
+  return 0;
+}
+
+std::string SimSystem::GetEnvironmentVariable(const std::string& name) {
+  if (Upper(name) == "USERNAME") return facts_->username;
+  return "";
+}
+
+bool SimSystem::OpenProcessToken(Handle process, uint32_t desired_access, Handle* token) {
+  bool ok = facts_->open_token && process == kCurrentProcess;
+  transcript_->Add("token open access " + std::to_string(desired_access) +
+                   (ok ? " -> ok" : " -> failed"));
+  if (!ok) return false;
+  *token = next_token_++;
+  open_tokens_.insert(*token);
+  return true;
+}
+
+bool SimSystem::LookupPrivilegeValue(const std::string& system_name, const std::string& name,
+                                     Luid* luid) {
+  bool ok = facts_->lookup_privilege && system_name.empty() && name == "SeShutdownPrivilege";
+  transcript_->Add("token lookup " + Quoted(name) + (ok ? " -> ok" : " -> failed"));
+  if (!ok) return false;
+  *luid = Luid{19, 0};
+  return true;
+}
+
+bool SimSystem::AdjustTokenPrivileges(Handle token, bool disable_all,
+                                      const TokenPrivileges* new_state, uint32_t buffer_length,
+                                      TokenPrivileges* previous_state, uint32_t* return_length) {
+  bool ok = facts_->adjust_privileges && open_tokens_.count(token) != 0 && !disable_all &&
+            new_state != nullptr && new_state->PrivilegeCount == 1 &&
+            new_state->PrivilegeLuid == Luid{19, 0};
+  transcript_->Add("token adjust attributes " +
+                   std::to_string(new_state ? new_state->Attributes : 0) + " length " +
+                   std::to_string(buffer_length) + (ok ? " -> ok" : " -> failed"));
+  if (!ok) return false;
+  if (previous_state != nullptr && buffer_length >= sizeof(TokenPrivileges)) {
+    *previous_state = TokenPrivileges{1, Luid{19, 0}, shutdown_privilege_enabled_ ? 2u : 0u};
+    if (return_length != nullptr) *return_length = sizeof(TokenPrivileges);
+  }
+  shutdown_privilege_enabled_ = (new_state->Attributes & kSePrivilegeEnabled) != 0;
+  return true;
+}
+
+bool SimSystem::CloseHandle(Handle handle) { return open_tokens_.erase(handle) != 0; }
+
+bool SimSystem::ExitWindowsEx(uint32_t flags, uint32_t reason) {
+  // Windows NT refuses a caller without the shutdown privilege.
+  bool ok = facts_->exit_windows && (facts_->platform != 2 || shutdown_privilege_enabled_);
+  transcript_->Add("exitwindows flags " + std::to_string(flags) + " reason " +
+                   std::to_string(reason) + (ok ? " -> ok" : " -> refused"));
+  if (ok) restart_requested = true;
+  return ok;
+}
+
+const ProgramEntry* SimProcesses::Find(const std::string& command_line) const {
+  std::string program;
+  if (!command_line.empty() && command_line[0] == '"') {
+    size_t end = command_line.find('"', 1);
+    if (end == std::string::npos) return nullptr;
+    program = command_line.substr(1, end - 1);
+  } else {
+    program = command_line.substr(0, command_line.find(' '));
+  }
+  if (program.empty()) return nullptr;
+  std::string file = EndsWithExe(program) ? program : program + ".exe";
+  // A short path names the same program as its long form.
+  if (std::optional<std::string> long_path = files_->LongPath(file)) file = *long_path;
+  std::string wanted = Upper(file.substr(0, file.size() - 4));
+  for (const ProgramEntry& entry : programs) {
+    if (Upper(entry.path) == wanted) return &entry;
+  }
+  return nullptr;
+}
+
+Status SimProcesses::Start(const std::string& command_line, int window_style, TaskId* task) {
+  started.push_back(command_line);
+  const ProgramEntry* entry = Find(command_line);
+  std::string line = "start " + Quoted(command_line) + " style " + std::to_string(window_style);
+  if (entry == nullptr) {
+    transcript_->Add(line + " -> failed");
+    return kErrorFileNotFound;
+  }
+  *task = next_task_++;
+  transcript_->Add(line + " -> task " + std::to_string(*task));
+  if ((entry->kind == "word97" || entry->kind == "word2000") && on_word_started) {
+    on_word_started(entry->kind, *task);
+  }
+  return kOk;
+}
+
+void SimProcesses::ActivateTask(TaskId task) {
+  transcript_->Add("activate task " + std::to_string(task));
+}
+
+int SimUi::MessageBox(const std::string& text, int style, const std::string& title) {
+  int answer;
+  if (!answers.empty()) {
+    answer = answers.front();
+    answers.pop_front();
+    if (style == kMbOk) answer = kIdOk;
+  } else {
+    answer = style == kMbYesNo ? kIdYes : kIdOk;
+  }
+  const char* name = answer == kIdYes ? "yes" : answer == kIdNo ? "no" : "ok";
+  transcript_->Add("msgbox " + Quoted(text) + " style " + std::to_string(style) + " title " +
+                   Quoted(title) + " -> " + name);
+  return answer;
+}
+
+void SimUi::PumpEvents() {
+  ++pumps_;
+  clock_->Advance(SimClock::kPumpSeconds);
+  if (on_pump) on_pump();
+}
+
+namespace {
+
+// Writes what happens to a form into the transcript. A property set to the value it already
+// shows changes nothing on screen and is left out.
+class TranscriptView : public FormView {
+ public:
+  TranscriptView(const Form& form, Transcript* transcript) : form_(form), t_(transcript) {
+    // What the form shows as designed.
+    for (const auto& c : form.controls()) {
+      std::string prefix = form.name() + "." + c->QualifiedName() + ".";
+      shown_[prefix + "Caption"] = QuoteText(c->Caption());
+      shown_[prefix + "Enabled"] = c->Enabled() ? "true" : "false";
+      shown_[prefix + "Visible"] = c->Visible() ? "true" : "false";
+      shown_[prefix + "Tag"] = QuoteText(c->Tag());
+      shown_[prefix + "Value"] = c->kind() == ControlKind::kProgressBar
+                                     ? FormatNumber(c->ProgressValue())
+                                     : std::to_string(c->Value());
+      shown_[prefix + "Max"] = FormatNumber(c->Max());
+    }
+  }
+  void Loaded() override { t_->Add("load " + form_.name()); }
+  void Shown() override { t_->Add("show " + form_.name()); }
+  void Hidden() override { t_->Add("hide " + form_.name()); }
+  void Unloaded() override { t_->Add("unload " + form_.name()); }
+  void Refreshed() override {}
+  void PropertyChanged(const Control* control, std::string_view property,
+                       const std::string& value) override {
+    if (property == "SetFocus") return;
+    std::string target = form_.name();
+    if (control != nullptr) target += "." + control->QualifiedName();
+    std::string key = target + "." + std::string(property);
+    if (property != "AddItem") {
+      auto [it, inserted] = shown_.try_emplace(key, value);
+      if (!inserted && it->second == value) return;
+      it->second = value;
+    }
+    t_->Add("set " + key + " = " + Escape(value));
+  }
+
+ private:
+  static std::string Escape(const std::string& value) {
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+      return Quoted(value.substr(1, value.size() - 2));
+    }
+    return value;
+  }
+
+  const Form& form_;
+  Transcript* t_;
+  std::map<std::string, std::string> shown_;
+};
+
+}  // namespace
+
+std::unique_ptr<FormView> SimUi::CreateView(Form& form) {
+  return std::make_unique<TranscriptView>(form, transcript_);
+}
+
+}  // namespace vrx::sim

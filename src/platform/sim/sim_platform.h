@@ -1,0 +1,147 @@
+// The simulated machine's system services, processes, user interface and clock.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/sim/transcript.h"
+
+namespace vrx::sim {
+
+class SimFiles;
+
+// Seconds since midnight; moves only when the program pumps events (or a test says so).
+class SimClock : public Clock {
+ public:
+  // What one pump of events lets pass: 1/16 s, exact in binary so that sums stay exact.
+  static constexpr double kPumpSeconds = 1.0 / 16;
+
+  float SecondsSinceMidnight() override { return static_cast<float>(seconds_); }
+  double seconds() const { return seconds_; }
+  void Set(double seconds) { seconds_ = seconds; }
+  // Moves on, wrapping at midnight.
+  void Advance(double seconds);
+
+ private:
+  double seconds_ = 43200;
+};
+
+// The facts of machine.ini's [system] and [shutdown] sections.
+struct SystemFacts {
+  int platform = 2;
+  std::string windows = "C:\\WINDOWS";
+  std::string system = "C:\\WINDOWS\\SYSTEM";
+  std::string username;
+  bool another_instance = false;
+  // Which of the shutdown calls the machine grants.
+  bool open_token = true;
+  bool lookup_privilege = true;
+  bool adjust_privileges = true;
+  bool exit_windows = true;
+};
+
+class SimSystem : public System {
+ public:
+  SimSystem(SystemFacts* facts, SimFiles* files, Transcript* transcript)
+      : facts_(facts), files_(files), transcript_(transcript) {}
+
+  uint32_t GetSystemDirectory(char* buffer, uint32_t size) override;
+  uint32_t GetWindowsDirectory(char* buffer, uint32_t size) override;
+  uint32_t GetShortPathName(const std::string& long_path, char* buffer, uint32_t size) override;
+  bool GetVersionEx(OsVersionInfo* info) override;
+  bool MoveFileEx(const std::string& existing, const std::optional<std::string>& new_name,
+                  uint32_t flags) override;
+  int32_t RemoveFontResource(const std::string& file_name) override;
+  intptr_t SendMessage(uintptr_t window, uint32_t message, uintptr_t wparam,
+                       intptr_t lparam) override;
+  std::string GetEnvironmentVariable(const std::string& name) override;
+  bool AnotherInstanceRunning() override { return facts_->another_instance; }
+  Handle GetCurrentProcess() override { return kCurrentProcess; }
+  bool OpenProcessToken(Handle process, uint32_t desired_access, Handle* token) override;
+  bool LookupPrivilegeValue(const std::string& system_name, const std::string& name,
+                            Luid* luid) override;
+  bool AdjustTokenPrivileges(Handle token, bool disable_all, const TokenPrivileges* new_state,
+                             uint32_t buffer_length, TokenPrivileges* previous_state,
+                             uint32_t* return_length) override;
+  bool CloseHandle(Handle handle) override;
+  bool ExitWindowsEx(uint32_t flags, uint32_t reason) override;
+
+  // Fonts in the font table, by path compared without regard to case.
+  std::vector<std::string> fonts;
+  // Deletions scheduled for the next restart, in order.
+  std::vector<std::string> pending;
+  // Set once Windows accepted a restart request.
+  bool restart_requested = false;
+  // Token handles still open.
+  const std::set<Handle>& open_tokens() const { return open_tokens_; }
+  bool shutdown_privilege_enabled() const { return shutdown_privilege_enabled_; }
+
+  static constexpr Handle kCurrentProcess = static_cast<Handle>(-1);
+
+ private:
+  uint32_t CopyOut(const std::string& text, char* buffer, uint32_t size) const;
+
+  SystemFacts* facts_;
+  SimFiles* files_;
+  Transcript* transcript_;
+  std::set<Handle> open_tokens_;
+  Handle next_token_ = 0x100;
+  bool shutdown_privilege_enabled_ = false;
+};
+
+// A program the machine can start, by its path without ".exe" (see [programs]).
+struct ProgramEntry {
+  std::string path;  // as written in the image
+  std::string kind;  // regsvr32, wordperfect, word97, word2000, program
+};
+
+class SimProcesses : public Processes {
+ public:
+  SimProcesses(SimFiles* files, Transcript* transcript) : files_(files), transcript_(transcript) {}
+
+  Status Start(const std::string& command_line, int window_style, TaskId* task) override;
+  void ActivateTask(TaskId task) override;
+
+  std::vector<ProgramEntry> programs;
+  // Called when a Word program starts: its kind ("word97", "word2000") and task.
+  std::function<void(const std::string& kind, TaskId task)> on_word_started;
+  // Every command line started, in order.
+  std::vector<std::string> started;
+
+  // The program that a command line starts, or null.
+  const ProgramEntry* Find(const std::string& command_line) const;
+
+ private:
+  SimFiles* files_;
+  Transcript* transcript_;
+  TaskId next_task_ = 1;
+};
+
+// Message boxes answered from a queue, forms drawn into the transcript.
+class SimUi : public Ui {
+ public:
+  SimUi(SimClock* clock, Transcript* transcript) : clock_(clock), transcript_(transcript) {}
+
+  int MessageBox(const std::string& text, int style, const std::string& title) override;
+  void PumpEvents() override;
+  std::unique_ptr<FormView> CreateView(Form& form) override;
+
+  // Replies for the next message boxes (kIdYes, kIdNo, kIdOk); with none queued a message box
+  // gets its default button.
+  std::deque<int> answers;
+  // Called on every pump, after the clock moved (Word instances live here).
+  std::function<void()> on_pump;
+  long pumps() const { return pumps_; }
+
+ private:
+  SimClock* clock_;
+  Transcript* transcript_;
+  long pumps_ = 0;
+};
+
+}  // namespace vrx::sim

@@ -1,0 +1,418 @@
+#include "platform/sim/sim_registry.h"
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+#include <utility>
+
+namespace vrx::sim {
+namespace {
+
+constexpr uint32_t kKeyQueryValue = 0x1;
+constexpr uint32_t kKeySetValue = 0x2;
+constexpr uint32_t kKeyEnumerateSubKeys = 0x8;
+
+char UpperChar(char c) {
+  auto b = static_cast<unsigned char>(c);
+  if (b >= 'a' && b <= 'z') return static_cast<char>(b - 0x20);
+  if (b >= 0xE0 && b <= 0xFE && b != 0xF7) return static_cast<char>(b - 0x20);
+  return c;
+}
+
+int HiveIndex(HKey hive) {
+  switch (hive) {
+    case kHkeyClassesRoot:
+      return 0;
+    case kHkeyCurrentUser:
+      return 1;
+    case kHkeyLocalMachine:
+      return 2;
+    default:
+      return -1;
+  }
+}
+
+}  // namespace
+
+std::string UpperName(std::string_view name) {
+  std::string upper(name);
+  for (char& c : upper) c = UpperChar(c);
+  return upper;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (UpperChar(a[i]) != UpperChar(b[i])) return false;
+  }
+  return true;
+}
+
+std::string_view HiveName(HKey hive) {
+  switch (hive) {
+    case kHkeyClassesRoot:
+      return "HKEY_CLASSES_ROOT";
+    case kHkeyCurrentUser:
+      return "HKEY_CURRENT_USER";
+    case kHkeyLocalMachine:
+      return "HKEY_LOCAL_MACHINE";
+    default:
+      return {};
+  }
+}
+
+std::optional<HKey> HiveFromName(std::string_view name) {
+  for (HKey hive : kSimHives) {
+    if (SameName(name, HiveName(hive))) return hive;
+  }
+  return std::nullopt;
+}
+
+// ---------------------------------------------------------------------------------------------
+// SimKey
+
+const SimValue* SimKey::FindValue(std::string_view name) const {
+  for (const SimValue& value : values_) {
+    if (SameName(value.name, name)) return &value;
+  }
+  return nullptr;
+}
+
+void SimKey::SetValue(std::string_view name, uint32_t type, std::string data) {
+  for (SimValue& value : values_) {
+    if (SameName(value.name, name)) {
+      value.type = type;
+      value.data = std::move(data);
+      return;
+    }
+  }
+  values_.push_back(SimValue{std::string(name), type, std::move(data)});
+}
+
+bool SimKey::DeleteValue(std::string_view name) {
+  auto found = std::find_if(values_.begin(), values_.end(),
+                            [&](const SimValue& value) { return SameName(value.name, name); });
+  if (found == values_.end()) return false;
+  values_.erase(found);
+  return true;
+}
+
+size_t SimKey::LowerBound(std::string_view upper_name) const {
+  // std::string compares its characters as unsigned bytes.
+  auto found = std::lower_bound(subkeys_.begin(), subkeys_.end(), upper_name,
+                                [](const std::shared_ptr<SimKey>& key, std::string_view upper) {
+                                  return std::string_view(UpperName(key->name_)) < upper;
+                                });
+  return static_cast<size_t>(found - subkeys_.begin());
+}
+
+std::shared_ptr<SimKey> SimKey::SharedSubKey(std::string_view name) const {
+  size_t at = LowerBound(UpperName(name));
+  if (at < subkeys_.size() && SameName(subkeys_[at]->name_, name)) return subkeys_[at];
+  return nullptr;
+}
+
+std::shared_ptr<SimKey> SimKey::EnsureSharedSubKey(std::string_view name, bool* created) {
+  size_t at = LowerBound(UpperName(name));
+  if (at < subkeys_.size() && SameName(subkeys_[at]->name_, name)) {
+    *created = false;
+    return subkeys_[at];
+  }
+  auto key = std::make_shared<SimKey>(std::string(name), this);
+  subkeys_.insert(subkeys_.begin() + static_cast<std::ptrdiff_t>(at), key);
+  *created = true;
+  return key;
+}
+
+void SimKey::MarkDeleted() {
+  deleted_ = true;
+  for (auto& child : subkeys_) child->MarkDeleted();
+}
+
+const SimKey* SimKey::FindSubKey(std::string_view name) const { return SharedSubKey(name).get(); }
+
+SimKey* SimKey::FindSubKey(std::string_view name) { return SharedSubKey(name).get(); }
+
+SimKey& SimKey::EnsureSubKey(std::string_view name) {
+  bool created;
+  return *EnsureSharedSubKey(name, &created);
+}
+
+// ---------------------------------------------------------------------------------------------
+// SimRegistry
+
+SimRegistry::SimRegistry(int platform_family) : family_(platform_family) {
+  for (int i = 0; i < 3; ++i) {
+    hives_[i] = std::make_shared<SimKey>(std::string(HiveName(kSimHives[i])));
+  }
+}
+
+Status SimRegistry::Resolve(HKey handle, Target* target) const {
+  int hive = HiveIndex(handle);
+  if (hive >= 0) {
+    target->key = hives_[hive];
+    target->path = std::string(HiveName(handle));
+    target->sam = ~0u;
+    target->is_hive = true;
+    return kOk;
+  }
+  auto found = handles_.find(handle);
+  if (found == handles_.end()) return kErrorInvalidHandle;
+  if (found->second.key->deleted_) return kErrorKeyDeleted;
+  target->key = found->second.key;
+  target->path = found->second.path;
+  target->sam = found->second.sam;
+  target->is_hive = false;
+  return kOk;
+}
+
+Status SimRegistry::CheckAccess(const Target& target, uint32_t needed) const {
+  if (family_ != kPlatformWinNT) return kOk;
+  return (target.sam & needed) == needed ? kOk : kErrorAccessDenied;
+}
+
+Status SimRegistry::SplitPath(std::string_view subkey, bool creating,
+                              std::vector<std::string_view>* parts) const {
+  parts->clear();
+  if (!subkey.empty() && subkey.front() == '\\') {
+    if (family_ == kPlatformWinNT) return kErrorBadPathname;
+    if (!creating) return kErrorFileNotFound;
+    while (!subkey.empty() && subkey.front() == '\\') subkey.remove_prefix(1);
+  }
+  while (!subkey.empty() && subkey.back() == '\\') subkey.remove_suffix(1);
+  if (subkey.empty()) return kOk;
+  size_t start = 0;
+  while (true) {
+    size_t end = subkey.find('\\', start);
+    std::string_view part = subkey.substr(start, end == std::string_view::npos ? end : end - start);
+    if (part.empty()) return kErrorBadPathname;
+    parts->push_back(part);
+    if (end == std::string_view::npos) return kOk;
+    start = end + 1;
+  }
+}
+
+HKey SimRegistry::AddHandle(std::shared_ptr<SimKey> key, std::string path, uint32_t sam) {
+  HKey handle = next_handle_;
+  next_handle_ += 4;
+  handles_[handle] = OpenedKey{std::move(key), std::move(path), sam};
+  return handle;
+}
+
+// Walks from `base` down the parts, adding the stored names to `path`; null when a part is
+// missing.
+std::shared_ptr<SimKey> SimRegistry::Walk(std::shared_ptr<SimKey> base,
+                                          const std::vector<std::string_view>& parts,
+                                          std::string* path) {
+  for (std::string_view part : parts) {
+    base = base->SharedSubKey(part);
+    if (!base) return nullptr;
+    *path += '\\';
+    *path += base->name();
+  }
+  return base;
+}
+
+Status SimRegistry::OpenKey(HKey parent, const std::string& subkey, uint32_t sam, HKey* result) {
+  if (!result) return kErrorInvalidParameter;
+  *result = 0;
+  Target base;
+  Status status = Resolve(parent, &base);
+  if (status != kOk) return status;
+  std::vector<std::string_view> parts;
+  status = SplitPath(subkey, /*creating=*/false, &parts);
+  if (status != kOk) return status;
+  if (parts.empty() && base.is_hive) {
+    *result = parent;
+    return kOk;
+  }
+  std::string path = base.path;
+  std::shared_ptr<SimKey> key = Walk(base.key, parts, &path);
+  if (!key) return kErrorFileNotFound;
+  *result = AddHandle(std::move(key), std::move(path), sam);
+  return kOk;
+}
+
+Status SimRegistry::CloseKey(HKey key) {
+  if (HiveIndex(key) >= 0) return kOk;
+  return handles_.erase(key) == 1 ? kOk : kErrorInvalidHandle;
+}
+
+Status SimRegistry::QueryValue(HKey key, const std::string& name, uint32_t* type, uint8_t* data,
+                               uint32_t* size) {
+  Target target;
+  Status status = Resolve(key, &target);
+  if (status != kOk) return status;
+  status = CheckAccess(target, kKeyQueryValue);
+  if (status != kOk) return status;
+  if (data && !size) return kErrorInvalidParameter;
+  const SimValue* value = target.key->FindValue(name);
+  if (!value) return kErrorFileNotFound;
+  auto stored = static_cast<uint32_t>(value->data.size());
+  if (type) *type = value->type;
+  if (!data) {
+    if (size) *size = stored;
+    return kOk;
+  }
+  if (*size < stored) {
+    *size = stored;
+    return kErrorMoreData;
+  }
+  if (stored > 0) std::memcpy(data, value->data.data(), stored);
+  *size = stored;
+  return kOk;
+}
+
+Status SimRegistry::SetValue(HKey key, const std::string& name, uint32_t type, const uint8_t* data,
+                             uint32_t size) {
+  Target target;
+  Status status = Resolve(key, &target);
+  if (status != kOk) return status;
+  status = CheckAccess(target, kKeySetValue);
+  if (status != kOk) return status;
+  if (!data && size > 0) return kErrorInvalidParameter;
+  std::string bytes;
+  if (size > 0) bytes.assign(reinterpret_cast<const char*>(data), size);
+  target.key->SetValue(name, type, std::move(bytes));
+  return kOk;
+}
+
+Status SimRegistry::CreateKey(HKey parent, const std::string& subkey, uint32_t /*options*/,
+                              uint32_t sam, HKey* result, uint32_t* disposition) {
+  if (!result) return kErrorBadKey;
+  *result = 0;
+  Target base;
+  Status status = Resolve(parent, &base);
+  if (status != kOk) return status;
+  std::vector<std::string_view> parts;
+  status = SplitPath(subkey, /*creating=*/true, &parts);
+  if (status != kOk) return status;
+  for (std::string_view part : parts) {
+    if (part.size() > kMaxKeyNameLength) return kErrorInvalidParameter;
+  }
+  bool created = false;
+  std::string path = base.path;
+  std::shared_ptr<SimKey> key = base.key;
+  for (std::string_view part : parts) {
+    bool made = false;
+    key = key->EnsureSharedSubKey(part, &made);
+    created = created || made;
+    path += '\\';
+    path += key->name();
+  }
+  *result = AddHandle(std::move(key), std::move(path), sam);
+  if (disposition) *disposition = created ? kRegCreatedNewKey : kRegOpenedExistingKey;
+  return kOk;
+}
+
+Status SimRegistry::DeleteValue(HKey key, const std::string& name) {
+  Target target;
+  Status status = Resolve(key, &target);
+  if (status != kOk) return status;
+  status = CheckAccess(target, kKeySetValue);
+  if (status != kOk) return status;
+  return target.key->DeleteValue(name) ? kOk : kErrorFileNotFound;
+}
+
+Status SimRegistry::EnumKey(HKey key, uint32_t index, char* name, uint32_t* name_size,
+                            uint64_t* last_write) {
+  Target target;
+  Status status = Resolve(key, &target);
+  if (status != kOk) return status;
+  status = CheckAccess(target, kKeyEnumerateSubKeys);
+  if (status != kOk) return status;
+  if (!name || !name_size) return kErrorInvalidParameter;
+  if (index >= target.key->subkey_count()) return kErrorNoMoreItems;
+  const std::string& found = target.key->subkey(index).name();
+  if (found.size() + 1 > *name_size) return kErrorMoreData;
+  std::memcpy(name, found.data(), found.size());
+  name[found.size()] = '\0';
+  *name_size = static_cast<uint32_t>(found.size());
+  if (last_write) *last_write = 0;
+  return kOk;
+}
+
+Status SimRegistry::DeleteKey(HKey parent, const std::string& subkey) {
+  Target base;
+  Status status = Resolve(parent, &base);
+  if (status != kOk) return status;
+  std::vector<std::string_view> parts;
+  status = SplitPath(subkey, /*creating=*/false, &parts);
+  if (status != kOk) return status;
+  if (parts.empty() && base.is_hive) return kErrorAccessDenied;
+  std::string path = base.path;
+  std::shared_ptr<SimKey> key = Walk(base.key, parts, &path);
+  if (!key) return kErrorFileNotFound;
+  if (key->subkey_count() > 0 && family_ == kPlatformWinNT) return kErrorAccessDenied;
+  key->MarkDeleted();
+  auto& siblings = key->parent_->subkeys_;
+  siblings.erase(std::find(siblings.begin(), siblings.end(), key));
+  key->parent_ = nullptr;
+  return kOk;
+}
+
+std::vector<std::string> SimRegistry::OpenHandles() const {
+  std::vector<std::string> paths;
+  for (const auto& [handle, opened] : handles_) paths.push_back(opened.path);
+  return paths;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The direct model
+
+SimKey* SimRegistry::Hive(HKey hive) {
+  int index = HiveIndex(hive);
+  return index < 0 ? nullptr : hives_[index].get();
+}
+
+const SimKey* SimRegistry::Hive(HKey hive) const {
+  int index = HiveIndex(hive);
+  return index < 0 ? nullptr : hives_[index].get();
+}
+
+SimKey& SimRegistry::EnsureKey(HKey hive, std::string_view path) {
+  SimKey* key = Hive(hive);
+  if (!key) throw std::invalid_argument("not a simulated hive");
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t end = path.find('\\', start);
+    if (end == std::string_view::npos) end = path.size();
+    if (end > start) key = &key->EnsureSubKey(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return *key;
+}
+
+const SimKey* SimRegistry::FindKey(HKey hive, std::string_view path) const {
+  const SimKey* key = Hive(hive);
+  size_t start = 0;
+  while (key && start <= path.size()) {
+    size_t end = path.find('\\', start);
+    if (end == std::string_view::npos) end = path.size();
+    if (end > start) key = key->FindSubKey(path.substr(start, end - start));
+    start = end + 1;
+  }
+  return key;
+}
+
+SimKey* SimRegistry::FindKey(HKey hive, std::string_view path) {
+  return const_cast<SimKey*>(std::as_const(*this).FindKey(hive, path));
+}
+
+namespace {
+void Visit(HKey hive, const std::string& path, const SimKey& key,
+           const std::function<void(HKey, const std::string&, const SimKey&)>& visit) {
+  visit(hive, path, key);
+  for (size_t i = 0; i < key.subkey_count(); ++i) {
+    const SimKey& child = key.subkey(i);
+    Visit(hive, path.empty() ? child.name() : path + '\\' + child.name(), child, visit);
+  }
+}
+}  // namespace
+
+void SimRegistry::ForEachKey(
+    const std::function<void(HKey hive, const std::string& path, const SimKey& key)>& visit) const {
+  for (HKey hive : kSimHives) Visit(hive, "", *Hive(hive), visit);
+}
+
+}  // namespace vrx::sim

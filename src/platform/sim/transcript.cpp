@@ -1,0 +1,115 @@
+#include "platform/sim/transcript.h"
+
+#include <cstdint>
+
+namespace vrx::sim {
+namespace {
+
+// Code points of the bytes 0x80 to 0x9F; 0 where Windows-1252 leaves the byte undefined.
+constexpr uint16_t kHigh[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+uint32_t CodePoint(unsigned char byte) {
+  if (byte >= 0x80 && byte < 0xA0) {
+    uint16_t cp = kHigh[byte - 0x80];
+    return cp != 0 ? cp : byte;  // undefined bytes map to the C1 control of the same value
+  }
+  return byte;
+}
+
+void AppendUtf8(uint32_t cp, std::string* out) {
+  if (cp < 0x80) {
+    out->push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out->push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out->push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
+
+}  // namespace
+
+std::string AnsiToUtf8(const std::string& ansi) {
+  std::string out;
+  out.reserve(ansi.size());
+  for (char c : ansi) AppendUtf8(CodePoint(static_cast<unsigned char>(c)), &out);
+  return out;
+}
+
+bool Utf8ToAnsi(const std::string& utf8, std::string* ansi) {
+  std::string out;
+  for (size_t i = 0; i < utf8.size();) {
+    auto b = static_cast<unsigned char>(utf8[i]);
+    uint32_t cp;
+    size_t len;
+    if (b < 0x80) {
+      cp = b;
+      len = 1;
+    } else if ((b & 0xE0) == 0xC0) {
+      cp = b & 0x1F;
+      len = 2;
+    } else if ((b & 0xF0) == 0xE0) {
+      cp = b & 0x0F;
+      len = 3;
+    } else {
+      return false;
+    }
+    if (i + len > utf8.size()) return false;
+    for (size_t k = 1; k < len; ++k) {
+      auto cont = static_cast<unsigned char>(utf8[i + k]);
+      if ((cont & 0xC0) != 0x80) return false;
+      cp = (cp << 6) | (cont & 0x3F);
+    }
+    i += len;
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+      out.push_back(static_cast<char>(cp));
+      continue;
+    }
+    bool found = false;
+    for (int k = 0; k < 32; ++k) {
+      if (CodePoint(static_cast<unsigned char>(0x80 + k)) == cp) {
+        out.push_back(static_cast<char>(0x80 + k));
+        found = true;
+        break;
+      }
+    }
+    if (!found) return false;
+  }
+  *ansi = std::move(out);
+  return true;
+}
+
+std::string Quoted(const std::string& text) {
+  std::string out = "\"";
+  for (char c : text) {
+    if (c == '\r') {
+      out += "\\r";
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '"') {
+      out += "\\\"";
+    } else if (c == '\\') {
+      out += "\\";
+    } else {
+      out.push_back(c);
+    }
+  }
+  out += "\"";
+  return out;
+}
+
+std::string Transcript::ToUtf8() const {
+  std::string out;
+  for (const auto& line : lines_) {
+    out += AnsiToUtf8(line);
+    out += '\n';
+  }
+  return out;
+}
+
+}  // namespace vrx::sim

@@ -1,0 +1,28 @@
+// What the simulated machine saw the program do, one event a line.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vrx::sim {
+
+class Transcript {
+ public:
+  // Adds one line, given in the Windows ANSI code page.
+  void Add(const std::string& line) { lines_.push_back(line); }
+  const std::vector<std::string>& lines() const { return lines_; }
+  // All lines in UTF-8, each ended by a line feed.
+  std::string ToUtf8() const;
+
+ private:
+  std::vector<std::string> lines_;
+};
+
+// Windows-1252 to UTF-8 and back. FromUtf8 gives false for a character the code page lacks.
+std::string AnsiToUtf8(const std::string& ansi);
+bool Utf8ToAnsi(const std::string& utf8, std::string* ansi);
+
+// A text in double quotes as the transcript shows it: CR as \r, LF as \n, a quote as \".
+std::string Quoted(const std::string& text);
+
+}  // namespace vrx::sim

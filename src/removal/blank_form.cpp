@@ -1,0 +1,9 @@
+#include "removal/blank_form.h"
+
+#include "startup/program.h"
+
+namespace vrx {
+
+BlankForm::BlankForm(Program& program) : Form(&program.ui(), "BlankFrm", "", 100, 100) {}
+
+}  // namespace vrx

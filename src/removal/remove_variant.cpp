@@ -1,0 +1,245 @@
+#include "removal/remove_variant.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "manifest/file_manifest.h"
+#include "platform/mod_funcs.h"
+#include "platform/reg_tools.h"
+#include "progress/processing_form.h"
+#include "removal/word_cleanup.h"
+#include "removal/wordperfect_cleanup.h"
+#include "startup/program.h"
+#include "startup/variants.h"
+#include "wizard/deferred_deletion.h"
+#include "wizard/uninstall_form.h"
+
+namespace vrx {
+namespace {
+
+constexpr const char* kSharedDllsKey = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+constexpr const char* kRunOnceKey = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr const char* kRunOnceValue = "Docseal2";
+constexpr const char* kMessageTitle = "Docseal";
+
+constexpr const char* kFileInUse = " this file will be removed when you reboot your computer.";
+constexpr const char* kSharedInUse = " file may be in use by another program.";
+constexpr const char* kDeleteFileByHand = " You must manually delete this file.";
+constexpr const char* kRemoveDirectoryByHand = " You must manually remove this directory.";
+
+// Leading and trailing spaces removed.
+std::string Trim(const std::string& text) {
+  size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return "";
+  size_t last = text.find_last_not_of(' ');
+  return text.substr(first, last - first + 1);
+}
+
+// Upper case as the ANSI code page has it: ASCII letters and the Windows-1252 letters.
+std::string UpperAnsi(std::string text) {
+  for (char& c : text) {
+    auto u = static_cast<unsigned char>(c);
+    if (u >= 'a' && u <= 'z') {
+      u = static_cast<unsigned char>(u - 0x20);
+    } else if (u >= 0xE0 && u <= 0xFE && u != 0xF7) {
+      u = static_cast<unsigned char>(u - 0x20);
+    } else if (u == 0x9A || u == 0x9C || u == 0x9E) {  // š œ ž
+      u = static_cast<unsigned char>(u - 0x10);
+    } else if (u == 0xFF) {  // ÿ
+      u = 0x9F;
+    }
+    c = static_cast<char>(u);
+  }
+  return text;
+}
+
+// regsvr32 takes a path with a blank in it only in quotation marks.
+std::string QuoteIfBlank(const std::string& path) {
+  if (path.find(' ') == std::string::npos) return path;
+  return "\"" + path + "\"";
+}
+
+// The nearest integer, a half going to the even neighbour.
+double RoundHalfEven(double value) {
+  double floor = std::floor(value);
+  double fraction = value - floor;
+  if (fraction > 0.5) return floor + 1;
+  if (fraction < 0.5) return floor;
+  return std::fmod(floor, 2.0) == 0 ? floor : floor + 1;
+}
+
+std::string Directory(Program& program, const std::string& token) {
+  return GetDirectory(program.platform(), program.state, token);
+}
+
+}  // namespace
+
+void RemoveVariant(Program& program, const std::string& variant_code) {
+  if (variant_code == "MSWORD") CleanWord(program);
+  if (variant_code == "WPWIN7" || variant_code == "WPWIN8" || variant_code == "WPWIN9") {
+    RunWordPerfectRemovalMacro(program, variant_code);
+  }
+
+  // Gives the word processor just started time to do its part before its files go.
+  AdvanceProgress(program, 50);
+  for (int i = 0; i < 5; ++i) {
+    WaitSeconds(program, 1);
+    AdvanceProgress(program, 50);
+  }
+
+  (void)program.files().SetCurrentDirectory("c:\\");
+  RemoveManifestFiles(program);
+  AdvanceProgress(program, 100);
+  AdvanceProgress(program, 50);
+
+  for (const VariantInfo& variant : kVariants) {
+    if (variant.code == variant_code) {
+      DeleteSubKeys(program.registry(), std::string(variant.key), kHkeyLocalMachine);
+      break;
+    }
+  }
+  AdvanceProgress(program, 100);
+}
+
+void AdvanceProgress(Program& program, double step) {
+  int16_t& counter = program.UnInstall().nStartProgress;
+  double count = counter + step;
+  double rounded = RoundHalfEven(count);
+  if (!(rounded >= std::numeric_limits<int16_t>::min() &&
+        rounded <= std::numeric_limits<int16_t>::max())) {
+    return;
+  }
+  // A value above the bar's Max is refused; the bar then keeps what it showed.
+  (void)program.Processing().ProgressBar1().SetProgressValue(static_cast<float>(count / 10));
+  counter = static_cast<int16_t>(rounded);
+}
+
+void WaitSeconds(Program& program, double seconds) {
+  double start = program.clock().SecondsSinceMidnight();
+  // A pause that would run past midnight ends at once: the clock is already past n.
+  if (start + seconds > 86399) start = 0;
+  while (program.clock().SecondsSinceMidnight() < start + seconds) program.ui().PumpEvents();
+}
+
+void RemoveManifestFiles(Program& program) {
+  const double step = 100.0 / (kManifestSize - 1);
+  for (const ManifestEntry& entry : program.manifest) {
+    std::string directory = Trim(Directory(program, entry.DirToken));
+    if (directory == "\\") continue;
+    if (entry.FileName.empty() && !directory.empty()) {
+      RemoveVariantDirectory(program, entry, directory);
+    }
+    if (IsShared(entry)) {
+      ReleaseSharedComponent(program, entry, directory);
+    } else {
+      DeleteManifestFile(program, entry, directory);
+    }
+    AdvanceProgress(program, step);
+  }
+}
+
+void DeleteManifestFile(Program& program, const ManifestEntry& entry,
+                        const std::string& directory) {
+  Files& files = program.files();
+  if (entry.FileName.empty()) return;
+  const std::string full = directory + "\\" + entry.FileName;
+  // Hidden and system files are not seen by a plain listing and so are left alone.
+  if (files.ListFirst(full, ListFilter::kPlain).empty()) return;
+
+  if (entry.FileName == "CSU.BIN") {
+    (void)files.SetAttributesNormal(GetShortPath(program.system(), full));
+  }
+  // Filler entries resolve to no directory: a file of their name in the root stays.
+  if (directory.empty()) return;
+
+  if (files.DeleteFile(GetShortPath(program.system(), full)) == kOk) return;
+  program.state.NeedsRestart = true;
+  program.state.AppendDetail(full + kFileInUse);
+  ScheduleDeletion(program, GetShortPath(program.system(), full));
+}
+
+void ReleaseSharedComponent(Program& program, const ManifestEntry& entry,
+                            const std::string& directory) {
+  Registry& registry = program.registry();
+  const std::string path = UpperAnsi(Trim(directory) + "\\" + entry.FileName);
+  int32_t count = QueryValue(registry, kSharedDllsKey, path, kHkeyLocalMachine).AsNumber();
+
+  if (count <= 1) {
+    const std::string system_directory = Directory(program, "WINSYS");
+    TaskId task = 0;
+    Status started = program.processes().Start(
+        system_directory + "\\regsvr32 /u /s " + QuoteIfBlank(path), kWindowHidden, &task);
+    if (started == kOk) {
+      // regsvr32 is not waited for: the component may still be loaded and take the in-use path.
+      if (!program.files().ListFirst(path, ListFilter::kPlain).empty() &&
+          program.files().DeleteFile(path) != kOk) {
+        program.state.NeedsRestart = true;
+        program.state.AppendDetail(path + kSharedInUse);
+        ScheduleDeletion(program, path);
+      }
+    } else {
+      // Unregistered at the next logon instead. Every component writes the same value.
+      SetKeyValue(registry, kRunOnceKey, kRunOnceValue,
+                  RegValue::Text(system_directory + "\\" + "regsvr32.exe /s /u " +
+                                 QuoteIfBlank(path)),
+                  kRegSz, kHkeyLocalMachine);
+      ScheduleDeletion(program, path);
+    }
+  }
+  if (count > 0) {
+    --count;
+    SetKeyValue(registry, kSharedDllsKey, path, RegValue::Number(count), kRegDword,
+                kHkeyLocalMachine);
+  }
+  if (count <= 0) DeleteValue(registry, kSharedDllsKey, path, kHkeyLocalMachine);
+}
+
+void RemoveVariantDirectory(Program& program, const ManifestEntry& entry,
+                            const std::string& directory) {
+  Files& files = program.files();
+  const std::string all_files = directory + "\\*.*";
+  // Subdirectories and system files are not seen here.
+  const bool has_files = !files.ListFirst(all_files, ListFilter::kHidden).empty();
+  bool remove = false;
+
+  if (!has_files) {
+    const std::string remembered = files.GetCurrentDirectory();
+    if (files.SetCurrentDirectory(directory) != kOk) {
+      // Gone already: passed over without a line.
+      (void)files.SetCurrentDirectory(remembered);
+    } else {
+      std::string name = files.ListFirst("*.*", ListFilter::kDirectories);
+      while (name == "." || name == "..") name = files.ListNext();
+      if (!name.empty()) {
+        program.state.AppendDetail(directory + kRemoveDirectoryByHand);
+      } else {
+        remove = true;
+      }
+      (void)files.SetCurrentDirectory(remembered);
+    }
+  } else {
+    const std::string question =
+        std::string(entry.DirToken == "SRCDIR" ? "Setup Files Directory not empty "
+                                               : "Directory not empty ") +
+        directory + "\r" + "Do you want me to remove it?";
+    remove = program.ui().MessageBox(question, kMbYesNo, kMessageTitle) == kIdYes;
+    if (remove) {
+      for (std::string name = files.ListFirst(all_files, ListFilter::kHidden); !name.empty();
+           name = files.ListNext()) {
+        const std::string short_path = GetShortPath(program.system(), directory + "\\" + name);
+        (void)files.SetAttributesNormal(short_path);
+        if (files.DeleteFile(short_path) != kOk) {
+          program.state.AppendDetail(directory + "\\" + name + kDeleteFileByHand);
+        }
+      }
+    }
+  }
+
+  if (remove && files.RemoveDirectory(directory) != kOk) {
+    program.state.AppendDetail(directory + kRemoveDirectoryByHand);
+  }
+}
+
+}  // namespace vrx

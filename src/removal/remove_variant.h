@@ -1,0 +1,32 @@
+// Removing one variant: its hooks in the word processor, the files of the manifest, its shared
+// components, its folders and the subkeys of its registry key.
+#pragma once
+
+#include <string>
+
+namespace vrx {
+
+class Program;
+struct ManifestEntry;
+
+// Removes the variant whose manifest was just built. Never stops on a failure: what fails is
+// passed over, and what the user must know of becomes a detail line.
+void RemoveVariant(Program& program, const std::string& variant_code);
+
+// Adds a step to the run's progress counter and shows the counter / 10 on the progress bar.
+void AdvanceProgress(Program& program, double step);
+
+// Lets events through for n seconds of the clock; a pause that would run past midnight ends at
+// once.
+void WaitSeconds(Program& program, double seconds);
+
+// The walk over the manifest, entry by entry.
+void RemoveManifestFiles(Program& program);
+void DeleteManifestFile(Program& program, const ManifestEntry& entry,
+                        const std::string& directory);
+void ReleaseSharedComponent(Program& program, const ManifestEntry& entry,
+                            const std::string& directory);
+void RemoveVariantDirectory(Program& program, const ManifestEntry& entry,
+                            const std::string& directory);
+
+}  // namespace vrx

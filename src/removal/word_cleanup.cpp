@@ -1,0 +1,223 @@
+#include "removal/word_cleanup.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/mod_funcs.h"
+#include "platform/reg_tools.h"
+#include "removal/blank_form.h"
+#include "removal/remove_variant.h"
+#include "startup/program.h"
+
+namespace vrx {
+namespace {
+
+constexpr const char* kWordClass = "Word.Application";
+constexpr const char* kWord97Root = "Software\\Microsoft\\Office\\8.0\\Common\\InstallRoot";
+constexpr const char* kWord97Value = "OfficeBin";
+constexpr const char* kWord2000Root = "Software\\Microsoft\\Office\\9.0\\Common\\InstallRoot";
+constexpr const char* kWord2000Value = "Path";
+
+constexpr int16_t kMaximized = 1;
+constexpr int16_t kCommandCategory = 2;
+constexpr const char* kPrintCommand = "FilePrint";
+
+// How long this program waits for a Word: for the running ones to quit, for a new one's document.
+constexpr double kWordWaitSeconds = 60;
+constexpr double kSecondsPerDay = 86400;
+
+constexpr const char* kRunningWordDidNotQuit =
+    "A running Microsoft Word did not quit; its Docseal menus and keys may remain.";
+
+std::string WordDidNotAnswer(int version) {
+  return "Microsoft Word " + std::to_string(version) +
+         " did not answer; its Docseal menus and keys may remain.";
+}
+
+// Measures a wait on the program's clock, across midnight.
+class WaitBound {
+ public:
+  explicit WaitBound(Clock& clock) : clock_(clock), start_(clock.SecondsSinceMidnight()) {}
+
+  bool Reached() const {
+    double elapsed = static_cast<double>(clock_.SecondsSinceMidnight()) - start_;
+    if (elapsed < 0) elapsed += kSecondsPerDay;
+    return elapsed >= kWordWaitSeconds;
+  }
+
+ private:
+  Clock& clock_;
+  double start_;
+};
+
+// The directory of an installed Word in its short form; none when that version is not installed.
+std::optional<std::string> InstalledWord(Program& program, const char* key, const char* value) {
+  std::string directory = QueryValue(program.registry(), key, value, kHkeyLocalMachine).AsText();
+  if (directory.empty()) return std::nullopt;
+  return GetShortPath(program.system(), directory);
+}
+
+// Obtains the running Word again; as an assignment that fails, it leaves `word` as it was.
+void GetWordAgain(Program& program, std::unique_ptr<WordApplication>& word) {
+  std::unique_ptr<WordApplication> again;
+  if (program.automation().GetRunningWord(kWordClass, &again) == kOk && again) {
+    word = std::move(again);
+  }
+}
+
+void ShowBlankForm(Program& program) {
+  BlankForm& blank = program.BlankFrm();
+  blank.Load();
+  blank.SetLeft(0);
+  blank.SetTop(0);
+  blank.SetWidth(100);
+  blank.SetHeight(100);
+  blank.Show();
+}
+
+// Waits until the new Word has its document, handing it the foreground meanwhile. A name that
+// cannot be read counts as no document yet.
+void WaitForDocument(Program& program, std::unique_ptr<WordApplication>& word, TaskId task,
+                     int version) {
+  WaitBound bound(program.clock());
+  for (;;) {
+    std::string name;
+    if (word && word->ActiveDocumentName(&name) == kOk && !name.empty()) return;
+    if (bound.Reached()) {
+      program.state.AppendDetail(WordDidNotAnswer(version));
+      return;
+    }
+    program.processes().ActivateTask(task);
+    GetWordAgain(program, word);
+    program.ui().PumpEvents();
+    program.BlankFrm().Refresh();
+  }
+}
+
+// A caption that cannot be read takes the branch, as any failing condition does.
+bool CaptionIs(WordControl& control, const std::string& wanted) {
+  std::string caption;
+  return control.Caption(&caption) != kOk || caption == wanted;
+}
+
+// Binds a key to Word's own print command, whatever it was bound to before.
+void RebindToPrint(WordApplication& word, int16_t key, int16_t modifier,
+                   std::optional<int16_t> second_modifier) {
+  int32_t code = 0;
+  if (word.BuildKeyCode(key, modifier, second_modifier, &code) == kOk) {
+    (void)word.FindKeyClear(code);
+  }
+  if (word.BuildKeyCode(key, modifier, second_modifier, &code) == kOk) {
+    (void)word.KeyBindingsAdd(code, kCommandCategory, kPrintCommand);
+  }
+}
+
+void RemoveMenusAndKeys(WordApplication& word) {
+  std::vector<std::unique_ptr<WordControl>> controls;
+  if (word.CommandBarControls("Menu Bar", &controls) == kOk) {
+    for (const auto& control : controls) {
+      if (CaptionIs(*control, "Docseal")) {
+        (void)control->Delete();
+        break;
+      }
+    }
+  }
+
+  controls.clear();
+  if (word.CommandBarControls("File", &controls) == kOk) {
+    for (const auto& control : controls) {
+      std::string caption;
+      if (control->Caption(&caption) != kOk || caption == "Docseal" ||
+          caption == "View Docseal Manual") {
+        (void)control->Delete();
+      }
+    }
+  }
+
+  RebindToPrint(word, 80, 512, std::nullopt);  // Ctrl+P
+  RebindToPrint(word, 123, 512, 256);          // Ctrl+Shift+F12
+}
+
+// What is left once the menus and keys are done: the template written, Word ended.
+void SaveAndQuit(std::unique_ptr<WordApplication>& word) {
+  if (word) {
+    (void)word->NormalTemplateSave();
+    (void)word->QuitWithoutSaving();
+  }
+  word.reset();
+}
+
+}  // namespace
+
+void CleanWord(Program& program) {
+  std::optional<std::string> word97 = InstalledWord(program, kWord97Root, kWord97Value);
+  std::optional<std::string> word2000 = InstalledWord(program, kWord2000Root, kWord2000Value);
+  if (!word97 && !word2000) {
+    AdvanceProgress(program, 100);
+    AdvanceProgress(program, 50);
+    return;
+  }
+
+  QuitRunningWord(program);
+  AdvanceProgress(program, 50);
+  if (word97) CleanWordCopy(program, *word97, 97);
+  if (word2000) CleanWordCopy(program, *word2000, 2000);
+  AdvanceProgress(program, 50);
+  AdvanceProgress(program, 100);
+  AdvanceProgress(program, 50);
+}
+
+void QuitRunningWord(Program& program) {
+  WaitBound bound(program.clock());
+  std::unique_ptr<WordApplication> word;
+  // Any failure ends the loop: the first one is never cleared.
+  bool failed = program.automation().GetRunningWord(kWordClass, &word) != kOk || !word;
+  while (!failed) {
+    if (bound.Reached()) {
+      program.state.AppendDetail(kRunningWordDidNotQuit);
+      return;
+    }
+    // Word's own save prompt may keep it running; the next pass then asks it again.
+    failed |= word->Activate() != kOk;
+    failed |= word->SetWindowState(kMaximized) != kOk;
+    failed |= word->Quit() != kOk;
+    word.reset();
+    program.ui().PumpEvents();
+    failed |= program.automation().GetRunningWord(kWordClass, &word) != kOk || !word;
+  }
+}
+
+void CleanWordCopy(Program& program, const std::string& directory, int version) {
+  const std::string command_line = directory + "\\winword.exe /m";
+  TaskId task = 0;
+  std::unique_ptr<WordApplication> word;
+
+  if (version == 97) {
+    (void)program.processes().Start(command_line, kWindowHidden, &task);
+    ShowBlankForm(program);
+    WaitSeconds(program, 3);
+    GetWordAgain(program, word);
+    WaitForDocument(program, word, task, version);
+    program.BlankFrm().Unload();
+    AdvanceProgress(program, 50);
+    if (word) RemoveMenusAndKeys(*word);
+    AdvanceProgress(program, 50);
+    SaveAndQuit(word);
+    return;
+  }
+
+  ShowBlankForm(program);
+  (void)program.processes().Start(command_line, kWindowHidden, &task);
+  AdvanceProgress(program, 50);
+  WaitSeconds(program, 2);
+  program.BlankFrm().Refresh();
+  GetWordAgain(program, word);
+  WaitForDocument(program, word, task, version);
+  program.BlankFrm().Unload();
+  if (word) RemoveMenusAndKeys(*word);
+  SaveAndQuit(word);
+}
+
+}  // namespace vrx

@@ -1,0 +1,107 @@
+// The program-wide state and the program that owns it, its platform and its forms.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "manifest/file_manifest.h"
+#include "platform/platform.h"
+
+namespace vrx {
+
+class Form;
+class UnInstallForm;
+class ProcessingForm;
+class RebootForm;
+class BlankForm;
+
+// Lives as long as the program; the field names are the ones every part of the program uses.
+struct ProgramState {
+  // Detail lines of the run, numbered from 0; DetailMessagesLast is -1 while there are none.
+  std::vector<std::string> DetailMessages;
+  int16_t DetailMessagesLast = -1;
+
+  bool ChosenMsWord = false;
+  bool ChosenWpWin7 = false;
+  bool ChosenWpWin8 = false;
+  bool ChosenWpWin9 = false;
+  bool CommandLineMode = false;
+  bool NoReboot = false;
+  bool IsWin9x = false;
+  bool IsWinNT = false;
+  bool NeedsRestart = false;
+
+  // Paths to delete at the next start of Windows 95/98, numbered from 1 (entry 0 is unused).
+  std::vector<std::string> PendingDeletes{std::string()};
+  int16_t PendingDeleteCount = 0;
+
+  std::string SelfPath;
+
+  bool InstalledMsWord = false;
+  bool Word2000Found = false;
+  bool InstalledWpWin7 = false;
+  bool InstalledWpWin8 = false;
+  bool InstalledWpWin9 = false;
+
+  // The directories of the variant being removed.
+  std::string VariantSourceDir;
+  std::string VariantSigDir;
+  std::string VariantDataDir;
+  std::string VariantHelpDir;
+  std::string VariantStampDir;
+
+  bool ChosenAll = false;
+  bool HasDetails = false;
+
+  // Appends a detail line and sets HasDetails. A full list (32767 lines) takes no more.
+  void AppendDetail(const std::string& line);
+  // Appends a path to PendingDeletes. A full list takes no more.
+  void AppendPendingDelete(const std::string& path);
+};
+
+class Program {
+ public:
+  explicit Program(const Platform& platform);
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  const Platform& platform() const { return platform_; }
+  Registry& registry() const { return *platform_.registry; }
+  System& system() const { return *platform_.system; }
+  Files& files() const { return *platform_.files; }
+  Processes& processes() const { return *platform_.processes; }
+  Automation& automation() const { return *platform_.automation; }
+  Ui& ui() const { return *platform_.ui; }
+  Clock& clock() const { return *platform_.clock; }
+
+  ProgramState state;
+  FileManifest manifest;
+
+  UnInstallForm& UnInstall() { return *uninstall_; }
+  ProcessingForm& Processing() { return *processing_; }
+  RebootForm& Reboot() { return *reboot_; }
+  BlankForm& BlankFrm() { return *blank_; }
+
+  // Every form, in a fixed order; the program ends when none of them is loaded.
+  std::vector<Form*> Forms() const;
+  bool AnyFormLoaded() const;
+
+ private:
+  Platform platform_;
+  std::unique_ptr<UnInstallForm> uninstall_;
+  std::unique_ptr<ProcessingForm> processing_;
+  std::unique_ptr<RebootForm> reboot_;
+  std::unique_ptr<BlankForm> blank_;
+};
+
+// The program's entry point: runs once with everything after the program's name on the command
+// line. Afterwards the program lives in the forms' handlers until no form is loaded.
+void Main(Program& program, const std::string& command_line);
+
+// The words of a command line, split at blanks and tabs, in upper case.
+std::vector<std::string> SplitCommandLine(const std::string& command_line);
+
+}  // namespace vrx
