@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/form.h"
+#include "platform/sim/machine_summary.h"
 #include "platform/sim/sim_machine.h"
 #include "startup/program.h"
 
@@ -15,7 +16,7 @@ namespace {
 using vrx::sim::SimMachine;
 
 constexpr const char* kUsage =
-    "usage: vrxuninst-sim --machine DIR [--script FILE] [--out DIR] [--restart] [-- WORDS...]\n";
+    "usage: vrxuninst-sim --machine DIR [--script FILE] [--out DIR] [--restart] [--summary] [-- WORDS...]\n";
 
 struct Action {
   int line = 0;
@@ -28,6 +29,7 @@ struct Options {
   std::string script;
   std::string out;
   bool restart = false;
+  bool summary = false;
   std::string command_line;
 };
 
@@ -55,6 +57,8 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
       if (!value(&options->out)) return false;
     } else if (arg == "--restart") {
       options->restart = true;
+    } else if (arg == "--summary") {
+      options->summary = true;
     } else if (arg == "--") {
       for (int k = i + 1; k < argc; ++k) {
         if (k > i + 1) options->command_line += ' ';
@@ -176,6 +180,7 @@ int main(int argc, char** argv) {
     }
   }
 
+  const vrx::sim::MachineSnapshot before = vrx::sim::TakeSnapshot(*machine);
   bool restarted = false;
   {
     vrx::Program program(machine->platform());
@@ -203,6 +208,7 @@ int main(int argc, char** argv) {
   if (options.restart && !restarted) machine->Restart();
 
   std::cout << machine->transcript.ToUtf8();
+  if (options.summary) std::cout << vrx::sim::AnsiToUtf8(vrx::sim::Summarize(before, *machine));
   if (!options.out.empty() && !vrx::sim::WriteMachineImage(*machine, options.out, &error)) {
     std::cerr << "vrxuninst-sim: " << error << "\n";
     return 2;

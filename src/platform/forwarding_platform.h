@@ -2,6 +2,7 @@
 // overrides only the call that it wants to fail or to observe.
 #pragma once
 
+#include "platform/form.h"
 #include "platform/platform.h"
 
 namespace vrx {

@@ -181,10 +181,10 @@ void ReleaseSharedComponent(Program& program, const ManifestEntry& entry,
       }
     } else {
       // Unregistered at the next logon instead. Every component writes the same value.
-      SetKeyValue(registry, kRunOnceKey, kRunOnceValue,
-                  RegValue::Text(system_directory + "\\" + "regsvr32.exe /s /u " +
-                                 QuoteIfBlank(path)),
-                  kRegSz, kHkeyLocalMachine);
+      SetKeyValue(
+          registry, kRunOnceKey, kRunOnceValue,
+          RegValue::Text(system_directory + "\\" + "regsvr32.exe /s /u " + QuoteIfBlank(path)),
+          kRegSz, kHkeyLocalMachine);
       ScheduleDeletion(program, path);
     }
   }
@@ -201,7 +201,7 @@ void RemoveVariantDirectory(Program& program, const ManifestEntry& entry,
   Files& files = program.files();
   const std::string all_files = directory + "\\*.*";
   // Subdirectories and system files are not seen here.
-  const bool has_files = !files.ListFirst(all_files, ListFilter::kHidden).empty();
+  const bool has_files = !files.ListFirst(all_files, ListFilter::kPlain).empty();
   bool remove = false;
 
   if (!has_files) {

@@ -29,10 +29,10 @@ void RunWordPerfectRemovalMacro(Program& program, const std::string& variant_cod
   for (const WordPerfectVersion& version : kVersions) {
     if (variant_code != version.code) continue;
     // The short path has no blanks, so only the macro's long path needs quotation marks.
-    const std::string executable = GetShortPath(
-        program.system(),
-        GetDirectory(program.platform(), program.state, version.program_directory) +
-            version.program_file);
+    const std::string executable =
+        GetShortPath(program.system(),
+                     GetDirectory(program.platform(), program.state, version.program_directory) +
+                         version.program_file);
     const std::string macro =
         GetDirectory(program.platform(), program.state, version.macro_directory) + kRemovalMacro;
     TaskId task = 0;

@@ -223,6 +223,12 @@ class ImageReader {
   }
 
   bool ReadSection(const IniSection& s) {
+    static const char* const kSections[] = {"system",   "shutdown", "attributes", "in-use",
+                                            "folders",  "programs", "fonts",      "pending",
+                                            "word",     "word97",   "word2000"};
+    if (std::find(std::begin(kSections), std::end(kSections), s.name) == std::end(kSections)) {
+      return LineFail(s.number, "unknown section [" + s.name + "]");
+    }
     SystemFacts& f = m_->facts;
     for (const IniLine& l : s.lines) {
       long long n = 0;
@@ -306,8 +312,6 @@ class ImageReader {
         if (l.key != "menubar" && l.key != "filemenu" && l.key != "keys") return UnknownKey(s, l);
         raw[l.key] = l.value;
         if (l.key == "keys" && !ValidKeys(l.value)) return BadValue(l);
-      } else {
-        return LineFail(s.number, "unknown section [" + s.name + "]");
       }
     }
     if (s.name == "word97" || s.name == "word2000") {

@@ -28,9 +28,11 @@
 // otherwise 5. The hives allow everything; creating and deleting subkeys ignores the parent's mask,
 // as Windows does. Windows 95/98 ignore access masks.
 //
-// Deleting. DeleteKey of a key that has subkeys gives 5 on Windows NT (platform family 2) and
-// deletes the whole tree on Windows 95/98 (platform family 1). A missing key gives 2; a hive
-// cannot be deleted (5).
+// Deleting. DeleteKey of a key that has subkeys gives 5 on Windows NT and deletes the whole tree
+// on Windows 95/98. A missing key gives 2; a hive cannot be deleted (5).
+//
+// Platform family 2 behaves as Windows NT; any other (1, and 0 for an unknown system) behaves as
+// Windows 95/98.
 #pragma once
 
 #include <cstddef>
@@ -121,7 +123,7 @@ class SimKey {
 
 class SimRegistry : public Registry {
  public:
-  // `platform_family`: 1 for Windows 95/98, 2 for Windows NT.
+  // `platform_family`: 2 for Windows NT, 1 for Windows 95/98.
   explicit SimRegistry(int platform_family = kPlatformWinNT);
   SimRegistry(const SimRegistry&) = delete;
   SimRegistry& operator=(const SimRegistry&) = delete;

@@ -1,0 +1,307 @@
+#include "removal/word_cleanup.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/form.h"
+#include "platform/forwarding_platform.h"
+#include "platform/sim/sim_machine.h"
+#include "progress/processing_form.h"
+#include "removal/blank_form.h"
+#include "startup/program.h"
+#include "wizard/uninstall_form.h"
+
+namespace vrx {
+namespace {
+
+constexpr const char* kOffice97 = "C:\\Program Files\\Microsoft Office\\Office";
+constexpr const char* kWord97Command = "C:\\PROGRA~1\\MICROS~1\\Office\\winword.exe /m";
+constexpr const char* kOffice2000 = "C:\\Program Files\\Microsoft Office 2000\\Office";
+constexpr const char* kWord2000Command = "C:\\PROGRA~1\\MICROS~2\\Office\\winword.exe /m";
+
+constexpr const char* kRunningDidNotQuit =
+    "A running Microsoft Word did not quit; its Docseal menus and keys may remain.";
+constexpr const char* kWord97DidNotAnswer =
+    "Microsoft Word 97 did not answer; its Docseal menus and keys may remain.";
+
+// Lets a wait that never ends fail the test instead of hanging it.
+class PumpGuard : public ForwardingUi {
+ public:
+  using ForwardingUi::ForwardingUi;
+  void PumpEvents() override {
+    if (++pumps_ > kMostPumps) throw std::runtime_error("a wait for Word did not end");
+    ForwardingUi::PumpEvents();
+  }
+
+ private:
+  static constexpr int kMostPumps = 100000;  // well over an hour of the simulated clock
+  int pumps_ = 0;
+};
+
+// The same for a wait that asks Word again and again without letting the clock move.
+class LookupGuard : public ForwardingAutomation {
+ public:
+  using ForwardingAutomation::ForwardingAutomation;
+  Status GetRunningWord(const std::string& class_name,
+                        std::unique_ptr<WordApplication>* application) override {
+    if (++lookups_ > kMostLookups) throw std::runtime_error("Word was asked for without end");
+    return ForwardingAutomation::GetRunningWord(class_name, application);
+  }
+
+ private:
+  static constexpr int kMostLookups = 100000;
+  int lookups_ = 0;
+};
+
+class WordCleanupTest : public ::testing::Test {
+ protected:
+  WordCleanupTest() {
+    program.Processing().Load();
+    EXPECT_TRUE(program.Processing().ProgressBar1().SetMax(1000));
+    program.UnInstall().nStartProgress = 1;
+    machine.clock.Set(36000);
+  }
+
+  // Registers a Word in `directory` whose Normal template is `kind` ("word97", "word2000").
+  void InstallWord(const std::string& kind, const std::string& directory, bool startable = true) {
+    ASSERT_TRUE(machine.files.AddFile(directory + "\\WINWORD.EXE", "MZ"));
+    if (kind == "word97") {
+      SetSz("Software\\Microsoft\\Office\\8.0\\Common\\InstallRoot", "OfficeBin", directory);
+    } else {
+      SetSz("Software\\Microsoft\\Office\\9.0\\Common\\InstallRoot", "Path", directory);
+    }
+    if (startable) machine.processes.programs.push_back({directory + "\\WINWORD", kind});
+    machine.word.templates[kind] = sim::WordTemplate::Parse(
+        "File|Edit|Docseal|Help|Docseal", "New...|Docseal|Open...|View Docseal Manual|Docseal|Exit",
+        "592:DocsealPrint|891:DocsealPrint");
+  }
+
+  void SetSz(const std::string& key, const std::string& name, const std::string& text) {
+    machine.registry.EnsureKey(kHkeyLocalMachine, key).SetValue(name, kRegSz, text + '\0');
+  }
+
+  std::vector<std::string> Details() const {
+    return {program.state.DetailMessages.begin(),
+            program.state.DetailMessages.begin() + (program.state.DetailMessagesLast + 1)};
+  }
+
+  // Index of the first transcript line that starts with `prefix`; -1 when there is none.
+  int LineIndex(const std::string& prefix) const {
+    const auto& lines = machine.transcript.lines();
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (lines[i].rfind(prefix, 0) == 0) return static_cast<int>(i);
+    }
+    return -1;
+  }
+  int LineCount(const std::string& text) const {
+    const auto& lines = machine.transcript.lines();
+    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const std::string& l) {
+      return l.find(text) != std::string::npos;
+    }));
+  }
+
+  int16_t Counter() { return program.UnInstall().nStartProgress; }
+
+  sim::SimMachine machine;
+  PumpGuard ui{&machine.ui};
+  LookupGuard automation{&machine.word};
+  Program program{
+      Forward(machine.platform(), nullptr, nullptr, nullptr, nullptr, &automation, &ui)};
+};
+
+// ---------------------------------------------------------------------------------------------
+// Which Words are cleaned, in which order
+
+TEST_F(WordCleanupTest, WithoutInstallRootsNoWordIsTouched) {
+  machine.word.facts.running = 1;
+  machine.word.StartRunningInstances();
+  CleanWord(program);
+  EXPECT_EQ(1 + 150, Counter());
+  EXPECT_EQ(1, machine.word.RunningCount());
+  EXPECT_TRUE(machine.processes.started.empty());
+  EXPECT_EQ(-1, LineIndex("word "));
+  EXPECT_EQ(-1, LineIndex("load BlankFrm"));
+}
+
+TEST_F(WordCleanupTest, Word97MenusAndKeysAreTakenOut) {
+  InstallWord("word97", kOffice97);
+  CleanWord(program);
+
+  EXPECT_EQ(std::vector<std::string>{kWord97Command}, machine.processes.started);
+  const sim::WordTemplate& normal = machine.word.templates["word97"];
+  // Only the first "Docseal" of the menu bar goes; every matching File item does.
+  EXPECT_EQ("File|Edit|Help|Docseal", normal.MenubarText());
+  EXPECT_EQ("New...|Open...|Exit", normal.FilemenuText());
+  EXPECT_EQ("592:FilePrint:2|891:FilePrint:2", normal.KeysText());
+  EXPECT_EQ(0, machine.word.RunningCount());
+  EXPECT_NE(-1, LineIndex("word 1 Quit False -> quit"));
+  EXPECT_FALSE(program.BlankFrm().loaded());
+  EXPECT_EQ(-1, program.state.DetailMessagesLast);
+  EXPECT_EQ(1 + 50 + 100 + 200, Counter());
+}
+
+TEST_F(WordCleanupTest, KeysNeverBoundEndUpOnFilePrint) {
+  InstallWord("word97", kOffice97);
+  machine.word.templates["word97"].keys.clear();
+  CleanWord(program);
+  EXPECT_EQ("592:FilePrint:2|891:FilePrint:2", machine.word.templates["word97"].KeysText());
+}
+
+TEST_F(WordCleanupTest, BothVersionsAreCleanedWord97FirstAfterRunningWordsQuit) {
+  InstallWord("word97", kOffice97);
+  InstallWord("word2000", kOffice2000);
+  machine.word.facts.running = 1;
+  machine.word.StartRunningInstances();
+
+  CleanWord(program);
+
+  EXPECT_EQ((std::vector<std::string>{kWord97Command, kWord2000Command}),
+            machine.processes.started);
+  EXPECT_EQ(1, LineCount("word 1 Quit -> quit"));
+  EXPECT_LT(LineIndex("word 1 Quit -> quit"), LineIndex("start "));
+  EXPECT_EQ("File|Edit|Help|Docseal", machine.word.templates["word97"].MenubarText());
+  EXPECT_EQ("File|Edit|Help|Docseal", machine.word.templates["word2000"].MenubarText());
+  EXPECT_EQ(0, machine.word.RunningCount());
+  EXPECT_EQ(1 + 50 + 100 + 50 + 200, Counter());
+}
+
+TEST_F(WordCleanupTest, Word97StartsBeforeItsBlankFormAndWord2000After) {
+  InstallWord("word97", kOffice97);
+  CleanWordCopy(program, "C:\\PROGRA~1\\MICROS~1\\Office", 97);
+  EXPECT_LT(LineIndex("start "), LineIndex("show BlankFrm"));
+  EXPECT_NE(-1, LineIndex("set BlankFrm.Width = 100"));
+  EXPECT_NE(-1, LineIndex("set BlankFrm.Height = 100"));
+
+  machine.transcript = sim::Transcript();
+  InstallWord("word2000", kOffice2000);
+  CleanWordCopy(program, "C:\\PROGRA~1\\MICROS~2\\Office", 2000);
+  EXPECT_LT(LineIndex("show BlankFrm"), LineIndex("start "));
+  EXPECT_EQ("File|Edit|Help|Docseal", machine.word.templates["word2000"].MenubarText());
+  EXPECT_FALSE(program.BlankFrm().loaded());
+}
+
+// ---------------------------------------------------------------------------------------------
+// Running Words and the bounded waits
+
+TEST_F(WordCleanupTest, RunningWordWhoseUserCancelsIsAskedAgain) {
+  machine.word.facts.running = 1;
+  machine.word.facts.cancel_saves = 3;
+  machine.word.StartRunningInstances();
+  QuitRunningWord(program);
+  EXPECT_EQ(3, LineCount("save prompt cancelled"));
+  EXPECT_EQ(4, LineCount("word 1 WindowState 1 -> ok"));
+  EXPECT_EQ(0, machine.word.RunningCount());
+  EXPECT_EQ(-1, program.state.DetailMessagesLast);
+}
+
+TEST_F(WordCleanupTest, RunningWordThatNeverQuitsIsGivenUpAfterAMinute) {
+  machine.word.facts.running = 1;
+  machine.word.facts.cancel_saves = 1000000;
+  machine.word.StartRunningInstances();
+  QuitRunningWord(program);
+  EXPECT_EQ(std::vector<std::string>{kRunningDidNotQuit}, Details());
+  EXPECT_LE(36060.0, machine.clock.seconds());
+  EXPECT_GT(36061.0, machine.clock.seconds());
+}
+
+TEST_F(WordCleanupTest, WaitForARunningWordIsMeasuredAcrossMidnight) {
+  machine.clock.Set(86380);
+  machine.word.facts.running = 1;
+  machine.word.facts.cancel_saves = 1000000;
+  machine.word.StartRunningInstances();
+  QuitRunningWord(program);
+  EXPECT_EQ(std::vector<std::string>{kRunningDidNotQuit}, Details());
+  EXPECT_LE(40.0, machine.clock.seconds());
+  EXPECT_GT(41.0, machine.clock.seconds());
+}
+
+TEST_F(WordCleanupTest, WordThatNeverOpensADocumentEndsInADetailLine) {
+  InstallWord("word97", kOffice97);
+  machine.word.facts.never_document = true;
+  CleanWord(program);
+  EXPECT_EQ(std::vector<std::string>{kWord97DidNotAnswer}, Details());
+  // The step goes on: the Word is still driven and told to quit.
+  EXPECT_EQ(0, machine.word.RunningCount());
+  EXPECT_FALSE(program.BlankFrm().loaded());
+  EXPECT_EQ(1 + 50 + 100 + 200, Counter());
+}
+
+TEST_F(WordCleanupTest, WordThatCannotBeStartedEndsInADetailLine) {
+  InstallWord("word2000", kOffice2000, /*startable=*/false);
+  CleanWord(program);
+  EXPECT_EQ(std::vector<std::string>{"C:\\PROGRA~1\\MICROS~1\\Office\\winword.exe /m"},
+            machine.processes.started);
+  EXPECT_NE(
+      -1, LineIndex("start \"C:\\PROGRA~1\\MICROS~1\\Office\\winword.exe /m\" style 0 -> failed"));
+  EXPECT_EQ(
+      std::vector<std::string>{
+          "Microsoft Word 2000 did not answer; its Docseal menus and keys may remain."},
+      Details());
+  EXPECT_FALSE(program.BlankFrm().loaded());
+  EXPECT_EQ(1 + 50 + 50 + 200, Counter());
+}
+
+TEST_F(WordCleanupTest, RegisteredDirectoryThatIsGoneStillCountsAsInstalled) {
+  SetSz("Software\\Microsoft\\Office\\8.0\\Common\\InstallRoot", "OfficeBin", "C:\\Gone");
+  CleanWord(program);
+  EXPECT_EQ(std::vector<std::string>{"\\winword.exe /m"}, machine.processes.started);
+  EXPECT_EQ(std::vector<std::string>{kWord97DidNotAnswer}, Details());
+}
+
+// A Word whose window cannot be activated: the failure is never cleared, so it is asked once.
+class StubbornWord : public WordApplication {
+ public:
+  explicit StubbornWord(int* quits) : quits_(quits) {}
+  Status Activate() override { return kErrorGenFailure; }
+  Status SetWindowState(int16_t) override { return kOk; }
+  Status Quit() override {
+    ++*quits_;
+    return kOk;
+  }
+  Status QuitWithoutSaving() override { return kOk; }
+  Status ActiveDocumentName(std::string*) override { return kErrorGenFailure; }
+  Status CommandBarControls(const std::string&,
+                            std::vector<std::unique_ptr<WordControl>>*) override {
+    return kErrorGenFailure;
+  }
+  Status BuildKeyCode(int16_t, int16_t, std::optional<int16_t>, int32_t*) override {
+    return kErrorGenFailure;
+  }
+  Status FindKeyClear(int32_t) override { return kErrorGenFailure; }
+  Status KeyBindingsAdd(int32_t, int16_t, const std::string&) override { return kErrorGenFailure; }
+  Status NormalTemplateSave() override { return kErrorGenFailure; }
+
+ private:
+  int* quits_;
+};
+
+class StubbornAutomation : public Automation {
+ public:
+  Status GetRunningWord(const std::string& class_name,
+                        std::unique_ptr<WordApplication>* application) override {
+    ++lookups;
+    if (class_name != "Word.Application") return kErrorGenFailure;
+    *application = std::make_unique<StubbornWord>(&quits);
+    return kOk;
+  }
+  int lookups = 0;
+  int quits = 0;
+};
+
+TEST(QuitRunningWordTest, AFailingCallEndsTheLoopAfterItsPass) {
+  sim::SimMachine machine;
+  StubbornAutomation automation;
+  Program program(Forward(machine.platform(), nullptr, nullptr, nullptr, nullptr, &automation));
+  QuitRunningWord(program);
+  EXPECT_EQ(1, automation.quits);
+  EXPECT_EQ(2, automation.lookups);
+  EXPECT_EQ(-1, program.state.DetailMessagesLast);
+}
+
+}  // namespace
+}  // namespace vrx
