@@ -201,7 +201,7 @@ void RemoveVariantDirectory(Program& program, const ManifestEntry& entry,
   Files& files = program.files();
   const std::string all_files = directory + "\\*.*";
   // Subdirectories and system files are not seen here.
-  const bool has_files = !files.ListFirst(all_files, ListFilter::kPlain).empty();
+  const bool has_files = !files.ListFirst(all_files, ListFilter::kHidden).empty();
   bool remove = false;
 
   if (!has_files) {

@@ -440,12 +440,6 @@ TEST_F(RemovalTest, Regsvr32ThatCannotStartLeavesARunOnceCommand) {
   EXPECT_FALSE(program.state.NeedsRestart);
 }
 
-TEST_F(RemovalTest, RunOnceIsNotCreatedWhenItsKeyIsMissing) {
-  SetManifest({{"FUNCKY60.dll", "WINSYS", "True"}});
-  RemoveManifestFiles(program);
-  EXPECT_EQ(nullptr, machine.registry.FindKey(kHkeyLocalMachine, kRunOnce));
-}
-
 // ---------------------------------------------------------------------------------------------
 // The whole removal
 

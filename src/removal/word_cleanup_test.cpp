@@ -246,13 +246,6 @@ TEST_F(WordCleanupTest, WordThatCannotBeStartedEndsInADetailLine) {
   EXPECT_EQ(1 + 50 + 50 + 200, Counter());
 }
 
-TEST_F(WordCleanupTest, RegisteredDirectoryThatIsGoneStillCountsAsInstalled) {
-  SetSz("Software\\Microsoft\\Office\\8.0\\Common\\InstallRoot", "OfficeBin", "C:\\Gone");
-  CleanWord(program);
-  EXPECT_EQ(std::vector<std::string>{"\\winword.exe /m"}, machine.processes.started);
-  EXPECT_EQ(std::vector<std::string>{kWord97DidNotAnswer}, Details());
-}
-
 // A Word whose window cannot be activated: the failure is never cleared, so it is asked once.
 class StubbornWord : public WordApplication {
  public:

@@ -1,0 +1,168 @@
+#include "wizard/deferred_deletion.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/forwarding_platform.h"
+#include "platform/sim/sim_test_util.h"
+#include "startup/program.h"
+
+namespace vrx {
+namespace {
+
+using sim::SimMachine;
+
+constexpr const char* kWininit = "C:\\WINDOWS\\Wininit.ini";
+constexpr const char* kSelf = "C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE";
+
+class WininitTest : public ::testing::Test {
+ protected:
+  WininitTest() {
+    machine_.facts.platform = 1;
+    machine_.ApplyFacts();
+    EXPECT_TRUE(machine_.files.AddDirectory("C:\\WINDOWS\\SYSTEM"));
+  }
+  void Update(Platform platform) {
+    Program program(platform);
+    program.state.IsWin9x = true;
+    program.state.SelfPath = kSelf;
+    for (const std::string& path : pending_) program.state.AppendPendingDelete(path);
+    UpdateWininit(program);
+  }
+  void Update() { Update(machine_.platform()); }
+  std::string Wininit() { return machine_.files.Contents(kWininit).value_or("<missing>"); }
+
+  SimMachine machine_;
+  std::vector<std::string> pending_{kSelf};
+};
+
+TEST_F(WininitTest, WithoutAFileTheSectionIsWrittenAlone) {
+  Update();
+  EXPECT_EQ("[RENAME]\r\nNUL=C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE\r\n", Wininit());
+  EXPECT_FALSE(machine_.files.Exists("C:\\WINDOWS\\Wininit.vrx"));
+}
+
+TEST_F(WininitTest, NothingPendingLeavesTheFileAlone) {
+  pending_.clear();
+  Update();
+  EXPECT_EQ("<missing>", Wininit());
+}
+
+TEST_F(WininitTest, EntriesFollowEveryRenameHeaderAndOtherLinesStay) {
+  pending_ = {"C:\\A~1.DLL", "C:\\WINDOWS\\SYSTEM\\FUNCKY60.DLL"};
+  ASSERT_TRUE(machine_.files.AddFile(
+      kWininit, "[Other]\r\nx=1\r\n[RENAME]\r\nNUL=C:\\OLD.TMP\r\n; [RENAME] again\r\nlast"));
+  Update();
+  EXPECT_EQ(
+      "[Other]\r\nx=1\r\n[RENAME]\r\nNUL=C:\\A~1.DLL\r\nNUL=C:\\WINDOWS\\SYSTEM\\FUNCKY60.DLL\r\n"
+      "NUL=C:\\OLD.TMP\r\n; [RENAME] again\r\nNUL=C:\\A~1.DLL\r\n"
+      "NUL=C:\\WINDOWS\\SYSTEM\\FUNCKY60.DLL\r\nlast\r\n",
+      Wininit());
+}
+
+TEST_F(WininitTest, AFileWithoutTheSectionGetsItAtTheEnd) {
+  ASSERT_TRUE(machine_.files.AddFile(kWininit, "[rename]\r\nNUL=C:\\X\r\n"));
+  Update();
+  EXPECT_EQ("[rename]\r\nNUL=C:\\X\r\n[RENAME]\r\nNUL=C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE\r\n",
+            Wininit());
+}
+
+TEST_F(WininitTest, TheMarkerInUpperCaseLeavesTheFileUnchanged) {
+  const std::string marked = "[RENAME]\r\nNUL=C:\\WINDOWS\\SYSTEM\\VRXUNINST.EXE\r\n";
+  ASSERT_TRUE(machine_.files.AddFile(kWininit, marked));
+  Update();
+  EXPECT_EQ(marked, Wininit());
+
+  const std::string mixed = "[RENAME]\r\nNUL=C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE\r\n";
+  ASSERT_TRUE(machine_.files.AddFile(kWininit, mixed));
+  Update();
+  EXPECT_EQ(
+      "[RENAME]\r\nNUL=C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE\r\nNUL=C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE\r\n",
+      Wininit());
+}
+
+TEST_F(WininitTest, LineFeedsAloneDoNotEndLines) {
+  ASSERT_TRUE(machine_.files.AddFile(kWininit, "[Other]\nx=1\n"));
+  Update();
+  EXPECT_EQ("[Other]\nx=1\n\r\n[RENAME]\r\nNUL=C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE\r\n", Wininit());
+}
+
+TEST_F(WininitTest, WindowsNtWritesNothing) {
+  Program program(machine_.platform());
+  program.state.IsWinNT = true;
+  program.state.AppendPendingDelete(kSelf);
+  UpdateWininit(program);
+  EXPECT_EQ("<missing>", Wininit());
+}
+
+TEST_F(WininitTest, AFileThatCannotBeReadIsLeftAsItWas) {
+  const std::string old = "[RENAME]\r\nNUL=C:\\OLD.TMP\r\n";
+  ASSERT_TRUE(machine_.files.AddFile(kWininit, old));
+  ASSERT_TRUE(machine_.files.SetInUse(kWininit, true));
+  Update();
+  EXPECT_EQ(old, Wininit());
+}
+
+TEST_F(WininitTest, AFailedWriteKeepsTheOldLines) {
+  const std::string old = "[RENAME]\r\nNUL=C:\\OLD.TMP\r\n";
+  ASSERT_TRUE(machine_.files.AddFile(kWininit, old));
+  struct Failing : ForwardingFiles {
+    using ForwardingFiles::ForwardingFiles;
+    Status Write(FileNumber, const std::string&) override { return kErrorAccessDenied; }
+  } write_fails(&machine_.files);
+  Update(Forward(machine_.platform(), nullptr, nullptr, &write_fails));
+  EXPECT_EQ(old, Wininit());
+  EXPECT_FALSE(machine_.files.Exists("C:\\WINDOWS\\Wininit.vrx"));
+
+  struct NoReplace : ForwardingFiles {
+    using ForwardingFiles::ForwardingFiles;
+    Status ReplaceFile(const std::string&, const std::string&) override {
+      return kErrorAccessDenied;
+    }
+  } replace_fails(&machine_.files);
+  Update(Forward(machine_.platform(), nullptr, nullptr, &replace_fails));
+  EXPECT_EQ(old, Wininit());
+  EXPECT_FALSE(machine_.files.Exists("C:\\WINDOWS\\Wininit.vrx"));
+}
+
+TEST_F(WininitTest, OpeningIsTriedAgainWhileTheFileIsBusy) {
+  struct BusyTwice : ForwardingFiles {
+    using ForwardingFiles::ForwardingFiles;
+    Status OpenText(const std::string& path, TextMode mode, FileNumber* number) override {
+      if (++opens <= 2) return kErrorSharingViolation;
+      return ForwardingFiles::OpenText(path, mode, number);
+    }
+    int opens = 0;
+  } busy(&machine_.files);
+  ASSERT_TRUE(machine_.files.AddFile(kWininit, "[RENAME]\r\n"));
+  Update(Forward(machine_.platform(), nullptr, nullptr, &busy));
+  EXPECT_EQ("[RENAME]\r\nNUL=C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE\r\n", Wininit());
+  EXPECT_EQ(4, busy.opens);  // two refused, the read, the write
+}
+
+TEST(SelfRemoval, FollowsThePlatformAndNoReboot) {
+  SimMachine machine;
+  Program program(machine.platform());
+  ProgramState& s = program.state;
+  s.SelfPath = kSelf;
+  s.IsWinNT = true;
+  ScheduleSelfRemoval(program);
+  EXPECT_EQ(std::vector<std::string>{kSelf}, machine.system.pending);
+  EXPECT_EQ(0, s.PendingDeleteCount);
+
+  s.IsWinNT = false;
+  s.IsWin9x = true;
+  ScheduleSelfRemoval(program);
+  ASSERT_EQ(1, s.PendingDeleteCount);
+  EXPECT_EQ(kSelf, s.PendingDeletes[1]);
+
+  s.NoReboot = true;
+  ScheduleSelfRemoval(program);
+  s.IsWin9x = false;
+  s.IsWinNT = true;
+  ScheduleSelfRemoval(program);
+  EXPECT_EQ(1, s.PendingDeleteCount);
+  EXPECT_EQ(1u, machine.system.pending.size());
+}
+
+}  // namespace
+}  // namespace vrx
