@@ -1,0 +1,460 @@
+// Whole runs on the sample machines, checked against what a careful reading of the uninstaller's
+// documents says the machine must look like afterwards.
+#include "wizard/uninstall_run.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "platform/forwarding_platform.h"
+#include "platform/sim/sim_test_util.h"
+#include "progress/processing_form.h"
+#include "progress/reboot_form.h"
+#include "startup/program.h"
+#include "wizard/uninstall_form.h"
+
+namespace vrx {
+namespace {
+
+using sim::SimMachine;
+using sim::testing::HasKey;
+using sim::testing::Sample;
+using sim::testing::Text;
+
+constexpr const char* kUninstallList = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+constexpr const char* kSharedDlls = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+
+std::unique_ptr<SimMachine> Load(const char* sample) {
+  auto machine = std::make_unique<SimMachine>();
+  std::string error;
+  EXPECT_TRUE(sim::LoadMachineImage(Sample(sample), machine.get(), &error)) << error;
+  return machine;
+}
+
+bool Said(const SimMachine& m, const std::string& line) {
+  const auto& lines = m.transcript.lines();
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+uint32_t Dword(const SimMachine& m, HKey hive, const std::string& key, const std::string& name) {
+  const sim::SimKey* k = m.registry.FindKey(hive, key);
+  const sim::SimValue* v = k != nullptr ? k->FindValue(name) : nullptr;
+  if (v == nullptr || v->data.size() != 4) return 0xDEADBEEF;
+  uint32_t n = 0;
+  for (int i = 3; i >= 0; --i) n = (n << 8) | static_cast<unsigned char>(v->data[i]);
+  return n;
+}
+
+void TickAndFinish(Program& program, std::initializer_list<int> boxes) {
+  UnInstallForm& w = program.UnInstall();
+  for (int i : boxes) {
+    w.Check1(i).SetValue(1);
+    w.Check1_Click(static_cast<int16_t>(i));
+  }
+  w.cmdNext_Click();
+  w.cmdNext_Click();
+}
+
+TEST(Run, EveryVariantFromWindows98) {
+  auto m = Load("win98-all");
+  m->ui.answers = {kIdYes, kIdYes, kIdNo};
+  {
+    Program program(m->platform());
+    Main(program, "");
+    TickAndFinish(program, {0, 1, 2, 3});
+    const ProgramState& s = program.state;
+    EXPECT_TRUE(s.ChosenAll);
+    EXPECT_TRUE(s.NeedsRestart);
+    EXPECT_EQ((std::vector<std::string>{
+                  "C:\\Docseal\\Word\\Stamps\\CONFID.STB this file will be removed when you "
+                  "reboot your computer.",
+                  "C:\\Docseal\\Word\\Stamps\\CONFID.STB You must manually delete this file.",
+                  "C:\\Docseal\\Word\\Stamps You must manually remove this directory.",
+                  "C:\\Docseal\\WP8\\Stamps\\DRAFT.STB this file will be removed when you reboot "
+                  "your computer.",
+                  "C:\\WINDOWS\\SYSTEM\\FUNCKY60.DLL file may be in use by another program.",
+              }),
+              s.DetailMessages);
+    ProcessingForm& processing = program.Processing();
+    EXPECT_EQ("Uninstall complete.", processing.lblMsg().Caption());
+    EXPECT_EQ(300, processing.ProgressBar1().ProgressValue());
+    EXPECT_EQ(300, processing.ProgressBar1().Max());
+    EXPECT_TRUE(processing.cmdDetails().Visible());
+    EXPECT_FALSE(program.UnInstall().loaded());
+    processing.cmdExit_Click();
+    EXPECT_TRUE(program.Reboot().visible());
+    program.Reboot().cmdLater_Click();
+    EXPECT_FALSE(program.AnyFormLoaded());
+  }
+  EXPECT_TRUE(Said(*m, "set Processing.ProgressBar1.Max = 400"));
+  EXPECT_TRUE(Said(*m, "set Processing.lblMsg.Caption = \"Removing Docseal from Microsoft "
+                       "Word\xAE.....\""));
+  EXPECT_TRUE(Said(*m, "set Processing.lblMsg.Caption = \"Removing Docseal from WordPerfect\xAE "
+                       "9.....\""));
+
+  // Registry: the add-in's tree and its uninstall entries go; other programs' entries stay.
+  EXPECT_FALSE(HasKey(*m, kHkeyLocalMachine, "Software\\Docseal4"));
+  for (const char* name : {"Docseal 4.0 for Word\xAE 97/2000", "Docseal 4.0 for WordPerfect\xAE 7",
+                           "Docseal 4.0 for WordPerfect\xAE 8", "Docseal 4.0 for WordPerfect\xAE 9"}) {
+    EXPECT_FALSE(HasKey(*m, kHkeyLocalMachine, std::string(kUninstallList) + name)) << name;
+  }
+  EXPECT_TRUE(HasKey(*m, kHkeyLocalMachine, std::string(kUninstallList) + "Other Program"));
+  EXPECT_EQ(0u, m->registry.FindKey(kHkeyLocalMachine, kSharedDlls)->values().size());
+  EXPECT_EQ(1u, Dword(*m, kHkeyClassesRoot, kProgrammableKey, "Reboot"));
+  EXPECT_EQ(0u, m->registry.OpenHandleCount());
+
+  // Files: what was in use or named by the user's "No" stays; the rest goes.
+  EXPECT_EQ(
+      "[RENAME]\r\nNUL=C:\\Docseal\\Word\\Stamps\\CONFID.STB\r\n"
+      "NUL=C:\\Docseal\\WP8\\Stamps\\DRAFT.STB\r\nNUL=C:\\WINDOWS\\SYSTEM\\FUNCKY60.DLL\r\n"
+      "NUL=C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE\r\n",
+      m->files.Contents("C:\\WINDOWS\\Wininit.ini").value_or("<missing>"));
+  for (const char* kept :
+       {"C:\\WINDOWS\\SYSTEM\\FUNCKY60.dll", "C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE",
+        "C:\\Docseal\\Word\\Stamps\\CONFID.STB", "C:\\Docseal\\WP9\\Stamps\\URGENT.STM",
+        "C:\\Docseal\\Word\\Data\\Letterhead notes.txt", "C:\\MyFiles\\Budget 1999.wpd",
+        "C:\\WINDOWS\\Start Menu\\Programs\\Accessories\\Notepad.lnk",
+        "C:\\WINDOWS\\SYSTEM\\KERNEL32.DLL"}) {
+    EXPECT_TRUE(m->files.Exists(kept)) << kept;
+  }
+  for (const char* gone :
+       {"C:\\WINDOWS\\SYSTEM\\Docsealw.ttf", "C:\\WINDOWS\\SYSTEM\\FUNCKY60.tlb",
+        "C:\\WINDOWS\\SYSTEM\\VrxMenu.exe", "C:\\Docseal\\WP8\\Stamps",
+        "C:\\Docseal\\Word\\Stamps\\MYSTAMP.STB", "C:\\Docseal\\Word\\Data\\CSU.BIN",
+        "C:\\WINDOWS\\Start Menu\\Programs\\Docseal 4.0", "C:\\Corel\\WPWin8\\Macros\\Docseal.WCM",
+        "C:\\Program Files\\Microsoft Office\\Office\\Startup\\Docseal.DOT",
+        "C:\\MyFiles\\QuickStart.wpd"}) {
+    EXPECT_FALSE(m->files.Exists(gone)) << gone;
+  }
+  EXPECT_TRUE(m->system.fonts.empty());
+  const sim::WordTemplate& normal = m->word.templates.at("word97");
+  EXPECT_EQ("File|Edit|View|Insert|Format|Tools|Table|Window|Help", normal.MenubarText());
+  EXPECT_EQ("592:FilePrint:2|891:FilePrint:2", normal.KeysText());
+
+  // The next start of Windows deletes what waited for it, the uninstaller included.
+  m->Restart();
+  for (const char* gone : {"C:\\WINDOWS\\SYSTEM\\FUNCKY60.dll", "C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE",
+                           "C:\\Docseal\\Word\\Stamps\\CONFID.STB", "C:\\WINDOWS\\Wininit.ini"}) {
+    EXPECT_FALSE(m->files.Exists(gone)) << gone;
+  }
+  EXPECT_TRUE(m->files.Exists("C:\\WINDOWS\\Wininit.bak"));
+  EXPECT_TRUE(m->files.Exists("C:\\Docseal\\WP9\\Stamps\\URGENT.STM"));
+}
+
+TEST(Run, OnlyWordPerfect8OfFour) {
+  auto m = Load("win98-all");
+  {
+    Program program(m->platform());
+    Main(program, "");
+    TickAndFinish(program, {2});
+    EXPECT_FALSE(program.state.ChosenAll);
+    EXPECT_FALSE(program.state.ChosenMsWord);
+  }
+  // The bar keeps its designed maximum of 100 until the end fills it.
+  for (const std::string& line : m->transcript.lines()) {
+    if (line.rfind("set Processing.ProgressBar1.Max", 0) == 0) {
+      EXPECT_EQ("set Processing.ProgressBar1.Max = 300", line);
+    }
+  }
+  EXPECT_FALSE(Said(*m, "set Processing.lblMsg.Caption = \"Removing Docseal from Microsoft "
+                        "Word\xAE.....\""));
+  EXPECT_TRUE(Said(*m, "set Processing.lblMsg.Caption = \"Uninstall complete.\""));
+  EXPECT_FALSE(HasKey(*m, kHkeyLocalMachine, "Software\\Docseal4\\WPWIN8"));
+  EXPECT_FALSE(
+      HasKey(*m, kHkeyLocalMachine, std::string(kUninstallList) + "Docseal 4.0 for WordPerfect\xAE 8"));
+  EXPECT_TRUE(HasKey(*m, kHkeyLocalMachine, "Software\\Docseal4\\WPWIN7\\Defaults"));
+  EXPECT_TRUE(HasKey(*m, kHkeyLocalMachine, "Software\\Docseal4\\MSWord\\Defaults"));
+  // Shared parts stay: another variant still needs them.
+  EXPECT_EQ(3u, Dword(*m, kHkeyLocalMachine, kSharedDlls, "C:\\WINDOWS\\SYSTEM\\FUNCKY60.DLL"));
+  EXPECT_TRUE(m->files.Exists("C:\\WINDOWS\\SYSTEM\\Docsealw.ttf"));
+  const std::string group = "C:\\WINDOWS\\Start Menu\\Programs\\Docseal 4.0\\";
+  EXPECT_FALSE(m->files.Exists(group + "Docseal for WordPerfect 8.lnk"));
+  EXPECT_TRUE(m->files.Exists(group + "Docseal for WordPerfect 7.lnk"));
+  EXPECT_TRUE(m->files.Exists(group + "Docseal Manual.lnk"));
+  EXPECT_TRUE(m->files.Exists("C:\\Docseal\\Word\\Stamps\\DRAFT.STB"));
+}
+
+// Records the keys the program opens.
+class OpenRecorder : public ForwardingRegistry {
+ public:
+  using ForwardingRegistry::ForwardingRegistry;
+  Status OpenKey(HKey parent, const std::string& subkey, uint32_t sam, HKey* result) override {
+    opened.insert(subkey);
+    return ForwardingRegistry::OpenKey(parent, subkey, sam, result);
+  }
+  std::set<std::string> opened;
+};
+
+TEST(Run, UnattendedWordOnWindowsNt) {
+  auto m = Load("nt-word");
+  OpenRecorder recorder(&m->registry);
+  {
+    Program program(Forward(m->platform(), &recorder));
+    Main(program, "MSWORD");
+    const ProgramState& s = program.state;
+    EXPECT_TRUE(s.ChosenAll);
+    EXPECT_TRUE(s.NeedsRestart);
+    EXPECT_TRUE(program.Processing().visible());
+    EXPECT_TRUE(program.Processing().cmdDetails().Visible());
+    EXPECT_EQ(0, s.PendingDeleteCount);
+    program.Processing().cmdExit_Click();
+    EXPECT_TRUE(program.Reboot().visible());
+  }
+  // The WordPerfect directories are read whatever is chosen.
+  for (const char* key : {"Software\\Docseal4\\WPWIN7\\Defaults",
+                          "Software\\Docseal4\\WPWIN9\\Defaults"}) {
+    EXPECT_TRUE(recorder.opened.count(key)) << key;
+  }
+  EXPECT_FALSE(Said(*m, "show UnInstall"));
+  EXPECT_EQ((std::vector<std::string>{"C:\\PROGRA~1\\Docseal\\Stamps\\PASTDUE.STS",
+                                      "C:\\WINNT\\system32\\VRXUnInst.EXE"}),
+            m->system.pending);
+  EXPECT_FALSE(m->files.Exists("C:\\WINNT\\Wininit.ini"));
+  EXPECT_FALSE(m->files.Exists("C:\\WINNT\\fonts\\Docsealw.ttf"));
+  EXPECT_FALSE(m->files.Exists("C:\\WINNT\\Profiles\\All Users\\Start Menu\\Programs\\Docseal 4.0"));
+  EXPECT_FALSE(HasKey(*m, kHkeyLocalMachine, "Software\\Docseal4"));
+  EXPECT_EQ(1u, Dword(*m, kHkeyClassesRoot, kProgrammableKey, "Reboot"));
+  for (const char* version : {"word97", "word2000"}) {
+    EXPECT_EQ("New...|Open...|Close|Save|Print...|Exit",
+              m->word.templates.at(version).FilemenuText())
+        << version;
+  }
+  // Only the first "Docseal" of the menu bar goes.
+  EXPECT_EQ("File|Edit|View|Insert|Format|Tools|Table|Window|Help|Docseal",
+            m->word.templates.at("word2000").MenubarText());
+
+  m->Restart();
+  EXPECT_FALSE(m->files.Exists("C:\\WINNT\\system32\\VRXUnInst.EXE"));
+  EXPECT_FALSE(m->files.Exists("C:\\Program Files\\Docseal\\Stamps\\PASTDUE.STS"));
+}
+
+TEST(Run, NoRebootEndsByItselfAndSchedulesNothing) {
+  auto m = Load("nt-word");
+  {
+    Program program(m->platform());
+    Main(program, "MSWORD NOREBOOT");
+    EXPECT_FALSE(program.AnyFormLoaded());
+    EXPECT_TRUE(program.state.NeedsRestart);
+    EXPECT_EQ("C:\\Program Files\\Docseal\\Stamps\\PASTDUE.STS this file will be removed when you "
+              "reboot your computer.",
+              program.state.DetailMessages.at(0));
+  }
+  EXPECT_TRUE(m->system.pending.empty());
+  EXPECT_TRUE(m->files.Exists("C:\\WINNT\\system32\\VRXUnInst.EXE"));
+  // Exit was never pressed, so nobody was told about the restart.
+  EXPECT_EQ(0xDEADBEEF, Dword(*m, kHkeyClassesRoot, kProgrammableKey, "Reboot"));
+}
+
+TEST(Run, Windows98WithNoRebootLeavesWininitAlone) {
+  auto m = Load("win98-all");
+  ASSERT_TRUE(m->files.SetInUse("C:\\WINDOWS\\SYSTEM\\FUNCKY60.dll", false));
+  ASSERT_TRUE(m->files.SetInUse("C:\\Docseal\\Word\\Stamps\\CONFID.STB", false));
+  ASSERT_TRUE(m->files.SetAttributes("C:\\Docseal\\WP8\\Stamps\\DRAFT.STB", 0));
+  {
+    Program program(m->platform());
+    Main(program, "WPWIN7 NOREBOOT");
+    EXPECT_EQ(0, program.state.PendingDeleteCount);
+    EXPECT_FALSE(program.AnyFormLoaded());
+  }
+  EXPECT_FALSE(m->files.Exists("C:\\WINDOWS\\Wininit.ini"));
+}
+
+TEST(Run, SharedComponentUsedByAnotherProgramStays) {
+  auto m = Load("nt-shared");
+  {
+    Program program(m->platform());
+    Main(program, "WPWIN8");
+    EXPECT_TRUE(program.state.ChosenAll);
+    EXPECT_FALSE(program.state.NeedsRestart);
+    EXPECT_FALSE(program.Processing().cmdDetails().Visible());
+    program.Processing().cmdExit_Click();
+    EXPECT_FALSE(program.AnyFormLoaded());
+  }
+  EXPECT_EQ(1u, Dword(*m, kHkeyLocalMachine, kSharedDlls, "C:\\WINNT\\SYSTEM32\\FUNCKY60.DLL"));
+  EXPECT_TRUE(m->files.Exists("C:\\WINNT\\system32\\FUNCKY60.dll"));
+  EXPECT_FALSE(m->files.Exists("C:\\Corel\\WPWin8\\Macros\\StampMnu.WCM"));
+  EXPECT_TRUE(Said(*m, "start \"C:\\Corel\\WPWin8\\Programs\\WPWin8.exe /m-\\\"C:\\Corel\\WPWin8\\"
+                       "Macros\\StampRem.wcm\\\"\" style 2 -> task 1"));
+  EXPECT_EQ(0u, Dword(*m, kHkeyClassesRoot, kProgrammableKey, "Reboot"));
+  EXPECT_EQ(std::vector<std::string>{"C:\\WINNT\\system32\\VRXUnInst.EXE"}, m->system.pending);
+}
+
+// Fails every call whose description equals `target`, and records the descriptions of all calls.
+class FailingCalls {
+ public:
+  std::string target;
+  std::vector<std::string> seen;
+  bool Fails(const std::string& call) {
+    if (record) seen.push_back(call);
+    return call == target;
+  }
+  bool record = false;
+};
+
+class FailingRegistry : public ForwardingRegistry {
+ public:
+  FailingRegistry(Registry* r, FailingCalls* f) : ForwardingRegistry(r), f_(f) {}
+  Status OpenKey(HKey p, const std::string& k, uint32_t sam, HKey* out) override {
+    if (f_->Fails("RegOpenKeyExA " + k)) return *out = 0, kErrorAccessDenied;
+    return ForwardingRegistry::OpenKey(p, k, sam, out);
+  }
+  Status QueryValue(HKey k, const std::string& n, uint32_t* t, uint8_t* d, uint32_t* s) override {
+    if (f_->Fails("RegQueryValueExA " + n)) return kErrorAccessDenied;
+    return ForwardingRegistry::QueryValue(k, n, t, d, s);
+  }
+  Status SetValue(HKey k, const std::string& n, uint32_t t, const uint8_t* d,
+                  uint32_t s) override {
+    if (f_->Fails("RegSetValueExA " + n)) return kErrorAccessDenied;
+    return ForwardingRegistry::SetValue(k, n, t, d, s);
+  }
+  Status CreateKey(HKey p, const std::string& k, uint32_t o, uint32_t sam, HKey* out,
+                   uint32_t* disp) override {
+    if (f_->Fails("RegCreateKeyExA " + k)) return *out = 0, kErrorAccessDenied;
+    return ForwardingRegistry::CreateKey(p, k, o, sam, out, disp);
+  }
+  Status DeleteValue(HKey k, const std::string& n) override {
+    if (f_->Fails("RegDeleteValueA " + n)) return kErrorAccessDenied;
+    return ForwardingRegistry::DeleteValue(k, n);
+  }
+  Status EnumKey(HKey k, uint32_t i, char* n, uint32_t* size, uint64_t* w) override {
+    if (f_->Fails("RegEnumKeyExA " + std::to_string(i))) return kErrorAccessDenied;
+    return ForwardingRegistry::EnumKey(k, i, n, size, w);
+  }
+  Status DeleteKey(HKey p, const std::string& k) override {
+    if (f_->Fails("RegDeleteKeyA " + k)) return kErrorAccessDenied;
+    return ForwardingRegistry::DeleteKey(p, k);
+  }
+
+ private:
+  FailingCalls* f_;
+};
+
+class FailingSystem : public ForwardingSystem {
+ public:
+  FailingSystem(System* s, FailingCalls* f) : ForwardingSystem(s), f_(f) {}
+  uint32_t GetSystemDirectory(char* b, uint32_t n) override {
+    return f_->Fails("GetSystemDirectoryA") ? 0 : ForwardingSystem::GetSystemDirectory(b, n);
+  }
+  uint32_t GetWindowsDirectory(char* b, uint32_t n) override {
+    return f_->Fails("GetWindowsDirectoryA") ? 0 : ForwardingSystem::GetWindowsDirectory(b, n);
+  }
+  uint32_t GetShortPathName(const std::string& p, char* b, uint32_t n) override {
+    return f_->Fails("GetShortPathNameA " + p) ? 0 : ForwardingSystem::GetShortPathName(p, b, n);
+  }
+  bool MoveFileEx(const std::string& e, const std::optional<std::string>& n,
+                  uint32_t flags) override {
+    return !f_->Fails("MoveFileExA " + e) && ForwardingSystem::MoveFileEx(e, n, flags);
+  }
+  int32_t RemoveFontResource(const std::string& p) override {
+    return f_->Fails("RemoveFontResourceA") ? 0 : ForwardingSystem::RemoveFontResource(p);
+  }
+  std::string GetEnvironmentVariable(const std::string& n) override {
+    return f_->Fails("GetEnvironmentVariable") ? "" : ForwardingSystem::GetEnvironmentVariable(n);
+  }
+
+ private:
+  FailingCalls* f_;
+};
+
+class FailingFiles : public ForwardingFiles {
+ public:
+  FailingFiles(Files* files, FailingCalls* f) : ForwardingFiles(files), f_(f) {}
+  std::string ListFirst(const std::string& p, ListFilter filter) override {
+    return f_->Fails("FindFirstFileA " + p) ? "" : ForwardingFiles::ListFirst(p, filter);
+  }
+  std::string ListNext() override {
+    return f_->Fails("FindNextFileA") ? "" : ForwardingFiles::ListNext();
+  }
+  Status DeleteFile(const std::string& p) override {
+    return f_->Fails("DeleteFileA " + p) ? kErrorAccessDenied : ForwardingFiles::DeleteFile(p);
+  }
+  Status SetAttributesNormal(const std::string& p) override {
+    return f_->Fails("SetFileAttributesA " + p) ? kErrorAccessDenied
+                                                 : ForwardingFiles::SetAttributesNormal(p);
+  }
+  Status RemoveDirectory(const std::string& p) override {
+    return f_->Fails("RemoveDirectoryA " + p) ? kErrorAccessDenied
+                                               : ForwardingFiles::RemoveDirectory(p);
+  }
+  Status SetCurrentDirectory(const std::string& p) override {
+    return f_->Fails("SetCurrentDirectoryA " + p) ? kErrorPathNotFound
+                                                   : ForwardingFiles::SetCurrentDirectory(p);
+  }
+  Status OpenText(const std::string& p, TextMode m, FileNumber* n) override {
+    return f_->Fails("CreateFileA " + p) ? kErrorAccessDenied : ForwardingFiles::OpenText(p, m, n);
+  }
+  Status ReadChar(FileNumber n, char* c) override {
+    return f_->Fails("ReadFile") ? kErrorAccessDenied : ForwardingFiles::ReadChar(n, c);
+  }
+  Status Write(FileNumber n, const std::string& b) override {
+    return f_->Fails("WriteFile") ? kErrorAccessDenied : ForwardingFiles::Write(n, b);
+  }
+  Status ReplaceFile(const std::string& from, const std::string& to) override {
+    return f_->Fails("MoveFileExA replace " + to) ? kErrorAccessDenied
+                                                  : ForwardingFiles::ReplaceFile(from, to);
+  }
+
+ private:
+  FailingCalls* f_;
+};
+
+class FailingProcesses : public ForwardingProcesses {
+ public:
+  FailingProcesses(Processes* p, FailingCalls* f) : ForwardingProcesses(p), f_(f) {}
+  Status Start(const std::string& c, int style, TaskId* task) override {
+    return f_->Fails("CreateProcessA " + c) ? kErrorFileNotFound
+                                            : ForwardingProcesses::Start(c, style, task);
+  }
+
+ private:
+  FailingCalls* f_;
+};
+
+class FailingAutomation : public ForwardingAutomation {
+ public:
+  FailingAutomation(Automation* a, FailingCalls* f) : ForwardingAutomation(a), f_(f) {}
+  Status GetRunningWord(const std::string& c, std::unique_ptr<WordApplication>* app) override {
+    return f_->Fails("GetActiveObject") ? kErrorGenFailure
+                                        : ForwardingAutomation::GetRunningWord(c, app);
+  }
+
+ private:
+  FailingCalls* f_;
+};
+
+// One full four-variant run with the given call failing; returns the final status line.
+std::string RunWithFailure(const char* sample, FailingCalls* calls) {
+  auto m = Load(sample);
+  m->ui.answers = {kIdYes, kIdYes, kIdYes, kIdYes, kIdYes, kIdYes};
+  FailingRegistry registry(&m->registry, calls);
+  FailingSystem system(&m->system, calls);
+  FailingFiles files(&m->files, calls);
+  FailingProcesses processes(&m->processes, calls);
+  FailingAutomation automation(&m->word, calls);
+  Program program(Forward(m->platform(), &registry, &system, &files, &processes, &automation));
+  Main(program, "MSWORD WPWIN7 WPWIN8 WPWIN9");
+  EXPECT_EQ(0u, m->registry.OpenHandleCount()) << calls->target;
+  return program.Processing().lblMsg().Caption();
+}
+
+TEST(Run, EveryDistinctFailingCallIsPassedOver) {
+  for (const char* sample : {"win98-all", "nt-word"}) {
+    FailingCalls calls;
+    calls.record = true;
+    ASSERT_EQ("Uninstall complete.", RunWithFailure(sample, &calls));
+    std::vector<std::string> distinct;
+    std::set<std::string> unique;
+    for (const std::string& call : calls.seen) {
+      if (unique.insert(call).second) distinct.push_back(call);
+    }
+    calls.record = false;
+    for (const std::string& call : distinct) {
+      calls.target = call;
+      EXPECT_EQ("Uninstall complete.", RunWithFailure(sample, &calls)) << sample << ": " << call;
+    }
+    EXPECT_GT(distinct.size(), 300u) << sample;
+  }
+}
+
+}  // namespace
+}  // namespace vrx
