@@ -55,7 +55,10 @@ TEST_P(WordPerfectVersionTest, StartsItsWordPerfectWithTheRemovalMacro) {
 INSTANTIATE_TEST_SUITE_P(AllVersions, WordPerfectVersionTest,
                          ::testing::Values(Version{"WPWIN7", "WPWin.exe"},
                                            Version{"WPWIN8", "WPWin8.exe"},
-                                           Version{"WPWIN9", "WPWin9.exe"}));
+                                           Version{"WPWIN9", "WPWin9.exe"}),
+                         [](const ::testing::TestParamInfo<Version>& info) {
+                           return std::string(info.param.code);
+                         });
 
 TEST_F(WordPerfectCleanupTest, ProgramDirectoryWithBlanksGivesABlankFreePath) {
   const std::string dir = "C:\\Program Files\\Corel\\WordPerfect Office\\Programs";
