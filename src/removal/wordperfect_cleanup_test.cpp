@@ -56,8 +56,8 @@ INSTANTIATE_TEST_SUITE_P(AllVersions, WordPerfectVersionTest,
                          ::testing::Values(Version{"WPWIN7", "WPWin.exe"},
                                            Version{"WPWIN8", "WPWin8.exe"},
                                            Version{"WPWIN9", "WPWin9.exe"}),
-                         [](const ::testing::TestParamInfo<Version>& info) {
-                           return std::string(info.param.code);
+                         [](const ::testing::TestParamInfo<Version>& version) {
+                           return std::string(version.param.code);
                          });
 
 TEST_F(WordPerfectCleanupTest, ProgramDirectoryWithBlanksGivesABlankFreePath) {
