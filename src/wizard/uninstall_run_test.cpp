@@ -423,8 +423,9 @@ class FailingAutomation : public ForwardingAutomation {
 };
 
 // One full four-variant run with the given call failing; returns the final status line.
-std::string RunWithFailure(const char* sample, FailingCalls* calls) {
-  auto m = Load(sample);
+std::string RunWithFailure(const SimMachine& original, FailingCalls* calls) {
+  auto m = std::make_unique<SimMachine>();
+  sim::CopyMachine(original, m.get());
   m->ui.answers = {kIdYes, kIdYes, kIdYes, kIdYes, kIdYes, kIdYes};
   FailingRegistry registry(&m->registry, calls);
   FailingSystem system(&m->system, calls);
@@ -439,9 +440,10 @@ std::string RunWithFailure(const char* sample, FailingCalls* calls) {
 
 TEST(Run, EveryDistinctFailingCallIsPassedOver) {
   for (const char* sample : {"win98-all", "nt-word"}) {
+    auto original = Load(sample);
     FailingCalls calls;
     calls.record = true;
-    ASSERT_EQ("Uninstall complete.", RunWithFailure(sample, &calls));
+    ASSERT_EQ("Uninstall complete.", RunWithFailure(*original, &calls));
     std::vector<std::string> distinct;
     std::set<std::string> unique;
     for (const std::string& call : calls.seen) {
@@ -450,7 +452,8 @@ TEST(Run, EveryDistinctFailingCallIsPassedOver) {
     calls.record = false;
     for (const std::string& call : distinct) {
       calls.target = call;
-      EXPECT_EQ("Uninstall complete.", RunWithFailure(sample, &calls)) << sample << ": " << call;
+      EXPECT_EQ("Uninstall complete.", RunWithFailure(*original, &calls))
+          << sample << ": " << call;
     }
     EXPECT_GT(distinct.size(), 300u) << sample;
   }

@@ -91,4 +91,30 @@ void SimMachine::Restart() {
   }
 }
 
+void CopyMachine(const SimMachine& from, SimMachine* to) {
+  to->facts = from.facts;
+  to->clock.Set(from.clock.seconds());
+  from.registry.ForEachKey([&](HKey hive, const std::string& path, const SimKey& key) {
+    SimKey& copy = path.empty() ? *to->registry.Hive(hive) : to->registry.EnsureKey(hive, path);
+    for (const SimValue& v : key.values()) copy.SetValue(v.name, v.type, v.data);
+  });
+  to->registry_format = from.registry_format;
+  for (const EntryInfo& e : from.files.Entries()) {
+    if (e.directory) {
+      (void)to->files.AddDirectory(e.path);
+    } else {
+      (void)to->files.AddFile(e.path, from.files.Contents(e.path).value_or(""));
+    }
+    (void)to->files.SetAttributes(e.path, e.attributes);
+    if (e.in_use) (void)to->files.SetInUse(e.path, true);
+  }
+  to->processes.programs = from.processes.programs;
+  to->system.fonts = from.system.fonts;
+  to->system.pending = from.system.pending;
+  to->word.facts = from.word.facts;
+  to->word.templates = from.word.templates;
+  to->ApplyFacts();
+  to->word.StartRunningInstances();
+}
+
 }  // namespace vrx::sim

@@ -45,6 +45,10 @@ class SimMachine {
   RegFileFormat registry_format = RegFileFormat::kRegedit4;
 };
 
+// Makes `to`, a fresh machine, the same as `from` as it stands: facts, registry, drives, programs,
+// fonts, scheduled deletions, Word. The transcript is not copied.
+void CopyMachine(const SimMachine& from, SimMachine* to);
+
 // Reads a machine image folder (machine.ini, registry.reg, drive_x folders) into a fresh machine.
 // On failure gives false and one message naming the file and, where there is one, the line.
 bool LoadMachineImage(const std::filesystem::path& folder, SimMachine* machine,

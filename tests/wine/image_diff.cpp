@@ -1,0 +1,188 @@
+// Compares what a run left on a Wine prefix with what the simulator left for the same image.
+//
+//   vrx-image-diff --before IMAGE --sim IMAGE_AFTER --wine-drive PREFIX/drive_c
+//                  [--wine-reg EXPORT.reg]... [--baseline-reg EXPORT.reg]...
+//                  [--root HIVE\KEY]... [--ignore PATH]...
+//
+// Files: every file and folder of drive C: that the image had before or the simulator has after
+// must exist on the Wine drive exactly when it exists in the simulator's image (names are matched
+// without regard to case, so short names do not matter). Registry: below each --root, every key
+// and value of either registry must be present in Wine's exports exactly when the simulator has
+// it, with the same type and data; what Wine had before it was seeded (the baseline exports) and
+// still has is its own and not compared. Prints each difference; exit status 0 when there is none, 1
+// when there are differences, 2 for bad usage.
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/sim/reg_file.h"
+#include "platform/sim/sim_machine.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using vrx::sim::SimMachine;
+using vrx::sim::SimRegistry;
+using vrx::sim::UpperName;
+
+// The host path of a Windows path below drive_c, found without regard to case.
+bool ExistsOnDrive(const fs::path& drive, const std::string& windows_path) {
+  std::string rest = windows_path.size() > 3 ? windows_path.substr(3) : "";
+  fs::path here = drive;
+  std::istringstream parts(rest);
+  for (std::string part; std::getline(parts, part, '\\');) {
+    if (part.empty()) continue;
+    std::error_code ec;
+    bool found = false;
+    for (const auto& entry : fs::directory_iterator(here, ec)) {
+      if (UpperName(entry.path().filename().string()) == UpperName(part)) {
+        here = entry.path();
+        found = true;
+        break;
+      }
+    }
+    if (!found) return false;
+  }
+  return true;
+}
+
+// Every key and value below the roots, as "KEY" and "KEY\"value" = type:data entries.
+std::map<std::string, std::string> Flatten(const SimRegistry& registry,
+                                           const std::vector<std::string>& roots) {
+  std::map<std::string, std::string> flat;
+  registry.ForEachKey([&](vrx::HKey hive, const std::string& path, const vrx::sim::SimKey& key) {
+    std::string full = std::string(vrx::sim::HiveName(hive)) + (path.empty() ? "" : "\\" + path);
+    bool below = false;
+    for (const std::string& root : roots) {
+      std::string upper_root = UpperName(root);
+      std::string upper = UpperName(full);
+      if (upper == upper_root || upper.rfind(upper_root + "\\", 0) == 0) below = true;
+    }
+    if (!below) return;
+    flat[UpperName(full)] = "key " + full;
+    for (const vrx::sim::SimValue& v : key.values()) {
+      std::ostringstream data;
+      data << "type " << v.type << ":";
+      for (unsigned char c : v.data) data << ' ' << std::hex << static_cast<int>(c);
+      flat[UpperName(full) + "\\\"" + UpperName(v.name) + "\""] =
+          "value " + full + "\\\"" + v.name + "\" " + data.str();
+    }
+  });
+  return flat;
+}
+
+bool LoadImage(const std::string& folder, SimMachine* machine) {
+  std::string error;
+  if (!vrx::sim::LoadMachineImage(folder, machine, &error)) {
+    std::cerr << "vrx-image-diff: " << error << "\n";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string before_dir, sim_dir, wine_drive;
+  std::vector<std::string> wine_regs, baseline_regs, roots, ignored;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    std::string option = argv[i];
+    std::string value = argv[i + 1];
+    if (option == "--before") {
+      before_dir = value;
+    } else if (option == "--sim") {
+      sim_dir = value;
+    } else if (option == "--wine-drive") {
+      wine_drive = value;
+    } else if (option == "--wine-reg") {
+      wine_regs.push_back(value);
+    } else if (option == "--baseline-reg") {
+      baseline_regs.push_back(value);
+    } else if (option == "--root") {
+      roots.push_back(value);
+    } else if (option == "--ignore") {
+      ignored.push_back(UpperName(value));
+    } else {
+      std::cerr << "vrx-image-diff: unknown option " << option << "\n";
+      return 2;
+    }
+  }
+  if (before_dir.empty() || sim_dir.empty() || wine_drive.empty() || argc % 2 == 0) {
+    std::cerr << "usage: vrx-image-diff --before IMAGE --sim IMAGE --wine-drive DIR "
+                 "[--wine-reg FILE]... [--root KEY]... [--ignore PATH]...\n";
+    return 2;
+  }
+  auto before = std::make_unique<SimMachine>();
+  auto after = std::make_unique<SimMachine>();
+  if (!LoadImage(before_dir, before.get()) || !LoadImage(sim_dir, after.get())) return 2;
+
+  int differences = 0;
+  auto differ = [&](const std::string& what) {
+    std::cout << what << "\n";
+    ++differences;
+  };
+
+  std::set<std::string> paths;
+  std::map<std::string, std::string> shown;
+  for (const auto* machine : {before.get(), after.get()}) {
+    for (const vrx::sim::EntryInfo& e : machine->files.Entries()) {
+      if (e.path.rfind("C:\\", 0) != 0) continue;
+      paths.insert(UpperName(e.path));
+      shown.emplace(UpperName(e.path), e.path);
+    }
+  }
+  for (const std::string& path : paths) {
+    bool skip = false;
+    for (const std::string& prefix : ignored) {
+      if (path == prefix || path.rfind(prefix + "\\", 0) == 0) skip = true;
+    }
+    if (skip) continue;
+    bool in_sim = after->files.Exists(shown[path]);
+    bool in_wine = ExistsOnDrive(wine_drive, shown[path]);
+    if (in_sim != in_wine) {
+      differ(std::string(in_sim ? "only the simulator has " : "only Wine has ") + shown[path]);
+    }
+  }
+
+  SimRegistry wine_registry, baseline_registry;
+  for (const auto& [files, registry] :
+       {std::pair{&wine_regs, &wine_registry}, std::pair{&baseline_regs, &baseline_registry}}) {
+    for (const std::string& file : *files) {
+      if (!fs::exists(file)) continue;  // the key was not there to export
+      vrx::sim::RegFileResult result = vrx::sim::ReadRegFile(file, registry);
+      if (!result.ok) {
+        std::cerr << "vrx-image-diff: " << result.error << "\n";
+        return 2;
+      }
+    }
+  }
+  std::map<std::string, std::string> baseline_flat = Flatten(baseline_registry, roots);
+  std::map<std::string, std::string> sim_flat = Flatten(after->registry, roots);
+  std::map<std::string, std::string> wine_flat = Flatten(wine_registry, roots);
+  std::map<std::string, std::string> before_flat = Flatten(before->registry, roots);
+  std::set<std::string> keys;
+  for (const auto* flat : {&sim_flat, &wine_flat, &before_flat}) {
+    for (const auto& [key, text] : *flat) keys.insert(key);
+  }
+  for (const std::string& key : keys) {
+    auto s = sim_flat.find(key);
+    auto w = wine_flat.find(key);
+    if (s == sim_flat.end() && w == wine_flat.end()) continue;
+    if (s == sim_flat.end() && !before_flat.count(key) && baseline_flat.count(key)) continue;
+    if (s == sim_flat.end()) {
+      differ("only Wine has " + w->second);
+    } else if (w == wine_flat.end()) {
+      differ("only the simulator has " + s->second);
+    } else if (s->second != w->second) {
+      differ("the simulator has " + s->second + "\n  but Wine has " + w->second);
+    }
+  }
+  std::cout << (differences == 0 ? "same end state\n"
+                                 : std::to_string(differences) + " differences\n");
+  return differences == 0 ? 0 : 1;
+}

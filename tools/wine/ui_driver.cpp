@@ -1,0 +1,167 @@
+// Drives the program's windows as a user would, for the tests under Wine.
+//
+//   ui_driver.exe wait CAPTION [SECONDS]     waits for a visible top-level window with the caption
+//   ui_driver.exe gone CAPTION [SECONDS]     waits until no such window is left
+//   ui_driver.exe dump CAPTION               prints the window's client size and its controls
+//   ui_driver.exe click CAPTION TEXT         clicks the button or check box with that text
+//   ui_driver.exe answer TITLE yes|no|ok     presses a button of the message box with that title
+//   ui_driver.exe text TITLE                 prints the text of the message box with that title
+//
+// Exit status 0 on success, 1 when the window or control is not found in time.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+struct Search {
+  const char* caption;
+  bool dialog_only;
+  HWND found;
+};
+
+BOOL CALLBACK FindTop(HWND window, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  char text[512] = {};
+  GetWindowTextA(window, text, sizeof text);
+  char cls[64] = {};
+  GetClassNameA(window, cls, sizeof cls);
+  if (IsWindowVisible(window) && std::string(text) == search->caption &&
+      (!search->dialog_only || std::string(cls) == "#32770")) {
+    search->found = window;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND FindTopWindow(const char* caption, bool dialog_only, double seconds) {
+  for (int waited = 0;; waited += 100) {
+    Search search{caption, dialog_only, nullptr};
+    EnumWindows(FindTop, reinterpret_cast<LPARAM>(&search));
+    if (search.found != nullptr) return search.found;
+    if (waited >= seconds * 1000) return nullptr;
+    Sleep(100);
+  }
+}
+
+struct ChildSearch {
+  const char* text;
+  HWND found;
+};
+
+BOOL CALLBACK FindChild(HWND child, LPARAM param) {
+  auto* search = reinterpret_cast<ChildSearch*>(param);
+  char text[512] = {};
+  GetWindowTextA(child, text, sizeof text);
+  if (std::string(text) == search->text) {
+    search->found = child;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+BOOL CALLBACK DumpChild(HWND child, LPARAM) {
+  char text[1024] = {};
+  char cls[64] = {};
+  GetWindowTextA(child, text, sizeof text);
+  GetClassNameA(child, cls, sizeof cls);
+  RECT r;
+  GetWindowRect(child, &r);
+  MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+  std::printf("%s \"%s\" at %ld,%ld size %ldx%ld%s%s", cls, text, r.left, r.top, r.right - r.left,
+              r.bottom - r.top, IsWindowVisible(child) ? " visible" : " hidden",
+              IsWindowEnabled(child) ? " enabled" : " disabled");
+  std::string kind = cls;
+  if (kind == "Button") {
+    LONG style = GetWindowLongA(child, GWL_STYLE) & 0xF;
+    if (style == BS_CHECKBOX || style == BS_AUTOCHECKBOX) {
+      std::printf(" checked=%ld", static_cast<long>(SendMessageA(child, BM_GETCHECK, 0, 0)));
+    }
+    if (GetFocus() == child) std::printf(" focused");
+  } else if (kind == "ListBox") {
+    LRESULT count = SendMessageA(child, LB_GETCOUNT, 0, 0);
+    std::printf(" items=%ld", static_cast<long>(count));
+    for (LRESULT i = 0; i < count; ++i) {
+      char item[1024] = {};
+      SendMessageA(child, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
+      std::printf("\n  item \"%s\"", item);
+    }
+  } else if (kind == "msctls_progress32") {
+    std::printf(" position=%ld max=%ld", static_cast<long>(SendMessageA(child, PBM_GETPOS, 0, 0)),
+                static_cast<long>(SendMessageA(child, PBM_GETRANGE, FALSE, 0)));
+  }
+  std::printf("\n");
+  return TRUE;
+}
+
+int Usage() {
+  std::fprintf(stderr, "usage: ui_driver.exe wait|gone|dump|click|answer|text ...\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) return Usage();
+  std::string verb = argv[1];
+  const char* caption = argv[2];
+  double seconds = (verb == "wait" || verb == "gone") && argc > 3 ? std::atof(argv[3]) : 20;
+  if (verb == "gone") {
+    for (int waited = 0; waited <= seconds * 1000; waited += 100) {
+      if (FindTopWindow(caption, false, 0) == nullptr) return 0;
+      Sleep(100);
+    }
+    std::fprintf(stderr, "ui_driver: \"%s\" is still there\n", caption);
+    return 1;
+  }
+  bool dialog = verb == "answer" || verb == "text";
+  HWND window = FindTopWindow(caption, dialog, seconds);
+  if (window == nullptr) {
+    std::fprintf(stderr, "ui_driver: no window \"%s\"\n", caption);
+    return 1;
+  }
+  if (verb == "wait") return 0;
+  if (verb == "dump") {
+    RECT client;
+    GetClientRect(window, &client);
+    HDC screen = GetDC(nullptr);
+    std::printf("window \"%s\" client %ldx%ld dpi %d\n", caption, client.right, client.bottom,
+                GetDeviceCaps(screen, LOGPIXELSX));
+    ReleaseDC(nullptr, screen);
+    EnumChildWindows(window, DumpChild, 0);
+    return 0;
+  }
+  if (verb == "text") {
+    char text[2048] = {};
+    GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
+    std::printf("%s\n", text);
+    return 0;
+  }
+  if (argc < 4) return Usage();
+  if (verb == "answer") {
+    std::string reply = argv[3];
+    int id = reply == "yes" ? IDYES : reply == "no" ? IDNO : IDOK;
+    HWND button = GetDlgItem(window, id);
+    if (button == nullptr) return 1;
+    PostMessageA(button, BM_CLICK, 0, 0);
+    return 0;
+  }
+  if (verb == "click") {
+    ChildSearch search{argv[3], nullptr};
+    EnumChildWindows(window, FindChild, reinterpret_cast<LPARAM>(&search));
+    if (search.found == nullptr) {
+      std::fprintf(stderr, "ui_driver: no control \"%s\" in \"%s\"\n", argv[3], caption);
+      return 1;
+    }
+    if (!IsWindowEnabled(search.found) || !IsWindowVisible(search.found)) {
+      std::fprintf(stderr, "ui_driver: \"%s\" cannot be clicked\n", argv[3]);
+      return 1;
+    }
+    PostMessageA(search.found, BM_CLICK, 0, 0);
+    return 0;
+  }
+  return Usage();
+}
