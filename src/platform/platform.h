@@ -219,13 +219,16 @@ class Files {
 
   // Deletes a file: 5 for a read-only file or a folder, 32 for a file in use, 2 when missing.
   [[nodiscard]] virtual Status DeleteFile(const std::string& path) = 0;
-  // Clears every attribute of an existing file or folder; 2 when missing.
+  // Clears every attribute of an existing file or folder; 2 when missing, 3 when a folder above
+  // it is missing.
   [[nodiscard]] virtual Status SetAttributesNormal(const std::string& path) = 0;
-  // Removes a folder: 145 unless it is empty, 2/3 when missing, 32 for the current directory.
+  // Removes a folder: 145 unless it is empty, 2/3 when missing, 32 for the current directory,
+  // 5 for a read-only folder or a drive root, 267 for a file.
   [[nodiscard]] virtual Status RemoveDirectory(const std::string& path) = 0;
   // The current directory, for example "C:\WINDOWS" or "C:\".
   virtual std::string GetCurrentDirectory() = 0;
-  // Makes a folder current: 3 when it does not exist.
+  // Makes a folder current: 2 when it does not exist, 3 when a folder above it is missing, 267
+  // for a file.
   [[nodiscard]] virtual Status SetCurrentDirectory(const std::string& path) = 0;
   // Replaces `to` (which need not exist) by `from` in one step (MoveFileExA with
   // MOVEFILE_REPLACE_EXISTING).

@@ -6,19 +6,20 @@
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 WINE_DIR="$BUILD/wine"
-TEMPLATE="$WINE_DIR/template"
+# The same template as the contract tests use.
+TEMPLATE="$ROOT/build/wine-template"
 
 # The Windows form of a host path.
 winpath() { winepath -w "$1" 2>/dev/null; }
 
 # A prefix made once and copied for every scenario.
 make_template() {
-  if [ ! -f "$TEMPLATE/.ready" ]; then
+  mkdir -p "$WINE_DIR"
+  if [ ! -f "$TEMPLATE/.vrx-ready" ]; then
     rm -rf "$TEMPLATE"
-    mkdir -p "$WINE_DIR"
     WINEPREFIX="$TEMPLATE" wineboot -i >/dev/null 2>&1
     WINEPREFIX="$TEMPLATE" wineserver -w
-    touch "$TEMPLATE/.ready"
+    touch "$TEMPLATE/.vrx-ready"
   fi
 }
 
@@ -44,7 +45,7 @@ seed() {
     wine reg add 'HKCU\Software\Wine' /v Version /d win98 /f >/dev/null
   fi
   wine regedit /S "$(winpath "$image/registry.reg")"
-  cp -a "$image/drive_c/." "$PREFIX/drive_c/"
+  "$BUILD/vrx-image-diff" --seed "$image" --wine-drive "$PREFIX/drive_c"
   while IFS='=' read -r path letters; do
     local flags=""
     case $letters in *R*) flags="$flags +R" ;; esac

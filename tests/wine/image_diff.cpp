@@ -1,5 +1,11 @@
 // Compares what a run left on a Wine prefix with what the simulator left for the same image.
 //
+//   vrx-image-diff --seed IMAGE --wine-drive PREFIX/drive_c
+//
+// copies the image's drive C: into the prefix first, each folder merged into the one Wine
+// already has under any case (Wine finds names without regard to case, so a second folder that
+// differs only in case would hide the first).
+//
 //   vrx-image-diff --before IMAGE --sim IMAGE_AFTER --wine-drive PREFIX/drive_c
 //                  [--wine-reg EXPORT.reg]... [--baseline-reg EXPORT.reg]...
 //                  [--root HIVE\KEY]... [--ignore PATH]...
@@ -51,6 +57,52 @@ bool ExistsOnDrive(const fs::path& drive, const std::string& windows_path) {
   return true;
 }
 
+// The host path for a Windows path below drive_c, reusing the folders and files that exist under
+// any case and keeping the image's spelling for new ones.
+fs::path HostPath(const fs::path& drive, const std::string& windows_path) {
+  std::string rest = windows_path.size() > 3 ? windows_path.substr(3) : "";
+  fs::path here = drive;
+  std::istringstream parts(rest);
+  for (std::string part; std::getline(parts, part, '\\');) {
+    if (part.empty()) continue;
+    fs::path next = here / part;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(here, ec)) {
+      if (UpperName(entry.path().filename().string()) == UpperName(part)) {
+        next = entry.path();
+        break;
+      }
+    }
+    here = next;
+  }
+  return here;
+}
+
+int Seed(const std::string& image, const fs::path& drive) {
+  auto machine = std::make_unique<SimMachine>();
+  std::string error;
+  if (!vrx::sim::LoadMachineImage(image, machine.get(), &error)) {
+    std::cerr << "vrx-image-diff: " << error << "\n";
+    return 2;
+  }
+  for (const vrx::sim::EntryInfo& e : machine->files.Entries()) {
+    if (e.path.rfind("C:\\", 0) != 0) continue;
+    fs::path host = HostPath(drive, e.path);
+    std::error_code ec;
+    if (e.directory) {
+      fs::create_directories(host, ec);
+    } else {
+      fs::create_directories(host.parent_path(), ec);
+      std::ofstream(host, std::ios::binary) << machine->files.Contents(e.path).value_or("");
+    }
+    if (ec) {
+      std::cerr << "vrx-image-diff: cannot make " << host << ": " << ec.message() << "\n";
+      return 2;
+    }
+  }
+  return 0;
+}
+
 // Every key and value below the roots, as "KEY" and "KEY\"value" = type:data entries.
 std::map<std::string, std::string> Flatten(const SimRegistry& registry,
                                            const std::vector<std::string>& roots) {
@@ -88,6 +140,9 @@ bool LoadImage(const std::string& folder, SimMachine* machine) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 5 && std::string(argv[1]) == "--seed" && std::string(argv[3]) == "--wine-drive") {
+    return Seed(argv[2], argv[4]);
+  }
   std::string before_dir, sim_dir, wine_drive;
   std::vector<std::string> wine_regs, baseline_regs, roots, ignored;
   for (int i = 1; i + 1 < argc; i += 2) {

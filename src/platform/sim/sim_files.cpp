@@ -501,7 +501,9 @@ std::string SimFiles::ListFirst(const std::string& pattern, ListFilter filter) {
     }
   }
   for (const auto& [key, child] : dir.children) {
-    if (Matches(last, child->name) && PassesFilter(AttributesOf(*child), filter)) {
+    // As on Windows, a pattern also matches an entry through its 8.3 name.
+    if ((Matches(last, child->name) || Matches(last, child->short_name)) &&
+        PassesFilter(AttributesOf(*child), filter)) {
       listing_.push_back(child->name);
     }
   }
@@ -552,7 +554,7 @@ Status SimFiles::SetCurrentDirectory(const std::string& path) {
   std::optional<Parsed> parsed = Parse(path);
   if (!parsed) return kErrorPathNotFound;
   Found found = Resolve(*parsed);
-  if (found.entry == nullptr) return kErrorPathNotFound;
+  if (found.entry == nullptr) return found.error;
   if (!found.entry->directory) return kErrorDirectory;
   current_prefix_ = parsed->prefix;
   current_parts_ = parsed->parts;

@@ -247,7 +247,11 @@ Status SimRegistry::QueryValue(HKey key, const std::string& name, uint32_t* type
   if (status != kOk) return status;
   if (data && !size) return kErrorInvalidParameter;
   const SimValue* value = target.key->FindValue(name);
-  if (!value) return kErrorFileNotFound;
+  if (!value) {
+    // Windows NT clears the size of a value it did not find when no buffer was given.
+    if (!data && size && family_ == kPlatformWinNT) *size = 0;
+    return kErrorFileNotFound;
+  }
   auto stored = static_cast<uint32_t>(value->data.size());
   if (type) *type = value->type;
   if (!data) {
@@ -271,6 +275,16 @@ Status SimRegistry::SetValue(HKey key, const std::string& name, uint32_t type, c
   status = CheckAccess(target, kKeySetValue);
   if (status != kOk) return status;
   if (!data && size > 0) return kErrorInvalidParameter;
+  const bool text = type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
+  if (text && size > 0) {
+    if (family_ != kPlatformWinNT && type == kRegSz) {
+      // Windows 95/98 store a text up to its NUL, whatever size is given.
+      size = static_cast<uint32_t>(std::strlen(reinterpret_cast<const char*>(data))) + 1;
+    } else if (data[size - 1] != '\0' && data[size] == '\0') {
+      // Windows NT adds the NUL that a caller left out of the size.
+      ++size;
+    }
+  }
   std::string bytes;
   if (size > 0) bytes.assign(reinterpret_cast<const char*>(data), size);
   target.key->SetValue(name, type, std::move(bytes));

@@ -134,7 +134,7 @@ TEST(SimRegistryTest, NamesIgnoreCaseAndKeepTheirStoredCase) {
 TEST(SimRegistryTest, QueryValueKeepsStoredBytes) {
   SimRegistry reg;
   HKey key = MustCreate(reg, kHkeyLocalMachine, "K");
-  SetText(reg, key, "NoNul", "abc");
+  reg.EnsureKey(kHkeyLocalMachine, "K").SetValue("NoNul", kRegSz, "abc");  // as an image may hold it
   SetText(reg, key, "Empty", "");
   SetText(reg, key, "Dword", std::string("\xFF\xFF\xFF\xFF", 4), kRegDword);
   SetText(reg, key, "Expand", std::string("%x%\0", 4), kRegExpandSz);

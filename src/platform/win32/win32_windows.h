@@ -56,6 +56,7 @@
 #undef RegSetValueEx
 #undef RemoveDirectory
 #undef RemoveFontResource
+#undef ReplaceFile
 #undef SendMessage
 #undef SetCurrentDirectory
 #undef SetFileAttributes

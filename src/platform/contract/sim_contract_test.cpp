@@ -1,0 +1,59 @@
+// The registry and file-system contracts, run against the simulated machine.
+#include "platform/contract/files_contract.h"
+#include "platform/contract/registry_contract.h"
+#include "platform/sim/sim_files.h"
+#include "platform/sim/sim_platform.h"
+#include "platform/sim/sim_registry.h"
+#include "platform/sim/transcript.h"
+
+namespace vrx::contract {
+namespace {
+
+template <int kFamily>
+class SimRegistryEnv {
+ public:
+  SimRegistryEnv() : registry_(kFamily) {
+    EXPECT_EQ(kOk, registry_.CreateKey(kHkeyCurrentUser, "Software\\VRXContract", 0, kKeyAllUsed,
+                                       &root_, nullptr));
+  }
+  Registry& registry() { return registry_; }
+  HKey root() const { return root_; }
+  int platform_family() const { return kFamily; }
+  bool Deviates(Deviation) const { return false; }
+
+ private:
+  sim::SimRegistry registry_;
+  HKey root_ = 0;
+};
+
+class SimFilesEnv {
+ public:
+  SimFilesEnv() : system_(&facts_, &files_, &transcript_) { MakeFolder(root()); }
+  Files& files() { return files_; }
+  System& system() { return system_; }
+  std::string root() const { return "C:\\CONTRACT"; }
+  void MakeFolder(const std::string& path) { EXPECT_TRUE(files_.AddDirectory(path)) << path; }
+  void MakeFile(const std::string& path, const std::string& contents, uint32_t attributes) {
+    EXPECT_TRUE(files_.AddFile(path, contents, attributes)) << path;
+  }
+  void HoldOpen(const std::string& path) { EXPECT_TRUE(files_.SetInUse(path, true)) << path; }
+  std::string Contents(const std::string& path) const {
+    return files_.Contents(path).value_or("<missing>");
+  }
+  bool Deviates(Deviation) const { return false; }
+
+ private:
+  sim::SystemFacts facts_;
+  sim::SimFiles files_;
+  sim::Transcript transcript_;
+  sim::SimSystem system_;
+};
+
+using SimRegistries = ::testing::Types<SimRegistryEnv<2>, SimRegistryEnv<1>>;
+INSTANTIATE_TYPED_TEST_SUITE_P(Sim, RegistryContract, SimRegistries);
+
+using SimFileSystems = ::testing::Types<SimFilesEnv>;
+INSTANTIATE_TYPED_TEST_SUITE_P(Sim, FilesContract, SimFileSystems);
+
+}  // namespace
+}  // namespace vrx::contract

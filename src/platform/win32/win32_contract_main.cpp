@@ -1,0 +1,122 @@
+// The registry and file-system contracts, run against the real API (under Wine, or on Windows).
+//
+// The registry cases work below HKEY_CURRENT_USER\Software\VRXContract and the file cases in
+// %TEMP%\vrxcontract; both are deleted before and after every case. The environment variable
+// VRX_EXPECT_PLATFORM (1 or 2), when set, is the platform id the run must find, so that a run
+// meant for Windows 95/98 mode fails when that mode did not take.
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/contract/files_contract.h"
+#include "platform/contract/registry_contract.h"
+#include "platform/win32/win32_contract_env.h"
+#include "platform/win32/win32_files.h"
+#include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_registry.h"
+#include "platform/win32/win32_system.h"
+
+namespace vrx::contract {
+namespace {
+
+using win32::UniqueFile;
+using win32::UniqueFind;
+
+constexpr char kScratchKey[] = "Software\\VRXContract";
+
+void WipeScratchKey() {
+  LSTATUS status = ::RegDeleteTreeA(HKEY_CURRENT_USER, kScratchKey);
+  ASSERT_TRUE(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) << status;
+}
+
+class Win32RegistryEnv {
+ public:
+  Win32RegistryEnv() {
+    WipeScratchKey();
+    EXPECT_EQ(kOk,
+              registry_.CreateKey(kHkeyCurrentUser, kScratchKey, 0, kKeyAllUsed, &root_, nullptr));
+  }
+  ~Win32RegistryEnv() {
+    (void)registry_.CloseKey(root_);
+    EXPECT_EQ(0u, registry_.OpenHandleCount()) << "a case left keys open";
+    WipeScratchKey();
+  }
+  Registry& registry() { return registry_; }
+  HKey root() const { return root_; }
+  int platform_family() const { return static_cast<int>(win32::testing::PlatformId()); }
+  bool Deviates(Deviation deviation) const {
+    if (!win32::testing::RunningUnderWine()) return false;
+    return deviation == Deviation::kSubkeysSortedByLowerCase ||
+           (deviation == Deviation::kWin9xTreeDeleteStopsAfterFirstSubkey &&
+            platform_family() == 1);
+  }
+
+ private:
+  win32::Win32Registry registry_;
+  HKey root_ = 0;
+};
+
+class Win32FilesEnv {
+ public:
+  Win32FilesEnv() : root_(win32::testing::ScratchFolder()) {
+    files_.emplace(system_.PlatformId());
+    original_directory_ = files_->GetCurrentDirectory();
+    win32::testing::WipeFolder(root_);
+    EXPECT_TRUE(::CreateDirectoryA(root_.c_str(), nullptr)) << root_;
+  }
+  ~Win32FilesEnv() {
+    files_.reset();  // closes its text files and its listing
+    held_.clear();
+    EXPECT_TRUE(::SetCurrentDirectoryA(original_directory_.c_str()));
+    win32::testing::WipeFolder(root_);
+  }
+  Files& files() { return *files_; }
+  System& system() { return system_; }
+  std::string root() const { return root_; }
+  void MakeFolder(const std::string& path) {
+    EXPECT_TRUE(::CreateDirectoryA(path.c_str(), nullptr)) << path << ": " << ::GetLastError();
+  }
+  void MakeFile(const std::string& path, const std::string& contents, uint32_t attributes) {
+    EXPECT_TRUE(win32::testing::WriteWholeFile(path, contents)) << path;
+    EXPECT_TRUE(::SetFileAttributesA(path.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL))
+        << path;
+  }
+  void HoldOpen(const std::string& path) {
+    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_TRUE(file) << path;
+    held_.push_back(std::move(file));
+  }
+  std::string Contents(const std::string& path) const {
+    return win32::testing::ReadWholeFile(path).value_or("<missing>");
+  }
+  bool Deviates(Deviation deviation) const {
+    return deviation == Deviation::kReadOnlyFilesCanBeRewritten &&
+           win32::testing::RunningUnderWine() && win32::testing::UserName() == "root";
+  }
+
+ private:
+  std::string root_;
+  win32::Win32System system_;
+  std::optional<win32::Win32Files> files_;
+  std::vector<UniqueFile> held_;
+  std::string original_directory_;
+};
+
+using Win32Registries = ::testing::Types<Win32RegistryEnv>;
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, RegistryContract, Win32Registries);
+
+using Win32FileSystems = ::testing::Types<Win32FilesEnv>;
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, FilesContract, Win32FileSystems);
+
+}  // namespace
+}  // namespace vrx::contract
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  std::printf("platform id %u%s%s\n", vrx::win32::testing::PlatformId(),
+              vrx::win32::testing::RunningUnderWine() ? ", Wine " : "",
+              vrx::win32::testing::WineVersion().c_str());
+  return RUN_ALL_TESTS();
+}

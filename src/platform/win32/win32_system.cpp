@@ -1,0 +1,134 @@
+#include "platform/win32/win32_system.h"
+
+#include <cstddef>
+#include <vector>
+
+#include "platform/win32/win32_error.h"
+
+namespace vrx::win32 {
+
+static_assert(sizeof(OsVersionInfo) == sizeof(OSVERSIONINFOA));
+static_assert(offsetof(OsVersionInfo, dwPlatformId) == offsetof(OSVERSIONINFOA, dwPlatformId));
+static_assert(offsetof(OsVersionInfo, szCSDVersion) == offsetof(OSVERSIONINFOA, szCSDVersion));
+static_assert(sizeof(TokenPrivileges) == sizeof(TOKEN_PRIVILEGES));
+static_assert(offsetof(TokenPrivileges, PrivilegeLuid) ==
+              offsetof(TOKEN_PRIVILEGES, Privileges[0].Luid));
+static_assert(offsetof(TokenPrivileges, Attributes) ==
+              offsetof(TOKEN_PRIVILEGES, Privileges[0].Attributes));
+static_assert(sizeof(Luid) == sizeof(LUID) && offsetof(Luid, HighPart) == offsetof(LUID, HighPart));
+static_assert(kHwndBroadcast == 0xFFFF);  // HWND_BROADCAST, a pointer constant
+static_assert(kMoveFileDelayUntilReboot == MOVEFILE_DELAY_UNTIL_REBOOT);
+static_assert(kSePrivilegeEnabled == SE_PRIVILEGE_ENABLED);
+static_assert(kTokenAdjustPrivileges == TOKEN_ADJUST_PRIVILEGES && kTokenQuery == TOKEN_QUERY);
+static_assert(kEwxShutdown == EWX_SHUTDOWN && kEwxReboot == EWX_REBOOT);
+static_assert(kWmFontChange == WM_FONTCHANGE);
+
+uint32_t Win32System::GetSystemDirectory(char* buffer, uint32_t size) {
+  return ::GetSystemDirectoryA(buffer, size);
+}
+
+uint32_t Win32System::GetWindowsDirectory(char* buffer, uint32_t size) {
+  return ::GetWindowsDirectoryA(buffer, size);
+}
+
+uint32_t Win32System::GetShortPathName(const std::string& long_path, char* buffer, uint32_t size) {
+  return ::GetShortPathNameA(long_path.c_str(), buffer, size);
+}
+
+bool Win32System::GetVersionEx(OsVersionInfo* info) {
+  // GetVersionExA would also take the larger OSVERSIONINFOEXA size and write past our record.
+  if (info->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA)) return false;
+  return ::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(info)) != 0;
+}
+
+uint32_t Win32System::PlatformId() {
+  OsVersionInfo info;
+  info.dwOSVersionInfoSize = sizeof(info);
+  return GetVersionEx(&info) ? info.dwPlatformId : 0;
+}
+
+bool Win32System::MoveFileEx(const std::string& existing,
+                             const std::optional<std::string>& new_name, uint32_t flags) {
+  return ::MoveFileExA(existing.c_str(), new_name ? new_name->c_str() : nullptr, flags) != 0;
+}
+
+int32_t Win32System::RemoveFontResource(const std::string& file_name) {
+  return ::RemoveFontResourceA(file_name.c_str());
+}
+
+intptr_t Win32System::SendMessage(uintptr_t window, uint32_t message, uintptr_t wparam,
+                                  intptr_t lparam) {
+  return ::SendMessageA(reinterpret_cast<HWND>(window), message, wparam, lparam);
+}
+
+std::string Win32System::GetEnvironmentVariable(const std::string& name) {
+  DWORD size = ::GetEnvironmentVariableA(name.c_str(), nullptr, 0);
+  while (size != 0) {
+    std::vector<char> buffer(size);
+    DWORD length = ::GetEnvironmentVariableA(name.c_str(), buffer.data(), size);
+    if (length < size) return std::string(buffer.data(), length);
+    size = length;  // the value grew meanwhile
+  }
+  return "";
+}
+
+bool Win32System::AnotherInstanceRunning() {
+  if (!another_instance_) {
+    instance_mutex_.reset(::CreateMutexA(nullptr, FALSE, kInstanceMutexName));
+    another_instance_ = instance_mutex_ && ::GetLastError() == ERROR_ALREADY_EXISTS;
+  }
+  return *another_instance_;
+}
+
+Handle Win32System::GetCurrentProcess() { return reinterpret_cast<Handle>(::GetCurrentProcess()); }
+
+bool Win32System::OpenProcessToken(Handle process, uint32_t desired_access, Handle* token) {
+  UniqueHandle opened;
+  if (!::OpenProcessToken(reinterpret_cast<HANDLE>(process), desired_access, opened.put())) {
+    return false;
+  }
+  *token = reinterpret_cast<Handle>(opened.get());
+  tokens_[*token] = std::move(opened);
+  return true;
+}
+
+bool Win32System::LookupPrivilegeValue(const std::string& system_name, const std::string& name,
+                                       Luid* luid) {
+  LUID found{};
+  if (!::LookupPrivilegeValueA(system_name.empty() ? nullptr : system_name.c_str(), name.c_str(),
+                               &found)) {
+    return false;
+  }
+  luid->LowPart = found.LowPart;
+  luid->HighPart = found.HighPart;
+  return true;
+}
+
+bool Win32System::AdjustTokenPrivileges(Handle token, bool disable_all,
+                                        const TokenPrivileges* new_state, uint32_t buffer_length,
+                                        TokenPrivileges* previous_state, uint32_t* return_length) {
+  DWORD length = return_length ? *return_length : 0;
+  BOOL ok = ::AdjustTokenPrivileges(
+      reinterpret_cast<HANDLE>(token), disable_all ? TRUE : FALSE,
+      reinterpret_cast<TOKEN_PRIVILEGES*>(const_cast<TokenPrivileges*>(new_state)), buffer_length,
+      reinterpret_cast<TOKEN_PRIVILEGES*>(previous_state), return_length ? &length : nullptr);
+  if (return_length) *return_length = length;
+  return ok != 0;
+}
+
+bool Win32System::CloseHandle(Handle handle) {
+  auto it = tokens_.find(handle);
+  if (it == tokens_.end()) {
+    ::SetLastError(ERROR_INVALID_HANDLE);
+    return false;
+  }
+  HANDLE real = it->second.release();
+  tokens_.erase(it);
+  return ::CloseHandle(real) != 0;
+}
+
+bool Win32System::ExitWindowsEx(uint32_t flags, uint32_t reason) {
+  return ::ExitWindowsEx(flags, reason) != 0;
+}
+
+}  // namespace vrx::win32

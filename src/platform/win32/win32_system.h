@@ -1,0 +1,60 @@
+// System queries, delayed deletion, fonts, the environment, the single-instance guard and shutdown
+// on the machine the program runs on (kernel32, advapi32, gdi32, user32). Each call forwards to
+// the ...A function of its name.
+//
+// Handles: the process token handles that OpenProcessToken gives out are owned here until
+// CloseHandle closes them (or the backend goes); CloseHandle refuses any other handle. The
+// "VRXUnInst" mutex of the single-instance guard stays open while the backend lives.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/win32/win32_handles.h"
+
+namespace vrx::win32 {
+
+// The name of the mutex that marks a running copy of the program.
+inline constexpr char kInstanceMutexName[] = "VRXUnInst";
+
+class Win32System : public System {
+ public:
+  Win32System() = default;
+  Win32System(const Win32System&) = delete;
+  Win32System& operator=(const Win32System&) = delete;
+
+  uint32_t GetSystemDirectory(char* buffer, uint32_t size) override;
+  uint32_t GetWindowsDirectory(char* buffer, uint32_t size) override;
+  uint32_t GetShortPathName(const std::string& long_path, char* buffer, uint32_t size) override;
+  bool GetVersionEx(OsVersionInfo* info) override;
+  bool MoveFileEx(const std::string& existing, const std::optional<std::string>& new_name,
+                  uint32_t flags) override;
+  int32_t RemoveFontResource(const std::string& file_name) override;
+  intptr_t SendMessage(uintptr_t window, uint32_t message, uintptr_t wparam,
+                       intptr_t lparam) override;
+  std::string GetEnvironmentVariable(const std::string& name) override;
+  // Creates the mutex the first time and answers from that first time on.
+  bool AnotherInstanceRunning() override;
+  Handle GetCurrentProcess() override;
+  bool OpenProcessToken(Handle process, uint32_t desired_access, Handle* token) override;
+  bool LookupPrivilegeValue(const std::string& system_name, const std::string& name,
+                            Luid* luid) override;
+  bool AdjustTokenPrivileges(Handle token, bool disable_all, const TokenPrivileges* new_state,
+                             uint32_t buffer_length, TokenPrivileges* previous_state,
+                             uint32_t* return_length) override;
+  bool CloseHandle(Handle handle) override;
+  bool ExitWindowsEx(uint32_t flags, uint32_t reason) override;
+
+  // The platform id of the version record (1 Windows 95/98, 2 Windows NT); 0 when unknown.
+  uint32_t PlatformId();
+
+ private:
+  UniqueHandle instance_mutex_;
+  std::optional<bool> another_instance_;
+  std::map<Handle, UniqueHandle> tokens_;
+};
+
+}  // namespace vrx::win32

@@ -1,0 +1,401 @@
+#!/usr/bin/env bash
+# The Word and WordPerfect clean-ups of the real VRXUnInst.EXE under Wine, against stand-ins for
+# the word processors: fake_winword.exe (an automation server in the running object table that
+# keeps its Normal template in a file and logs every call) and fake_wpwin.exe (records the command
+# line it was started with).
+#
+#   tests/wine/word-scenarios.sh [MINGW_BUILD_DIR]
+#
+# Builds VRXUnInst, fake_winword and fake_wpwin first unless VRX_NO_BUILD=1, and runs itself under
+# xvfb-run when there is no X display. The prefixes are copies of the template that
+# run-contract.sh makes (build/wine-template), under VRX_WORD_PREFIX (default /tmp/vrx-wine-word).
+# Prints a PASS or FAIL line per check; exit status 0 when every check passes.
+set -uo pipefail
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+MINGW=${1:-$ROOT/build/mingw}
+
+if [[ "${VRX_NO_BUILD:-0}" != 1 ]]; then
+  (cd "$ROOT" && cmake --preset mingw >/dev/null &&
+    cmake --build --preset mingw -j2 --target VRXUnInst fake_winword fake_wpwin >/dev/null) ||
+    { echo "FAIL build"; exit 1; }
+fi
+if [[ -z "${DISPLAY:-}" ]]; then
+  VRX_NO_BUILD=1 exec xvfb-run -a "$0" "$@"
+fi
+MINGW=$(cd "$MINGW" && pwd)
+for exe in VRXUnInst fake_winword fake_wpwin; do
+  [[ -f "$MINGW/$exe.exe" ]] || { echo "FAIL missing $MINGW/$exe.exe"; exit 1; }
+done
+
+export WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all WINEARCH=win64
+TEMPLATE="$ROOT/build/wine-template"
+if [[ ! -f "$TEMPLATE/.vrx-ready" ]]; then
+  rm -rf "$TEMPLATE"
+  echo "== making the Wine prefix template (once; takes a minute)"
+  WINEPREFIX="$TEMPLATE" wineboot -i >/dev/null 2>&1
+  WINEPREFIX="$TEMPLATE" wineserver -w
+  touch "$TEMPLATE/.vrx-ready"
+fi
+PREFIXES=${VRX_WORD_PREFIX:-/tmp/vrx-wine-word}
+WORD_CLASS='{000209FF-0000-0000-C000-000000000046}'
+RUN_SECONDS=180
+
+failures=0
+pass() { echo "PASS $1"; }
+fail() {
+  echo "FAIL $1${2:+: $2}"
+  failures=$((failures + 1))
+}
+# expect NAME EXPECTED ACTUAL: one check of two texts, with both shown on failure.
+expect() {
+  if [[ "$2" == "$3" ]]; then
+    pass "$1"
+  else
+    fail "$1"
+    echo "    expected:"
+    printf '%s\n' "$2" | sed 's/^/      /'
+    echo "    got:"
+    printf '%s\n' "$3" | sed 's/^/      /'
+  fi
+}
+
+# new_prefix NAME: a fresh copy of the template; sets WINEPREFIX and DRIVE (its drive C:).
+new_prefix() {
+  export WINEPREFIX="$PREFIXES/$1"
+  wineserver -k 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$PREFIXES"
+  cp -a --reflink=auto "$TEMPLATE" "$WINEPREFIX"
+  DRIVE="$WINEPREFIX/drive_c"
+  cp "$MINGW/VRXUnInst.exe" "$DRIVE/windows/system32/VRXUnInst.EXE"
+}
+
+# end_prefix: stops what still runs in the prefix.
+end_prefix() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+}
+
+# crlf FILE LINE...: writes a Windows text file.
+crlf() {
+  local file=$1
+  shift
+  mkdir -p "$(dirname "$file")"
+  printf '%s\r\n' "$@" >"$file"
+}
+
+# reg_import NAME LINE...: imports REGEDIT4 lines (backslashes in values doubled) into the prefix.
+reg_import() {
+  local name=$1
+  shift
+  crlf "$DRIVE/$name.reg" REGEDIT4 "" "$@"
+  wine regedit /S "C:\\$name.reg" >/dev/null 2>&1
+  rm -f "$DRIVE/$name.reg"
+}
+
+# short_path PATH: GetShortPathName of a Windows path, as Wine's own cmd gives it.
+short_path() {
+  crlf "$DRIVE/short.bat" "@for %%I in (\"$1\") do @echo %%~sI"
+  wine cmd /c 'C:\short.bat' 2>/dev/null | tr -d '\r'
+  rm -f "$DRIVE/short.bat"
+}
+
+# text FILE: a Windows text file without its carriage returns; nothing when it is missing.
+text() { [[ -f "$1" ]] && tr -d '\r' <"$1"; }
+ini_value() { text "$1" | sed -n "s/^$2=//p"; }
+
+# run_uninstaller WORDS...: runs VRXUnInst.EXE with WORDS and waits for it to end by itself;
+# false when it has not ended within RUN_SECONDS (it is then stopped).
+run_uninstaller() {
+  wine 'C:\windows\system32\VRXUnInst.EXE' "$@" >/dev/null 2>&1 &
+  local pid=$! waited=0
+  while kill -0 "$pid" 2>/dev/null; do
+    if ((waited >= RUN_SECONDS * 2)); then
+      kill "$pid" 2>/dev/null
+      return 1
+    fi
+    sleep 0.5
+    waited=$((waited + 1))
+  done
+  wait "$pid" 2>/dev/null
+  return 0
+}
+
+# ---------------------------------------------------------------------------------------------
+# Word: a running Word that refuses to quit once, then Word 97 and Word 2000, each started with
+# /m, cleaned and quit.
+
+# install_word DIR VERSION MENUBAR FILEMENU KEYS [SETTING...]: fake_winword.exe as DIR\winword.exe
+# (DIR below C:\), with its settings and its Normal template.
+install_word() {
+  local dir="$DRIVE/$1" version=$2 menubar=$3 filemenu=$4 keys=$5
+  shift 5
+  mkdir -p "$dir"
+  cp "$MINGW/fake_winword.exe" "$dir/winword.exe"
+  crlf "$dir/fake_winword.ini" "version=$version" "$@"
+  crlf "$dir/normal.ini" "[word$version]" "menubar=$menubar" "filemenu=$filemenu" "keys=$keys" \
+    "other=kept as it is"
+}
+
+# calls LOG REGEX: the lines of a Word's log that match, in order.
+calls() { text "$1" | grep -E "$2"; }
+
+# tick LOG WHAT: the clock reading of a Word's log at its start or exit.
+tick() { text "$1" | sed -n "s/^tick at $2 //p"; }
+
+word_scenario() {
+  echo "== Word 97 and Word 2000, with a running Word that refuses to quit once"
+  new_prefix word
+  local bar97='File|Edit|View|Insert|Format|Tools|Table|Window|Docseal|Help'
+  local bar2000='File|Edit|View|Insert|Format|Tools|Table|Window|Docseal|Help|Docseal'
+  install_word Office97 97 "$bar97" 'New...|Open...|Docseal|View Docseal Manual|Exit' \
+    '592:DocsealPrint|891:DocsealPrint'
+  install_word Office2000 2000 "$bar2000" \
+    'New...|Docseal|Open...|Docseal|View Docseal Manual|Exit' '891:DocsealPrint' \
+    document_delay_ms=1500
+  install_word OfficeRunning 97 "$bar97" 'New...|Open...|Docseal|View Docseal Manual|Exit' \
+    '592:DocsealPrint|891:DocsealPrint' refuse_quit=1 document_delay_ms=0
+  crlf "$DRIVE/Docseal/Docseal.txt" "Docseal 4.0"
+  crlf "$DRIVE/Docseal/Setup.log" "installed"
+  crlf "$DRIVE/Office97/Startup/Docseal.DOT" "template"
+  crlf "$DRIVE/Office2000/Startup/Docseal.DOT" "template"
+  reg_import word \
+    '[HKEY_CLASSES_ROOT\Word.Application\CLSID]' "@=\"$WORD_CLASS\"" \
+    '[HKEY_LOCAL_MACHINE\Software\Microsoft\Office\8.0\Common\InstallRoot]' \
+    '"OfficeBin"="C:\\Office97"' \
+    '[HKEY_LOCAL_MACHINE\Software\Microsoft\Office\8.0\Word\InstallRoot]' \
+    '"Path"="C:\\Office97"' \
+    '[HKEY_LOCAL_MACHINE\Software\Microsoft\Office\9.0\Common\InstallRoot]' \
+    '"Path"="C:\\Office2000"' \
+    '[HKEY_LOCAL_MACHINE\Software\Microsoft\Office\9.0\Word\InstallRoot]' \
+    '"Path"="C:\\Office2000"' \
+    '[HKEY_LOCAL_MACHINE\Software\Docseal4\MSWord\Defaults]' \
+    '"Source Directory"="C:\\Docseal"' \
+    '[HKEY_LOCAL_MACHINE\Software\Docseal4\MSWord\Defaults\8]' \
+    '"Startup Path"="C:\\Office97\\Startup"' \
+    '[HKEY_LOCAL_MACHINE\Software\Docseal4\MSWord\Defaults\9]' \
+    '"Startup Path"="C:\\Office2000\\Startup"'
+
+  local running="$DRIVE/OfficeRunning/fake_winword.log"
+  local log97="$DRIVE/Office97/fake_winword.log" log2000="$DRIVE/Office2000/fake_winword.log"
+  wine 'C:\OfficeRunning\winword.exe' >/dev/null 2>&1 &
+  local running_pid=$!
+  for _ in $(seq 60); do
+    text "$running" | grep -qx registered && break
+    sleep 0.5
+  done
+  if ! text "$running" | grep -qx registered; then
+    fail "word: the running Word registers itself" "$(text "$running")"
+    end_prefix
+    return
+  fi
+  pass "word: the running Word registers itself"
+
+  if run_uninstaller MSWORD NOREBOOT; then
+    pass "word: MSWORD NOREBOOT ends by itself"
+  else
+    fail "word: MSWORD NOREBOOT ends by itself" "still running after $RUN_SECONDS seconds"
+  fi
+
+  # The running Word: maximized and asked to quit until it does, no more.
+  expect "word: the running Word is asked to quit twice" \
+    "Application.Activate -> ok
+Application.WindowState = 1
+Application.Quit -> save prompt cancelled
+Application.Activate -> ok
+Application.WindowState = 1
+Application.Quit -> quit" \
+    "$(calls "$running" '^Application\.(Activate|WindowState|Quit)')"
+  sleep 1
+  if ! kill -0 "$running_pid" 2>/dev/null && text "$running" | grep -qx exit; then
+    pass "word: the running Word has ended"
+  else
+    fail "word: the running Word has ended"
+  fi
+  expect "word: the running Word's template is not saved" \
+    "$(calls "$running" 'Save|Delete|KeyBindings')" ""
+
+  local version dir log
+  for version in 97 2000; do
+    dir="C:\\Office$version"
+    log="$DRIVE/Office$version/fake_winword.log"
+    expect "word $version: started with /m" "start $(short_path "$dir")\\winword.exe /m" \
+      "$(text "$log" | sed -n 's/^start //p' | head -1 | sed 's/^/start /')"
+    if text "$log" | grep -q '^Document\.Name -> "Document1"$'; then
+      pass "word $version: its document is waited for"
+    else
+      fail "word $version: its document is waited for" "no Name was read"
+    fi
+  done
+
+  # Every caption is read in order; the menu bar's walk stops at its first Docseal.
+  expect "word 97: captions read" \
+    "$(printf 'Control.Caption -> "%s"\n' File Edit View Insert Format Tools Table Window Docseal \
+      New... Open... Docseal 'View Docseal Manual' Exit)" \
+    "$(calls "$log97" '^Control\.Caption')"
+  expect "word 2000: captions read" \
+    "$(printf 'Control.Caption -> "%s"\n' File Edit View Insert Format Tools Table Window Docseal \
+      New... Docseal Open... Docseal 'View Docseal Manual' Exit)" \
+    "$(calls "$log2000" '^Control\.Caption')"
+
+  local pattern='^(Application\.(CommandBars|BuildKeyCode|FindKey|Quit)|Control\.Delete|KeyBinding\(|KeyBindings\.Add|Template\.Save|revoked$|exit$)'
+  expect "word 97: menus, keys, save and quit, in order" \
+    "Application.CommandBars(\"Menu Bar\") -> ok
+Control.Delete \"Docseal\" from \"Menu Bar\" -> ok
+Application.CommandBars(\"File\") -> ok
+Control.Delete \"Docseal\" from \"File\" -> ok
+Control.Delete \"View Docseal Manual\" from \"File\" -> ok
+Application.BuildKeyCode(80, 512) -> 592
+Application.FindKey(592) -> ok
+KeyBinding(592).Clear -> cleared \"DocsealPrint\"
+Application.BuildKeyCode(80, 512) -> 592
+KeyBindings.Add(KeyCode:=592, KeyCategory:=2, Command:=\"FilePrint\") -> ok
+Application.BuildKeyCode(123, 512, 256) -> 891
+Application.FindKey(891) -> ok
+KeyBinding(891).Clear -> cleared \"DocsealPrint\"
+Application.BuildKeyCode(123, 512, 256) -> 891
+KeyBindings.Add(KeyCode:=891, KeyCategory:=2, Command:=\"FilePrint\") -> ok
+Template.Save -> saved C:\\Office97\\normal.ini
+Application.Quit(SaveChanges:=False) -> quit
+revoked
+exit" "$(calls "$log97" "$pattern")"
+  expect "word 2000: menus, keys, save and quit, in order" \
+    "Application.CommandBars(\"Menu Bar\") -> ok
+Control.Delete \"Docseal\" from \"Menu Bar\" -> ok
+Application.CommandBars(\"File\") -> ok
+Control.Delete \"Docseal\" from \"File\" -> ok
+Control.Delete \"Docseal\" from \"File\" -> ok
+Control.Delete \"View Docseal Manual\" from \"File\" -> ok
+Application.BuildKeyCode(80, 512) -> 592
+Application.FindKey(592) -> ok
+KeyBinding(592).Clear -> was not bound
+Application.BuildKeyCode(80, 512) -> 592
+KeyBindings.Add(KeyCode:=592, KeyCategory:=2, Command:=\"FilePrint\") -> ok
+Application.BuildKeyCode(123, 512, 256) -> 891
+Application.FindKey(891) -> ok
+KeyBinding(891).Clear -> cleared \"DocsealPrint\"
+Application.BuildKeyCode(123, 512, 256) -> 891
+KeyBindings.Add(KeyCode:=891, KeyCategory:=2, Command:=\"FilePrint\") -> ok
+Template.Save -> saved C:\\Office2000\\normal.ini
+Application.Quit(SaveChanges:=False) -> quit
+revoked
+exit" "$(calls "$log2000" "$pattern")"
+  expect "word: no call was refused" "" \
+    "$(cat "$running" "$log97" "$log2000" 2>/dev/null | tr -d '\r' |
+      grep -E 'no member|no argument|wrong type|refused|missing|not callable|has quit')"
+
+  # One Word at a time: the running one is gone before Word 97 starts, which is gone before
+  # Word 2000 starts.
+  local order
+  order="$(tick "$running" exit) $(tick "$log97" start) $(tick "$log97" exit)"
+  order+=" $(tick "$log2000" start)"
+  if [[ $(wc -w <<<"$order") -eq 4 ]] && sort -n -c <(tr ' ' '\n' <<<"$order") 2>/dev/null; then
+    pass "word: one Word at a time, Word 97 first"
+  else
+    fail "word: one Word at a time, Word 97 first" "ticks $order"
+  fi
+
+  # The Normal templates as the Words saved them.
+  local ini
+  for version in 97 2000; do
+    ini="$DRIVE/Office$version/normal.ini"
+    expect "word $version: File menu without Docseal" 'New...|Open...|Exit' \
+      "$(ini_value "$ini" filemenu)"
+    expect "word $version: both keys print" '592:FilePrint:2|891:FilePrint:2' \
+      "$(ini_value "$ini" keys)"
+    expect "word $version: other template lines kept" "[word$version]|kept as it is" \
+      "$(text "$ini" | head -1)|$(ini_value "$ini" other)"
+  done
+  expect "word 97: menu bar without Docseal" 'File|Edit|View|Insert|Format|Tools|Table|Window|Help' \
+    "$(ini_value "$DRIVE/Office97/normal.ini" menubar)"
+  expect "word 2000: only the first Docseal of the menu bar goes" \
+    'File|Edit|View|Insert|Format|Tools|Table|Window|Help|Docseal' \
+    "$(ini_value "$DRIVE/Office2000/normal.ini" menubar)"
+  expect "word: the running Word's template is untouched" "$bar97" \
+    "$(ini_value "$DRIVE/OfficeRunning/normal.ini" menubar)"
+  end_prefix
+}
+
+# ---------------------------------------------------------------------------------------------
+# WordPerfect: the removal macro played by starting WordPerfect with /m-"...\StampRem.wcm".
+
+# The three versions: variant, program directory, program file, start-up (macro) directory.
+WP_VERSIONS=(
+  "WPWIN7|C:\\Corel\\Office7\\WPWin7|WPWin.exe|C:\\Corel\\Office7\\Macros"
+  "WPWIN8|C:\\Program Files\\Corel\\WordPerfect Suite 8\\Programs|WPWin8.exe|C:\\Program Files\\Corel\\WordPerfect Suite 8\\Macros\\WPWin"
+  "WPWIN9|C:\\Program Files\\Corel\\WPWin9\\Programs|WPWin9.exe|C:\\Program Files\\Corel\\WPWin9\\Macros"
+)
+
+host_path() { printf '%s/%s' "$DRIVE" "$(sed 's/^C:\\//; s/\\/\//g' <<<"$1")"; }
+reg_escape() { sed 's/\\/\\\\/g' <<<"$1"; }
+
+# wp_keys VARIANT PROGRAM STARTUP: the variant's Defaults key.
+wp_keys() {
+  local n=${1#WPWIN}
+  reg_import "wp$n" \
+    "[HKEY_LOCAL_MACHINE\\Software\\Docseal4\\$1\\Defaults]" \
+    "\"Source Directory\"=\"C:\\\\Docseal\\\\WP$n\"" \
+    "\"Program Directory\"=\"$(reg_escape "$2")\"" \
+    "\"Startup Directory\"=\"$(reg_escape "$3")\""
+}
+
+wordperfect_scenario() {
+  echo "== WordPerfect 7, 8 and 9"
+  new_prefix wordperfect
+  local entry variant program file startup
+  for entry in "${WP_VERSIONS[@]}"; do
+    IFS='|' read -r variant program file startup <<<"$entry"
+    mkdir -p "$(host_path "$program")"
+    cp "$MINGW/fake_wpwin.exe" "$(host_path "$program")/$file"
+    crlf "$(host_path "$startup")/StampRem.wcm" "removal macro"
+    crlf "$DRIVE/Docseal/WP${variant#WPWIN}/Docseal.txt" "Docseal 4.0"
+    wp_keys "$variant" "$program" "$startup"
+  done
+
+  local expected log other others
+  for entry in "${WP_VERSIONS[@]}"; do
+    IFS='|' read -r variant program file startup <<<"$entry"
+    log="$(host_path "$program")/fake_wpwin.log"
+    expected="$(short_path "$program\\$file") /m-\"$startup\\StampRem.wcm\""
+    if [[ "$expected" == *" "*" /m-"* || "$expected" != [A-Z]:* ]]; then
+      fail "$variant: a short program path" "$expected"
+    fi
+    if run_uninstaller "$variant" NOREBOOT; then
+      pass "$variant: $variant NOREBOOT ends by itself"
+    else
+      fail "$variant: $variant NOREBOOT ends by itself" "still running after $RUN_SECONDS seconds"
+    fi
+    expect "$variant: WordPerfect started once with the removal macro" "$expected" "$(text "$log")"
+    # No other WordPerfect was started by this run.
+    others=""
+    for other in "${WP_VERSIONS[@]}"; do
+      [[ "$other" == "$entry" ]] && continue
+      IFS='|' read -r _ program _ _ <<<"$other"
+      [[ -f "$(host_path "$program")/fake_wpwin.log" ]] && others+=" $program"
+    done
+    expect "$variant: no other WordPerfect started" "" "${others# }"
+    # Moved aside, so that the next run's check sees only what that run started.
+    IFS='|' read -r _ program _ _ <<<"$entry"
+    [[ -f "$log" ]] && mv "$log" "$log.done"
+  done
+
+  # A WordPerfect whose program file is missing: the start fails and is passed over.
+  IFS='|' read -r variant program file startup <<<"${WP_VERSIONS[0]}"
+  rm -f "$(host_path "$program")/$file"
+  wp_keys "$variant" "$program" "$startup"
+  if run_uninstaller "$variant" NOREBOOT; then
+    pass "$variant without its program: the run ends by itself"
+  else
+    fail "$variant without its program: the run ends by itself"
+  fi
+  expect "$variant without its program: nothing started" "" \
+    "$(text "$(host_path "$program")/fake_wpwin.log")"
+  end_prefix
+}
+
+word_scenario
+wordperfect_scenario
+rm -rf "$PREFIXES"
+
+echo "$failures checks failed"
+[[ $failures -eq 0 ]]
