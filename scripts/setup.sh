@@ -17,6 +17,7 @@ if [ "${1:-}" = --wine ]; then
   command -v xvfb-run >/dev/null || need+=(xvfb)
   command -v xauth >/dev/null || need+=(xauth)
   command -v import >/dev/null || need+=(imagemagick)
+  command -v xdotool >/dev/null || need+=(xdotool)
 fi
 if [ "${#need[@]}" -gt 0 ]; then
   echo "installing: ${need[*]}"

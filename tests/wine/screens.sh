@@ -26,7 +26,7 @@ MINGW_DIR=${1:-$ROOT/build/mingw}
 NATIVE_DIR=${2:-$ROOT/build/native}
 if [ "${VRX_NO_BUILD:-0}" != 1 ]; then
   (cd "$ROOT" && cmake --preset mingw >/dev/null && cmake --build --preset mingw -j2 \
-    --target VRXUnInst) || exit 1
+    --target VRXUnInst ui_driver file_locker) || exit 1
   (cd "$ROOT" && cmake --preset native >/dev/null && cmake --build --preset native -j2 \
     --target vrx-image-diff) || exit 1
 fi
@@ -36,7 +36,7 @@ OUT=$ROOT/build/screens
 mkdir -p "$OUT"
 rm -f "$OUT"/*.png
 
-# The Wine tools that the harness copies into a prefix, built here when the build has none.
+# The Wine tools that the harness copies into a prefix; built here when the build has none.
 TOOLS=$OUT/tools
 mkdir -p "$TOOLS"
 cp "$MINGW_DIR/VRXUnInst.exe" "$TOOLS/"

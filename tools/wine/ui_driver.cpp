@@ -4,6 +4,8 @@
 //   ui_driver.exe gone CAPTION [SECONDS]     waits until no such window is left
 //   ui_driver.exe dump CAPTION               prints the window's client size and its controls
 //   ui_driver.exe click CAPTION TEXT         clicks the button or check box with that text
+//   ui_driver.exe click-id CAPTION ID        clicks the control with that id (check boxes have no
+//                                            text of their own)
 //   ui_driver.exe answer TITLE yes|no|ok     presses a button of the message box with that title
 //   ui_driver.exe text TITLE                 prints the text of the message box with that title
 //
@@ -149,9 +151,13 @@ int main(int argc, char** argv) {
     PostMessageA(button, BM_CLICK, 0, 0);
     return 0;
   }
-  if (verb == "click") {
+  if (verb == "click" || verb == "click-id") {
     ChildSearch search{argv[3], nullptr};
-    EnumChildWindows(window, FindChild, reinterpret_cast<LPARAM>(&search));
+    if (verb == "click-id") {
+      search.found = GetDlgItem(window, std::atoi(argv[3]));
+    } else {
+      EnumChildWindows(window, FindChild, reinterpret_cast<LPARAM>(&search));
+    }
     if (search.found == nullptr) {
       std::fprintf(stderr, "ui_driver: no control \"%s\" in \"%s\"\n", argv[3], caption);
       return 1;
