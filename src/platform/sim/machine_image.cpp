@@ -14,16 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Upper(std::string text) {
-  for (char& c : text) {
-    auto u = static_cast<unsigned char>(c);
-    if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7)) {
-      c = static_cast<char>(u - 0x20);
-    }
-  }
-  return text;
-}
-
 std::string Trim(const std::string& text) {
   size_t begin = text.find_first_not_of(" \t");
   if (begin == std::string::npos) return "";
@@ -344,7 +334,7 @@ class ImageReader {
   std::map<std::string, std::map<std::string, std::string>> word_raw_;
 };
 
-bool PathLess(const std::string& a, const std::string& b) { return Upper(a) < Upper(b); }
+bool PathLess(const std::string& a, const std::string& b) { return UpperName(a) < UpperName(b); }
 
 std::string MachineIni(const SimMachine& m) {
   std::ostringstream out;

@@ -5,13 +5,6 @@
 namespace vrx::sim {
 namespace {
 
-std::string Upper(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
-
 // Removes a file whatever its attributes, as Windows does while it starts.
 bool RemoveAtStart(SimFiles& files, const std::string& path) {
   if (!files.Exists(path)) return false;
@@ -62,10 +55,10 @@ void SimMachine::Restart() {
       while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (!line.empty() && line.front() == '[') {
-          in_rename = Upper(line) == "[RENAME]";
+          in_rename = UpperName(line) == "[RENAME]";
           continue;
         }
-        if (!in_rename || Upper(line.substr(0, 4)) != "NUL=") continue;
+        if (!in_rename || UpperName(line.substr(0, 4)) != "NUL=") continue;
         std::string path = line.substr(4);
         bool deleted = RemoveAtStart(files, path);
         transcript.Add("restart deletes " + Quoted(path) + (deleted ? "" : " -> not found"));

@@ -1,4 +1,5 @@
 #include "platform/sim/sim_platform.h"
+#include "platform/sim/sim_registry.h"
 
 #include <cmath>
 #include <cstring>
@@ -9,18 +10,8 @@
 namespace vrx::sim {
 namespace {
 
-std::string Upper(std::string text) {
-  for (char& c : text) {
-    auto u = static_cast<unsigned char>(c);
-    if ((u >= 'a' && u <= 'z') || (u >= 0xE0 && u <= 0xFE && u != 0xF7)) {
-      c = static_cast<char>(u - 0x20);
-    }
-  }
-  return text;
-}
-
 bool EndsWithExe(const std::string& path) {
-  return path.size() >= 4 && Upper(path.substr(path.size() - 4)) == ".EXE";
+  return path.size() >= 4 && UpperName(path.substr(path.size() - 4)) == ".EXE";
 }
 
 }  // namespace
@@ -75,9 +66,9 @@ bool SimSystem::MoveFileEx(const std::string& existing, const std::optional<std:
 }
 
 int32_t SimSystem::RemoveFontResource(const std::string& file_name) {
-  std::string wanted = Upper(file_name);
+  std::string wanted = UpperName(file_name);
   for (auto it = fonts.begin(); it != fonts.end(); ++it) {
-    if (Upper(*it) == wanted) {
+    if (UpperName(*it) == wanted) {
       fonts.erase(it);
       transcript_->Add("removefont " + Quoted(file_name) + " -> ok");
       return 1;
@@ -96,7 +87,7 @@ intptr_t SimSystem::SendMessage(uintptr_t window, uint32_t message, uintptr_t wp
 }
 
 std::string SimSystem::GetEnvironmentVariable(const std::string& name) {
-  if (Upper(name) == "USERNAME") return facts_->username;
+  if (UpperName(name) == "USERNAME") return facts_->username;
   return "";
 }
 
@@ -161,9 +152,9 @@ const ProgramEntry* SimProcesses::Find(const std::string& command_line) const {
   std::string file = EndsWithExe(program) ? program : program + ".exe";
   // A short path names the same program as its long form.
   if (std::optional<std::string> long_path = files_->LongPath(file)) file = *long_path;
-  std::string wanted = Upper(file.substr(0, file.size() - 4));
+  std::string wanted = UpperName(file.substr(0, file.size() - 4));
   for (const ProgramEntry& entry : programs) {
-    if (Upper(entry.path) == wanted) return &entry;
+    if (UpperName(entry.path) == wanted) return &entry;
   }
   return nullptr;
 }
