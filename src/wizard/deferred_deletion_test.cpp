@@ -35,18 +35,6 @@ class WininitTest : public ::testing::Test {
   std::vector<std::string> pending_{kSelf};
 };
 
-TEST_F(WininitTest, WithoutAFileTheSectionIsWrittenAlone) {
-  Update();
-  EXPECT_EQ("[RENAME]\r\nNUL=C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE\r\n", Wininit());
-  EXPECT_FALSE(machine_.files.Exists("C:\\WINDOWS\\Wininit.vrx"));
-}
-
-TEST_F(WininitTest, NothingPendingLeavesTheFileAlone) {
-  pending_.clear();
-  Update();
-  EXPECT_EQ("<missing>", Wininit());
-}
-
 TEST_F(WininitTest, EntriesFollowEveryRenameHeaderAndOtherLinesStay) {
   pending_ = {"C:\\A~1.DLL", "C:\\WINDOWS\\SYSTEM\\FUNCKY60.DLL"};
   ASSERT_TRUE(machine_.files.AddFile(
@@ -57,6 +45,7 @@ TEST_F(WininitTest, EntriesFollowEveryRenameHeaderAndOtherLinesStay) {
       "NUL=C:\\OLD.TMP\r\n; [RENAME] again\r\nNUL=C:\\A~1.DLL\r\n"
       "NUL=C:\\WINDOWS\\SYSTEM\\FUNCKY60.DLL\r\nlast\r\n",
       Wininit());
+  EXPECT_FALSE(machine_.files.Exists("C:\\WINDOWS\\Wininit.vrx"));
 }
 
 TEST_F(WininitTest, AFileWithoutTheSectionGetsItAtTheEnd) {
@@ -76,7 +65,8 @@ TEST_F(WininitTest, TheMarkerInUpperCaseLeavesTheFileUnchanged) {
   ASSERT_TRUE(machine_.files.AddFile(kWininit, mixed));
   Update();
   EXPECT_EQ(
-      "[RENAME]\r\nNUL=C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE\r\nNUL=C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE\r\n",
+      "[RENAME]\r\nNUL=C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE\r\nNUL=C:\\WINDOWS\\SYSTEM\\VRXUnInst."
+      "EXE\r\n",
       Wininit());
 }
 
@@ -137,31 +127,6 @@ TEST_F(WininitTest, OpeningIsTriedAgainWhileTheFileIsBusy) {
   Update(Forward(machine_.platform(), nullptr, nullptr, &busy));
   EXPECT_EQ("[RENAME]\r\nNUL=C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE\r\n", Wininit());
   EXPECT_EQ(4, busy.opens);  // two refused, the read, the write
-}
-
-TEST(SelfRemoval, FollowsThePlatformAndNoReboot) {
-  SimMachine machine;
-  Program program(machine.platform());
-  ProgramState& s = program.state;
-  s.SelfPath = kSelf;
-  s.IsWinNT = true;
-  ScheduleSelfRemoval(program);
-  EXPECT_EQ(std::vector<std::string>{kSelf}, machine.system.pending);
-  EXPECT_EQ(0, s.PendingDeleteCount);
-
-  s.IsWinNT = false;
-  s.IsWin9x = true;
-  ScheduleSelfRemoval(program);
-  ASSERT_EQ(1, s.PendingDeleteCount);
-  EXPECT_EQ(kSelf, s.PendingDeletes[1]);
-
-  s.NoReboot = true;
-  ScheduleSelfRemoval(program);
-  s.IsWin9x = false;
-  s.IsWinNT = true;
-  ScheduleSelfRemoval(program);
-  EXPECT_EQ(1, s.PendingDeleteCount);
-  EXPECT_EQ(1u, machine.system.pending.size());
 }
 
 }  // namespace

@@ -82,6 +82,8 @@ TEST(SharedCleanupStartMenu, EntryNamesDecideWhatGoesCaseSensitively) {
             LeftInGroup([](ProgramState& s) { s.ChosenWpWin8 = true; },
                         {"Docseal 8.lnk", "WordPerfect 7.lnk", "WordPerfect 8.lnk",
                          "wordperfect 8 help.lnk", "WordPerfect Help.lnk"}));
+  EXPECT_EQ(std::vector<std::string>{},
+            LeftInGroup([](ProgramState& s) { s.ChosenMsWord = true; }, {"Word 97.lnk"}));
   auto wp7_and_wp9 = [](ProgramState& s) { s.ChosenWpWin7 = s.ChosenWpWin9 = true; };
   EXPECT_EQ((std::vector<std::string>{"Word 97.lnk", "WordPerfect 8.lnk"}),
             LeftInGroup(wp7_and_wp9, {"Word 97.lnk", "WordPerfect 7.lnk", "WordPerfect 8.lnk",
@@ -108,76 +110,57 @@ TEST(SharedCleanupStartMenu, ChosenAllEmptiesTheThreeNtGroupsAndRemovesThem) {
 
 TEST(SharedCleanupStartMenu, Win9xUsesTheShellFoldersAndKeepsAGroupThatIsNotEmpty) {
   Rig r(1);
-  r.SetShellFolders();
+  SetText(r.m, kHkeyLocalMachine, kShellFolders, "Current Desktop", "C:\\WINDOWS\\Desktop");
   r.Add(kDesktopGroup + "\\Readme.txt");
-  r.Add(kProgramsGroup + "\\Readme.txt");
-  ASSERT_TRUE(r.m.files.AddFile(kProgramsGroup + "\\desktop.ini", "x", kAttrHidden));
+  ASSERT_TRUE(r.m.files.AddFile(kDesktopGroup + "\\desktop.ini", "x", kAttrHidden));
+  // Without a "Programs" value the group is taken from the root of the current drive.
+  r.Add("C:\\Docseal 4.0\\Readme.txt");
+  r.Add("D:\\Docseal 4.0\\Readme.txt");
   r.Add(kAllUsersGroup + "\\Readme.txt");  // a Windows NT base only
   r.s().ChosenAll = true;
   RemoveStartMenuEntries(*r.program);
-  EXPECT_FALSE(r.m.files.Exists(kDesktopGroup));
-  EXPECT_FALSE(r.m.files.Exists(kProgramsGroup + "\\Readme.txt"));
-  EXPECT_TRUE(r.m.files.Exists(kProgramsGroup + "\\desktop.ini"));
+  EXPECT_FALSE(r.m.files.Exists(kDesktopGroup + "\\Readme.txt"));
+  EXPECT_TRUE(r.m.files.Exists(kDesktopGroup + "\\desktop.ini"));
+  EXPECT_FALSE(r.m.files.Exists("C:\\Docseal 4.0"));
+  EXPECT_TRUE(r.m.files.Exists("D:\\Docseal 4.0\\Readme.txt"));
   EXPECT_TRUE(r.m.files.Exists(kAllUsersGroup + "\\Readme.txt"));
 }
 
-TEST(SharedCleanupStartMenu, MissingShellFolderValueNamesTheGroupOnTheCurrentDrive) {
-  Rig r(1);
-  r.Add("C:\\Docseal 4.0\\Word 97.lnk");
-  r.Add("C:\\Docseal 4.0\\WordPerfect 8.lnk");
-  r.Add("D:\\Docseal 4.0\\Word 97.lnk");
-  r.s().ChosenMsWord = true;
-  RemoveStartMenuEntries(*r.program);
-  EXPECT_FALSE(r.m.files.Exists("C:\\Docseal 4.0\\Word 97.lnk"));
-  EXPECT_TRUE(r.m.files.Exists("C:\\Docseal 4.0\\WordPerfect 8.lnk"));
-  EXPECT_TRUE(r.m.files.Exists("D:\\Docseal 4.0\\Word 97.lnk"));
-}
-
 TEST(SharedCleanupStartMenu, EntryInUseIsScheduledByItsShortPathWithoutADetail) {
-  {
-    SCOPED_TRACE("Windows NT");
+  // On Windows NT the All Users entry is scheduled even with NOREBOOT.
+  for (bool no_reboot : {false, true}) {
+    SCOPED_TRACE(no_reboot ? "Windows NT, NOREBOOT" : "Windows NT");
     Rig r(2);
-    const std::string entry = kUserGroup + "\\Word 97.lnk";
-    r.Add(entry);
-    ASSERT_TRUE(r.m.files.SetInUse(entry, true));
-    r.s().ChosenAll = true;
+    r.SetShellFolders();
+    std::vector<std::string> scheduled;
+    for (const std::string& group : {kUserGroup, kAllUsersGroup, kProgramsGroup}) {
+      r.Add(group + "\\Word 97.lnk");
+      ASSERT_TRUE(r.m.files.SetInUse(group + "\\Word 97.lnk", true));
+      if (!no_reboot || group == kAllUsersGroup)
+        scheduled.push_back(r.Short(group + "\\Word 97.lnk"));
+    }
+    r.s().NoReboot = no_reboot;
+    r.s().ChosenMsWord = true;
     RemoveStartMenuEntries(*r.program);
-    EXPECT_EQ(std::vector<std::string>{r.Short(entry)}, r.m.system.pending);
+    EXPECT_EQ(scheduled, r.m.system.pending);
     EXPECT_EQ(0, r.s().PendingDeleteCount);
-    EXPECT_TRUE(r.m.files.Exists(entry));
+    EXPECT_TRUE(r.m.files.Exists(kUserGroup + "\\Word 97.lnk"));
     EXPECT_EQ(-1, r.s().DetailMessagesLast);
     EXPECT_FALSE(r.s().HasDetails);
     EXPECT_FALSE(r.s().NeedsRestart);
   }
-  {
-    SCOPED_TRACE("Windows 95/98");
-    Rig r(1);
-    r.SetShellFolders();
-    const std::string entry = kDesktopGroup + "\\Word 97.lnk";
-    r.Add(entry);
-    ASSERT_TRUE(r.m.files.SetInUse(entry, true));
-    r.s().ChosenMsWord = true;
-    RemoveStartMenuEntries(*r.program);
-    ASSERT_EQ(1, r.s().PendingDeleteCount);
-    EXPECT_EQ(r.Short(entry), r.s().PendingDeletes[1]);
-    EXPECT_NE(entry, r.s().PendingDeletes[1]);
-    EXPECT_FALSE(r.Saw("movefileex"));
-  }
-}
-
-TEST(SharedCleanupStartMenu, NoRebootOnNtSchedulesOnlyTheAllUsersEntry) {
-  Rig r(2);
+  SCOPED_TRACE("Windows 95/98");
+  Rig r(1);
   r.SetShellFolders();
-  for (const std::string& group : {kUserGroup, kAllUsersGroup, kProgramsGroup}) {
-    r.Add(group + "\\Word 97.lnk");
-    ASSERT_TRUE(r.m.files.SetInUse(group + "\\Word 97.lnk", true));
-  }
-  r.s().NoReboot = true;
+  const std::string entry = kDesktopGroup + "\\Word 97.lnk";
+  r.Add(entry);
+  ASSERT_TRUE(r.m.files.SetInUse(entry, true));
   r.s().ChosenMsWord = true;
   RemoveStartMenuEntries(*r.program);
-  EXPECT_EQ(std::vector<std::string>{r.Short(kAllUsersGroup + "\\Word 97.lnk")},
-            r.m.system.pending);
-  EXPECT_EQ(0, r.s().PendingDeleteCount);
+  ASSERT_EQ(1, r.s().PendingDeleteCount);
+  EXPECT_EQ(r.Short(entry), r.s().PendingDeletes[1]);
+  EXPECT_NE(entry, r.s().PendingDeletes[1]);
+  EXPECT_FALSE(r.Saw("movefileex"));
 }
 
 TEST(SharedCleanupFont, RemovedFromTheTableAndTheDiskThenWindowsAreTold) {
@@ -206,30 +189,26 @@ TEST(SharedCleanupFont, RemovedFromTheTableAndTheDiskThenWindowsAreTold) {
   }
 }
 
-TEST(SharedCleanupFont, FailedRemovalAddsOneDetailLineAndKeepsTheFile) {
+TEST(SharedCleanupFont, MissingFileCallsNothingAndAFailedRemovalAddsOneLine) {
   Rig r(2);
   const std::string font = "C:\\WINDOWS\\fonts\\Docsealw.ttf";
-  r.Add(font);
-  r.s().AppendDetail("earlier line");
-  r.s().HasDetails = false;
-  r.s().ChosenAll = true;
-  RemoveAddInFont(*r.program);
-  ASSERT_EQ(1, r.s().DetailMessagesLast);
-  EXPECT_EQ("earlier line", r.s().DetailMessages[0]);
-  EXPECT_EQ(font + " unable to remove font file.", r.s().DetailMessages[1]);
-  EXPECT_TRUE(r.s().HasDetails);
-  EXPECT_TRUE(r.m.files.Exists(font));
-  EXPECT_FALSE(r.Saw("sendmessage"));
-}
-
-TEST(SharedCleanupFont, MissingFileCallsNothing) {
-  Rig r(2);
-  r.m.system.fonts = {"C:\\WINDOWS\\fonts\\Docsealw.ttf"};
+  r.m.system.fonts = {font};
   r.s().ChosenAll = true;
   RemoveAddInFont(*r.program);
   EXPECT_TRUE(r.m.transcript.lines().empty());
   EXPECT_EQ(1u, r.m.system.fonts.size());
   EXPECT_EQ(-1, r.s().DetailMessagesLast);
+
+  r.m.system.fonts.clear();  // a file that is not in the font table
+  r.Add(font);
+  r.s().AppendDetail("earlier line");
+  r.s().HasDetails = false;
+  RemoveAddInFont(*r.program);
+  ASSERT_EQ(1, r.s().DetailMessagesLast);
+  EXPECT_EQ(font + " unable to remove font file.", r.s().DetailMessages[1]);
+  EXPECT_TRUE(r.s().HasDetails);
+  EXPECT_TRUE(r.m.files.Exists(font));
+  EXPECT_FALSE(r.Saw("sendmessage"));
 }
 
 // The registry as a variant removal leaves it: variant keys without subkeys, except WPWIN8.
@@ -249,14 +228,9 @@ void AddRegistry(Rig& r) {
 TEST(SharedCleanupRegistry, OnlyTheChosenVariantsEntriesAndKeysGoWithoutChosenAll) {
   Rig r(2);
   AddRegistry(r);
-  r.Add("C:\\WINDOWS\\fonts\\Docsealw.ttf");
-  r.m.system.fonts = {"C:\\WINDOWS\\fonts\\Docsealw.ttf"};
-  r.Add(kUserGroup + "\\Word 97.lnk");
   r.s().ChosenMsWord = true;
   r.s().ChosenWpWin9 = true;
   DeleteAddInTree(*r.program);
-  RemoveAddInFont(*r.program);
-  RemoveStartMenuEntries(*r.program);
   RemoveUninstallEntries(*r.program);
   for (const std::string& gone :
        {kWordEntry, kWordEntry + " Trial Version", kWpEntry + "9", kWpEntry + "9 Trial Version",
@@ -269,11 +243,6 @@ TEST(SharedCleanupRegistry, OnlyTheChosenVariantsEntriesAndKeysGoWithoutChosenAl
         std::string("Software\\Docseal4\\WPWIN8\\Defaults\\Paths")}) {
     EXPECT_TRUE(HasKey(r.m, kHkeyLocalMachine, kept)) << kept;
   }
-  EXPECT_TRUE(r.m.files.Exists("C:\\WINDOWS\\fonts\\Docsealw.ttf"));
-  EXPECT_EQ(1u, r.m.system.fonts.size());
-  EXPECT_FALSE(r.Saw("removefont"));
-  EXPECT_FALSE(r.m.files.Exists(kUserGroup + "\\Word 97.lnk"));
-  EXPECT_TRUE(r.m.files.Exists(kUserGroup));
   EXPECT_EQ(0u, r.m.registry.OpenHandleCount());
 }
 

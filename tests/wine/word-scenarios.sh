@@ -6,8 +6,8 @@
 #
 #   tests/wine/word-scenarios.sh [MINGW_BUILD_DIR]
 #
-# Builds VRXUnInst, fake_winword and fake_wpwin first unless VRX_NO_BUILD=1, and runs itself under
-# xvfb-run when there is no X display. The prefixes are copies of the template that
+# Builds VRXUnInst, fake_winword, fake_wpwin and ui_driver first unless VRX_NO_BUILD=1, and runs
+# itself under xvfb-run when there is no X display. The prefixes are copies of the template that
 # run-contract.sh makes (build/wine-template), under VRX_WORD_PREFIX (default /tmp/vrx-wine-word).
 # Prints a PASS or FAIL line per check; exit status 0 when every check passes.
 set -uo pipefail
@@ -16,14 +16,14 @@ MINGW=${1:-$ROOT/build/mingw}
 
 if [[ "${VRX_NO_BUILD:-0}" != 1 ]]; then
   (cd "$ROOT" && cmake --preset mingw >/dev/null &&
-    cmake --build --preset mingw -j2 --target VRXUnInst fake_winword fake_wpwin >/dev/null) ||
+    cmake --build --preset mingw -j2 --target VRXUnInst fake_winword fake_wpwin ui_driver >/dev/null) ||
     { echo "FAIL build"; exit 1; }
 fi
 if [[ -z "${DISPLAY:-}" ]]; then
   VRX_NO_BUILD=1 exec xvfb-run -a "$0" "$@"
 fi
 MINGW=$(cd "$MINGW" && pwd)
-for exe in VRXUnInst fake_winword fake_wpwin; do
+for exe in VRXUnInst fake_winword fake_wpwin ui_driver; do
   [[ -f "$MINGW/$exe.exe" ]] || { echo "FAIL missing $MINGW/$exe.exe"; exit 1; }
 done
 
@@ -68,6 +68,7 @@ new_prefix() {
   cp -a --reflink=auto "$TEMPLATE" "$WINEPREFIX"
   DRIVE="$WINEPREFIX/drive_c"
   cp "$MINGW/VRXUnInst.exe" "$DRIVE/windows/system32/VRXUnInst.EXE"
+  cp "$MINGW/ui_driver.exe" "$DRIVE/windows/ui_driver.exe"
 }
 
 # end_prefix: stops what still runs in the prefix.
@@ -93,7 +94,8 @@ reg_import() {
   rm -f "$DRIVE/$name.reg"
 }
 
-# short_path PATH: GetShortPathName of a Windows path, as Wine's own cmd gives it.
+# short_path PATH: GetShortPathName of an existing Windows path, as Wine's own cmd gives it. Wine's
+# cmd leaves the last part of the path as it is, so PATH should end in a name that is short already.
 short_path() {
   crlf "$DRIVE/short.bat" "@for %%I in (\"$1\") do @echo %%~sI"
   wine cmd /c 'C:\short.bat' 2>/dev/null | tr -d '\r'
@@ -104,22 +106,29 @@ short_path() {
 text() { [[ -f "$1" ]] && tr -d '\r' <"$1"; }
 ini_value() { text "$1" | sed -n "s/^$2=//p"; }
 
-# run_uninstaller WORDS...: runs VRXUnInst.EXE with WORDS and waits for it to end by itself;
-# false when it has not ended within RUN_SECONDS (it is then stopped).
+# run_uninstaller WORDS...: runs VRXUnInst.EXE with WORDS, answers "yes" to each of its questions
+# (the add-in's folders that are not empty), and waits for it to end by itself; false when it has
+# not ended within RUN_SECONDS (it is then stopped). QUESTIONS counts the questions answered.
 run_uninstaller() {
   wine 'C:\windows\system32\VRXUnInst.EXE' "$@" >/dev/null 2>&1 &
-  local pid=$! waited=0
+  local pid=$! started=$SECONDS
+  QUESTIONS=0
   while kill -0 "$pid" 2>/dev/null; do
-    if ((waited >= RUN_SECONDS * 2)); then
+    if ((SECONDS - started >= RUN_SECONDS)); then
       kill "$pid" 2>/dev/null
       return 1
     fi
+    if ui wait Docseal 0 && ui answer Docseal yes; then
+      QUESTIONS=$((QUESTIONS + 1))
+      continue
+    fi
     sleep 0.5
-    waited=$((waited + 1))
   done
   wait "$pid" 2>/dev/null
   return 0
 }
+
+ui() { wine 'C:\windows\ui_driver.exe' "$@" >/dev/null 2>&1; }
 
 # ---------------------------------------------------------------------------------------------
 # Word: a running Word that refuses to quit once, then Word 97 and Word 2000, each started with
@@ -192,7 +201,7 @@ word_scenario() {
   pass "word: the running Word registers itself"
 
   if run_uninstaller MSWORD NOREBOOT; then
-    pass "word: MSWORD NOREBOOT ends by itself"
+    pass "word: MSWORD NOREBOOT ends by itself ($QUESTIONS questions answered)"
   else
     fail "word: MSWORD NOREBOOT ends by itself" "still running after $RUN_SECONDS seconds"
   fi
@@ -219,7 +228,7 @@ Application.Quit -> quit" \
   for version in 97 2000; do
     dir="C:\\Office$version"
     log="$DRIVE/Office$version/fake_winword.log"
-    expect "word $version: started with /m" "start $(short_path "$dir")\\winword.exe /m" \
+    expect "word $version: started with /m" "start $(short_path "$dir\\winword.exe") /m" \
       "$(text "$log" | sed -n 's/^start //p' | head -1 | sed 's/^/start /')"
     if text "$log" | grep -q '^Document\.Name -> "Document1"$'; then
       pass "word $version: its document is waited for"
@@ -361,7 +370,7 @@ wordperfect_scenario() {
       fail "$variant: a short program path" "$expected"
     fi
     if run_uninstaller "$variant" NOREBOOT; then
-      pass "$variant: $variant NOREBOOT ends by itself"
+      pass "$variant: $variant NOREBOOT ends by itself ($QUESTIONS questions answered)"
     else
       fail "$variant: $variant NOREBOOT ends by itself" "still running after $RUN_SECONDS seconds"
     fi

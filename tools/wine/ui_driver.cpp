@@ -2,7 +2,8 @@
 //
 //   ui_driver.exe wait CAPTION [SECONDS]     waits for a visible top-level window with the caption
 //   ui_driver.exe gone CAPTION [SECONDS]     waits until no such window is left
-//   ui_driver.exe dump CAPTION               prints the window's client size and its controls
+//   ui_driver.exe dump CAPTION               prints the window's client and outer size and its
+//                                            controls (id, place, state, focus, items)
 //   ui_driver.exe click CAPTION TEXT         clicks the button or check box with that text
 //   ui_driver.exe click-id CAPTION ID        clicks the control with that id (check boxes have no
 //                                            text of their own)
@@ -10,8 +11,10 @@
 //   ui_driver.exe text TITLE                 prints the text of the message box with that title
 //
 // Exit status 0 on success, 1 when the window or control is not found in time.
+// clang-format off
 #include <windows.h>
 #include <commctrl.h>
+// clang-format on
 
 #include <cstdio>
 #include <cstdlib>
@@ -65,7 +68,7 @@ BOOL CALLBACK FindChild(HWND child, LPARAM param) {
   return TRUE;
 }
 
-BOOL CALLBACK DumpChild(HWND child, LPARAM) {
+BOOL CALLBACK DumpChild(HWND child, LPARAM focus) {
   char text[1024] = {};
   char cls[64] = {};
   GetWindowTextA(child, text, sizeof text);
@@ -73,8 +76,9 @@ BOOL CALLBACK DumpChild(HWND child, LPARAM) {
   RECT r;
   GetWindowRect(child, &r);
   MapWindowPoints(HWND_DESKTOP, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-  std::printf("%s \"%s\" at %ld,%ld size %ldx%ld%s%s", cls, text, r.left, r.top, r.right - r.left,
-              r.bottom - r.top, IsWindowVisible(child) ? " visible" : " hidden",
+  std::printf("%s \"%s\" id %d at %ld,%ld size %ldx%ld%s%s", cls, text, GetDlgCtrlID(child), r.left,
+              r.top, r.right - r.left, r.bottom - r.top,
+              IsWindowVisible(child) ? " visible" : " hidden",
               IsWindowEnabled(child) ? " enabled" : " disabled");
   std::string kind = cls;
   if (kind == "Button") {
@@ -82,13 +86,17 @@ BOOL CALLBACK DumpChild(HWND child, LPARAM) {
     if (style == BS_CHECKBOX || style == BS_AUTOCHECKBOX) {
       std::printf(" checked=%ld", static_cast<long>(SendMessageA(child, BM_GETCHECK, 0, 0)));
     }
-    if (GetFocus() == child) std::printf(" focused");
+    if (reinterpret_cast<HWND>(focus) == child) std::printf(" focused");
   } else if (kind == "ListBox") {
     LRESULT count = SendMessageA(child, LB_GETCOUNT, 0, 0);
     std::printf(" items=%ld", static_cast<long>(count));
     for (LRESULT i = 0; i < count; ++i) {
-      char item[1024] = {};
-      SendMessageA(child, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item));
+      // Wine hands the text of another process's list box over in UTF-16 only, whichever
+      // variant is asked; it is turned back into the ANSI code page here.
+      wchar_t wide[1024] = {};
+      SendMessageW(child, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
+      char item[2048] = {};
+      WideCharToMultiByte(CP_ACP, 0, wide, -1, item, sizeof item, nullptr, nullptr);
       std::printf("\n  item \"%s\"", item);
     }
   } else if (kind == "msctls_progress32") {
@@ -129,11 +137,18 @@ int main(int argc, char** argv) {
   if (verb == "dump") {
     RECT client;
     GetClientRect(window, &client);
+    RECT outer;
+    GetWindowRect(window, &outer);
     HDC screen = GetDC(nullptr);
-    std::printf("window \"%s\" client %ldx%ld dpi %d\n", caption, client.right, client.bottom,
-                GetDeviceCaps(screen, LOGPIXELSX));
+    std::printf("window \"%s\" client %ldx%ld outer %ldx%ld dpi %d\n", caption, client.right,
+                client.bottom, outer.right - outer.left, outer.bottom - outer.top,
+                GetDeviceCaps(screen, LOGPIXELSY));
     ReleaseDC(nullptr, screen);
-    EnumChildWindows(window, DumpChild, 0);
+    // The focus belongs to the program's thread, not to this one.
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &thread);
+    EnumChildWindows(window, DumpChild, reinterpret_cast<LPARAM>(thread.hwndFocus));
     return 0;
   }
   if (verb == "text") {

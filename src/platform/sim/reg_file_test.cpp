@@ -39,10 +39,12 @@ std::string HexRun(int first, int last) {
   return text;
 }
 
-const SimValue* ValueAt(const SimRegistry& reg, HKey hive, const std::string& path,
-                        const std::string& name) {
+// "type:bytes" of a stored value; "<missing>" when there is none.
+std::string Stored(const SimRegistry& reg, HKey hive, const std::string& path,
+                   const std::string& name) {
   const SimKey* key = reg.FindKey(hive, path);
-  return key ? key->FindValue(name) : nullptr;
+  const SimValue* value = key ? key->FindValue(name) : nullptr;
+  return value ? std::to_string(value->type) + ":" + value->data : "<missing>";
 }
 
 const std::string kCanonical4 = Crlf({
@@ -91,28 +93,21 @@ TEST(RegFileTest, Regedit4RoundTripsByteForByte) {
   ASSERT_TRUE(result.ok) << result.error;
   EXPECT_EQ(RegFileFormat::kRegedit4, result.format);
   EXPECT_EQ(kCanonical4, FormatRegFile(reg, RegFileFormat::kRegedit4));
+  EXPECT_EQ("REGEDIT4\r\n\r\n", FormatRegFile(SimRegistry(), RegFileFormat::kRegedit4));
 
   const std::string msword = "Software\\Docseal4\\MSWord";
-  const SimValue* value = ValueAt(reg, kHkeyLocalMachine, msword, "");
-  ASSERT_NE(nullptr, value);
-  EXPECT_EQ(std::string("Docseal\xAE 4.0\0", 13), value->data);
-  value = ValueAt(reg, kHkeyLocalMachine, msword, "Quote\"And\\Slash");
-  ASSERT_NE(nullptr, value);
-  EXPECT_EQ(std::string("C:\\Docseal\\\0", 12), value->data);
-  value = ValueAt(reg, kHkeyLocalMachine, msword, "NoNul");
-  ASSERT_NE(nullptr, value);
-  EXPECT_EQ(kRegSz, value->type);
-  EXPECT_EQ("abc", value->data);
-  value = ValueAt(reg, kHkeyLocalMachine, msword, "Long");
-  ASSERT_NE(nullptr, value);
-  EXPECT_EQ(kRegBinary, value->type);
-  EXPECT_EQ(100u, value->data.size());
-  value = ValueAt(reg, kHkeyLocalMachine, msword, "Big");
-  ASSERT_NE(nullptr, value);
-  EXPECT_EQ(11u, value->type);
-  value = ValueAt(reg, kHkeyCurrentUser, "", "");
-  ASSERT_NE(nullptr, value);
-  EXPECT_EQ(std::string("root default\0", 13), value->data);
+  EXPECT_EQ(std::string("1:Docseal\xAE 4.0\0", 15), Stored(reg, kHkeyLocalMachine, msword, ""));
+  EXPECT_EQ(std::string("1:C:\\Docseal\\\0", 14),
+            Stored(reg, kHkeyLocalMachine, msword, "Quote\"And\\Slash"));
+  EXPECT_EQ("1:abc", Stored(reg, kHkeyLocalMachine, msword, "NoNul"));
+  EXPECT_EQ("11:\x01\x02\x03\x04\x05\x06\x07\x08", Stored(reg, kHkeyLocalMachine, msword, "Big"));
+  EXPECT_EQ("4:\x01\x02", Stored(reg, kHkeyLocalMachine, msword, "Short"));
+  EXPECT_EQ(std::string("1:root default\0", 15), Stored(reg, kHkeyCurrentUser, "", ""));
+  const SimValue* binary = reg.FindKey(kHkeyLocalMachine, msword)->FindValue("Long");
+  EXPECT_EQ(kRegBinary, binary->type);
+  EXPECT_EQ(std::string("\x5F\x60"
+                        "abc"),
+            binary->data.substr(95));
 }
 
 TEST(RegFileTest, Version5RoundTripsAndConvertsTexts) {
@@ -132,35 +127,17 @@ TEST(RegFileTest, Version5RoundTripsAndConvertsTexts) {
   RegFileResult result = ParseRegFile(file, "registry.reg", &reg);
   ASSERT_TRUE(result.ok) << result.error;
   EXPECT_EQ(RegFileFormat::kVersion5, result.format);
-  ASSERT_NE(nullptr, reg.FindKey(kHkeyLocalMachine, "Software\\Docseal\xAE"));
   const std::string key = "Software\\Docseal\xAE";
-  EXPECT_EQ(std::string("\x80 5\0", 4), ValueAt(reg, kHkeyLocalMachine, key, "")->data);
-  EXPECT_EQ("ab", ValueAt(reg, kHkeyLocalMachine, key, "NoNul")->data);
-  EXPECT_EQ(std::string("%W%\0", 4), ValueAt(reg, kHkeyLocalMachine, key, "Expand")->data);
-  EXPECT_EQ("\xFF", ValueAt(reg, kHkeyLocalMachine, key, "Bin")->data);
+  EXPECT_EQ(std::string("1:\x80 5\0", 6), Stored(reg, kHkeyLocalMachine, key, ""));
+  EXPECT_EQ("1:ab", Stored(reg, kHkeyLocalMachine, key, "NoNul"));
+  EXPECT_EQ(std::string("2:%W%\0", 6), Stored(reg, kHkeyLocalMachine, key, "Expand"));
+  EXPECT_EQ("3:\xFF", Stored(reg, kHkeyLocalMachine, key, "Bin"));
   EXPECT_EQ(file, FormatRegFile(reg, RegFileFormat::kVersion5));
 
   // The same registry in the other format carries the ANSI bytes.
   EXPECT_NE(std::string::npos,
             FormatRegFile(reg, RegFileFormat::kRegedit4)
                 .find("\"NoNul\"=hex(1):61,62\r\n\"Expand\"=hex(2):25,57,25,00"));
-}
-
-TEST(RegFileTest, WriterWrapsLikeRegeditAndWritesParents) {
-  SimRegistry reg;
-  SimKey& key = reg.EnsureKey(kHkeyLocalMachine, "A\\B");
-  key.SetValue("Bin", kRegBinary, std::string(60, '\x11'));
-  key.SetValue("Dw", kRegDword, std::string("\x78\x56\x34\x12", 4));
-  const std::string text = FormatRegFile(reg, RegFileFormat::kRegedit4);
-  std::string run23, run25;
-  for (int i = 0; i < 23; ++i) run23 += "11,";
-  for (int i = 0; i < 25; ++i) run25 += "11,";
-  EXPECT_EQ(Crlf({"REGEDIT4", "", "[HKEY_LOCAL_MACHINE\\A]", "", "[HKEY_LOCAL_MACHINE\\A\\B]",
-                  "\"Bin\"=hex:" + run23 + "\\", "  " + run25 + "\\",
-                  "  11,11,11,11,11,11,11,11,11,11,11,11", "\"Dw\"=dword:12345678", ""}),
-            text);
-  EXPECT_EQ(80u, ("\"Bin\"=hex:" + run23 + "\\").size());  // never past column 80
-  EXPECT_EQ("REGEDIT4\r\n\r\n", FormatRegFile(SimRegistry(), RegFileFormat::kRegedit4));
 }
 
 TEST(RegFileTest, ReaderTakesRegeditVariations) {

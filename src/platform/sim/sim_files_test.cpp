@@ -1,3 +1,5 @@
+// What the simulated drives do beyond the file-system contract (platform/contract), which they
+// also pass: path forms, DOS patterns, 8.3 names, the Win32 results of every failure, images.
 #include "platform/sim/sim_files.h"
 
 #include <gtest/gtest.h>
@@ -46,24 +48,15 @@ TEST(SimFilesPaths, RelativePathsFollowTheCurrentDirectory) {
   EXPECT_EQ(Names{"a.txt"}, ListAll(files, "*.*", ListFilter::kPlain));
 }
 
-TEST(SimFilesListing, FiltersSelectByAttributes) {
+TEST(SimFilesListing, HiddenFoldersAreNotListedAndFiltersAreKeptPerEntry) {
   SimFiles files;
-  ASSERT_TRUE(files.AddFile("C:\\D\\plain.txt", ""));
   ASSERT_TRUE(files.AddFile("C:\\D\\readonly.txt", "", kAttrReadOnly | kAttrArchive));
-  ASSERT_TRUE(files.AddFile("C:\\D\\hidden.txt", "", kAttrHidden));
-  ASSERT_TRUE(files.AddFile("C:\\D\\system.txt", "", kAttrSystem));
   ASSERT_TRUE(files.AddDirectory("C:\\D\\Sub"));
   ASSERT_TRUE(files.AddDirectory("C:\\D\\HiddenSub"));
   ASSERT_TRUE(files.SetAttributes("C:\\D\\HiddenSub", kAttrHidden));
-  EXPECT_EQ((Names{"plain.txt", "readonly.txt"}), ListAll(files, "C:\\D\\*.*", ListFilter::kPlain));
-  EXPECT_EQ((Names{"hidden.txt", "plain.txt", "readonly.txt"}),
-            ListAll(files, "C:\\D\\*.*", ListFilter::kHidden));
-  EXPECT_EQ((Names{".", "..", "plain.txt", "readonly.txt", "Sub"}),
+  EXPECT_EQ((Names{".", "..", "readonly.txt", "Sub"}),
             ListAll(files, "C:\\D\\*.*", ListFilter::kDirectories));
   EXPECT_EQ((Names{"D"}), ListAll(files, "C:\\*.*", ListFilter::kDirectories));  // no dots
-  EXPECT_EQ(Names{}, ListAll(files, "C:\\D\\system.txt", ListFilter::kHidden));
-  EXPECT_EQ(Names{"Sub"}, ListAll(files, "C:\\D\\sub", ListFilter::kDirectories));
-  EXPECT_EQ(Names{}, ListAll(files, "C:\\D\\sub", ListFilter::kPlain));
 }
 
 TEST(SimFilesListing, PatternsFollowDosRules) {
@@ -80,7 +73,6 @@ TEST(SimFilesListing, PatternsFollowDosRules) {
   // "c.txta" comes through its 8.3 name C~1.TXT, as on Windows.
   EXPECT_EQ((Names{"A.txt", "b.TXT", "c.txta"}), ListAll(files, "c:/p/*.txt", ListFilter::kPlain));
   EXPECT_EQ((Names{"A.txt", "b.TXT"}), ListAll(files, "C:\\P\\?.t?t", ListFilter::kPlain));
-  EXPECT_EQ((Names{"A.txt"}), ListAll(files, "C:\\P\\a.t?t", ListFilter::kPlain));
   EXPECT_EQ((Names{"Readme"}), ListAll(files, "C:\\P\\readme.*", ListFilter::kPlain));
   EXPECT_EQ((Names{"Program Files", "Readme"}), ListAll(files, "C:\\P\\*.", ListFilter::kPlain));
   EXPECT_EQ((Names{"Program Files"}), ListAll(files, "C:\\P\\PROGRA~1", ListFilter::kPlain));
@@ -147,22 +139,14 @@ TEST(SimFilesDelete, FollowsWin32Results) {
   ASSERT_TRUE(files.AddFile("C:\\D\\ro.dll", "", kAttrReadOnly));
   ASSERT_TRUE(files.AddFile("C:\\D\\busy.dll", ""));
   ASSERT_TRUE(files.SetInUse("C:\\D\\busy.dll", true));
-  EXPECT_EQ(kErrorAccessDenied, files.DeleteFile("C:\\D\\ro.dll"));
-  EXPECT_EQ(kErrorSharingViolation, files.DeleteFile("C:\\D\\busy.dll"));
-  EXPECT_EQ(kErrorAccessDenied, files.DeleteFile("C:\\D"));
   ASSERT_TRUE(files.AddFile("C:\\D\\both.dll", "", kAttrReadOnly));
   ASSERT_TRUE(files.SetInUse("C:\\D\\both.dll", true));
-  EXPECT_EQ(kErrorSharingViolation, files.DeleteFile("C:\\D\\both.dll"));
+  EXPECT_EQ(kErrorSharingViolation, files.DeleteFile("C:\\D\\both.dll"));  // in use comes first
   EXPECT_EQ((Names{"C:\\D\\both.dll", "C:\\D\\busy.dll"}), files.FilesInUse());
-  EXPECT_EQ(kErrorFileNotFound, files.DeleteFile("C:\\D\\none.dll"));
-  EXPECT_EQ(kErrorPathNotFound, files.DeleteFile("C:\\None\\none.dll"));
   EXPECT_EQ(kErrorPathNotFound, files.DeleteFile("C:\\D\\ro.dll\\x"));
-  EXPECT_EQ(kErrorFileNotFound, files.SetAttributesNormal("C:\\D\\none.dll"));
   EXPECT_EQ(kErrorPathNotFound, files.SetAttributesNormal("C:\\None\\none.dll"));
   ASSERT_EQ(kOk, files.SetAttributesNormal("C:\\D\\RO.DLL"));
   EXPECT_EQ(0u, files.Attributes("C:\\D\\ro.dll"));
-  EXPECT_EQ(kOk, files.DeleteFile("c:\\d\\RO.DLL"));
-  EXPECT_FALSE(files.Exists("C:\\D\\ro.dll"));
   ASSERT_TRUE(files.AddFile("C:\\D\\Long File Name.txt", ""));
   EXPECT_EQ(kOk, files.DeleteFile("C:\\D\\LONGFI~1.TXT"));  // by its short name
   EXPECT_FALSE(files.Exists("C:\\D\\Long File Name.txt"));
@@ -177,21 +161,13 @@ TEST(SimFilesFolders, RemoveAndCurrentDirectory) {
   ASSERT_TRUE(files.AddDirectory("C:\\Empty"));
   ASSERT_TRUE(files.AddDirectory("C:\\Locked"));
   ASSERT_TRUE(files.SetAttributes("C:\\Locked", kAttrReadOnly));
-  EXPECT_EQ(kErrorDirNotEmpty, files.RemoveDirectory("C:\\Full"));
-  EXPECT_EQ(kErrorFileNotFound, files.RemoveDirectory("C:\\Gone"));
   EXPECT_EQ(kErrorAccessDenied, files.RemoveDirectory("C:\\Locked"));
   EXPECT_EQ(kErrorAccessDenied, files.RemoveDirectory("C:\\"));
   EXPECT_EQ(kErrorDirectory, files.RemoveDirectory("C:\\Full\\f.txt"));
+  EXPECT_EQ(kErrorDirectory, files.SetCurrentDirectory("C:\\Full\\f.txt"));
   EXPECT_EQ((Names{"C:\\Empty", "C:\\Locked"}), files.EmptyFolders());
   ASSERT_EQ(kOk, files.SetCurrentDirectory("C:\\Empty"));
   EXPECT_EQ(kErrorSharingViolation, files.RemoveDirectory("C:\\EMPTY"));
-  EXPECT_EQ(kErrorFileNotFound, files.SetCurrentDirectory("C:\\Gone"));
-  EXPECT_EQ(kErrorPathNotFound, files.SetCurrentDirectory("C:\\Gone\\Deeper"));
-  EXPECT_EQ(kErrorDirectory, files.SetCurrentDirectory("C:\\Full\\f.txt"));
-  EXPECT_EQ("C:\\Empty", files.GetCurrentDirectory());  // unchanged by the failures
-  ASSERT_EQ(kOk, files.SetCurrentDirectory("c:\\"));
-  EXPECT_EQ(kOk, files.RemoveDirectory("C:\\Empty"));
-  EXPECT_FALSE(files.Exists("C:\\Empty"));
 }
 
 TEST(SimFilesReplace, MovesOntoTheTarget) {
@@ -201,7 +177,6 @@ TEST(SimFilesReplace, MovesOntoTheTarget) {
   ASSERT_TRUE(files.AddFile("C:\\W\\ro.ini", "", kAttrReadOnly));
   ASSERT_TRUE(files.AddFile("D:\\other.ini", ""));
   EXPECT_EQ(kErrorAccessDenied, files.ReplaceFile("C:\\W\\new.tmp", "C:\\W\\ro.ini"));
-  EXPECT_EQ(kErrorFileNotFound, files.ReplaceFile("C:\\W\\none.tmp", "C:\\W\\Wininit.ini"));
   EXPECT_EQ(kErrorPathNotFound, files.ReplaceFile("C:\\W\\new.tmp", "C:\\X\\Wininit.ini"));
   EXPECT_EQ(kErrorNotSameDevice, files.ReplaceFile("C:\\W\\new.tmp", "D:\\other.ini"));
   ASSERT_TRUE(files.SetInUse("C:\\W\\Wininit.ini", true));
@@ -216,44 +191,22 @@ TEST(SimFilesReplace, MovesOntoTheTarget) {
   EXPECT_EQ((Names{"ro.ini", "Wininit.bak"}), ListAll(files, "C:\\W\\*.*", ListFilter::kHidden));
 }
 
-TEST(SimFilesText, WriteThenReadCharByChar) {
+TEST(SimFilesText, WrittenBytesShowAtOnceAndAnOpenFileIsHeld) {
   SimFiles files;
   FileNumber out = -1;
   ASSERT_EQ(kOk, files.OpenText("C:\\Wininit.ini", TextMode::kWriteBytes, &out));
-  EXPECT_EQ(1, out);
   ASSERT_EQ(kOk, files.Write(out, "[RENAME]\r\n"));
-  EXPECT_EQ("[RENAME]\r\n", files.Contents("C:\\Wininit.ini"));  // visible at once
-  ASSERT_EQ(kOk, files.Write(out, "NUL=C:\\X"));
-  EXPECT_EQ(kErrorSharingViolation, files.DeleteFile("C:\\Wininit.ini"));  // held open here
+  EXPECT_EQ("[RENAME]\r\n", files.Contents("C:\\Wininit.ini"));
+  EXPECT_EQ(kErrorSharingViolation, files.DeleteFile("C:\\Wininit.ini"));
   FileNumber in = -1;
   ASSERT_EQ(kOk, files.OpenText("c:\\wininit.ini", TextMode::kReadChars, &in));
-  EXPECT_EQ(2, in);
-  char c = '?';
-  EXPECT_EQ(kErrorAccessDenied, files.ReadChar(out, &c));
-  EXPECT_EQ(kErrorAccessDenied, files.Write(in, "x"));
-  std::string read;
-  while (!files.AtEnd(in)) {
-    ASSERT_EQ(kOk, files.ReadChar(in, &c));
-    read.push_back(c);
-  }
-  EXPECT_EQ("[RENAME]\r\nNUL=C:\\X", read);
-  c = '?';
-  EXPECT_EQ(kErrorHandleEof, files.ReadChar(in, &c));
-  EXPECT_EQ('?', c);
   ASSERT_EQ(kOk, files.Close(out));
-  EXPECT_EQ(kErrorInvalidHandle, files.Close(out));
   FileNumber again = -1;
   EXPECT_EQ(kErrorSharingViolation,
             files.OpenText("C:\\Wininit.ini", TextMode::kWriteBytes, &again));
-  ASSERT_EQ(kOk, files.Close(in));
-  EXPECT_EQ(kAttrArchive, files.Attributes("C:\\Wininit.ini"));
-  ASSERT_EQ(kOk, files.OpenText("C:\\Wininit.ini", TextMode::kWriteBytes, &out));
-  EXPECT_EQ(1, out);  // the lowest free number
-  EXPECT_EQ("", files.Contents("C:\\Wininit.ini"));
-  ASSERT_EQ(kOk, files.OpenText("C:\\Wininit.ini", TextMode::kReadChars, &in));
+  EXPECT_EQ(-1, again);
   files.CloseAll();
-  EXPECT_TRUE(files.AtEnd(in));
-  EXPECT_EQ(kErrorInvalidHandle, files.ReadChar(in, &c));
+  EXPECT_EQ(kAttrArchive, files.Attributes("C:\\Wininit.ini"));
   EXPECT_EQ(kOk, files.DeleteFile("C:\\Wininit.ini"));
 }
 
@@ -261,7 +214,6 @@ TEST(SimFilesText, OpenFailures) {
   SimFiles files;
   ASSERT_TRUE(files.AddFile("C:\\W\\busy.ini", "keep"));
   ASSERT_TRUE(files.SetInUse("C:\\W\\busy.ini", true));
-  ASSERT_TRUE(files.AddFile("C:\\W\\ro.ini", "keep", kAttrReadOnly));
   ASSERT_TRUE(files.AddFile("C:\\W\\hidden.ini", "keep", kAttrHidden));
   struct Case {
     const char* path;
@@ -269,13 +221,9 @@ TEST(SimFilesText, OpenFailures) {
     Status expected;
   };
   const Case cases[] = {
-      {"C:\\W\\none.ini", TextMode::kReadChars, kErrorFileNotFound},
       {"C:\\X\\none.ini", TextMode::kReadChars, kErrorPathNotFound},
       {"C:\\W\\busy.ini", TextMode::kReadChars, kErrorSharingViolation},
-      {"C:\\W", TextMode::kReadChars, kErrorAccessDenied},
-      {"C:\\X\\new.ini", TextMode::kWriteBytes, kErrorPathNotFound},
       {"C:\\W\\busy.ini", TextMode::kWriteBytes, kErrorSharingViolation},
-      {"C:\\W\\ro.ini", TextMode::kWriteBytes, kErrorAccessDenied},
       {"C:\\W\\hidden.ini", TextMode::kWriteBytes, kErrorAccessDenied},
       {"C:\\W\\a|b.ini", TextMode::kWriteBytes, kErrorInvalidName},
   };
@@ -285,7 +233,6 @@ TEST(SimFilesText, OpenFailures) {
     EXPECT_EQ(-7, number) << test.path;
   }
   EXPECT_EQ("keep", files.Contents("C:\\W\\busy.ini"));
-  EXPECT_EQ("keep", files.Contents("C:\\W\\ro.ini"));
   EXPECT_EQ("keep", files.Contents("C:\\W\\hidden.ini"));
 }
 
@@ -298,12 +245,10 @@ TEST(SimFilesDirect, AddRefusesClashes) {
   EXPECT_FALSE(files.AddFile("C:\\A\\b?.txt", "x"));
   EXPECT_FALSE(files.SetInUse("C:\\A", true));
   EXPECT_FALSE(files.SetAttributes("C:\\", kAttrHidden));
-  EXPECT_EQ(kAttrDirectory, files.Attributes("C:\\"));
   EXPECT_EQ(std::nullopt, files.Contents("C:\\A"));
   ASSERT_TRUE(files.AddFile("C:\\a\\F.TXT", "2"));  // overwrites, keeps the stored name
   EXPECT_EQ("C:\\A\\f.txt", files.LongPath("C:\\A\\F.TXT"));
   EXPECT_EQ("2", files.Contents("C:\\A\\f.txt"));
-  EXPECT_EQ((std::vector<char>{'C'}), files.Drives());
 }
 
 class SimFilesImage : public ::testing::Test {
@@ -366,29 +311,23 @@ TEST_F(SimFilesImage, RoundTrip) {
 }
 
 TEST_F(SimFilesImage, BadImagesNameTheFileAndLeaveTheModel) {
-  SimFiles files;
-  ASSERT_TRUE(files.AddFile("C:\\keep.txt", "k"));
-  std::string error;
   HostFile(dir_ / "case" / "drive_c" / "A.txt", "");
   HostFile(dir_ / "case" / "drive_c" / "a.TXT", "");
-  EXPECT_FALSE(files.LoadDriveFolders(dir_ / "case", &error));
-  EXPECT_NE(std::string::npos, error.find("differs only in case")) << error;
-
   HostFile(dir_ / "name" / "drive_c" / "sub" / "what?.txt", "");
-  error.clear();
-  EXPECT_FALSE(files.LoadDriveFolders(dir_ / "name", &error));
-  EXPECT_NE(std::string::npos, error.find("what?.txt")) << error;
-
   fs::create_directories(dir_ / "link" / "drive_c");
   fs::create_symlink("/etc/hostname", dir_ / "link" / "drive_c" / "link.txt");
-  error.clear();
-  EXPECT_FALSE(files.LoadDriveFolders(dir_ / "link", &error));
-  EXPECT_NE(std::string::npos, error.find("link.txt")) << error;
-
   fs::create_directories(dir_ / "upper" / "drive_C");
-  error.clear();
-  EXPECT_FALSE(files.LoadDriveFolders(dir_ / "upper", &error));
-  EXPECT_NE(std::string::npos, error.find("drive_C")) << error;
+  SimFiles files;
+  ASSERT_TRUE(files.AddFile("C:\\keep.txt", "k"));
+  const std::pair<const char*, const char*> cases[] = {{"case", "differs only in case"},
+                                                       {"name", "what?.txt"},
+                                                       {"link", "link.txt"},
+                                                       {"upper", "drive_C"}};
+  for (const auto& [image, named] : cases) {
+    std::string error;
+    EXPECT_FALSE(files.LoadDriveFolders(dir_ / image, &error)) << image;
+    EXPECT_NE(std::string::npos, error.find(named)) << error;
+  }
   EXPECT_EQ("k", files.Contents("C:\\keep.txt"));
 }
 

@@ -1,3 +1,6 @@
+// What the simulated registry does beyond the registry contract (platform/contract), which it
+// also passes: hive handles, Windows-1252 names, path rules, access masks, deleted keys, the
+// direct model.
 #include "platform/sim/sim_registry.h"
 
 #include <gtest/gtest.h>
@@ -36,31 +39,22 @@ std::vector<std::string> Enumerate(SimRegistry& reg, HKey key) {
   return names;
 }
 
-TEST(SimRegistryTest, HivesAndInvalidHandles) {
+TEST(SimRegistryTest, HivesAreAlwaysOpenAndOtherPredefinedHandlesAreInvalid) {
   SimRegistry reg;
   HKey key = kPoison;
   EXPECT_EQ(kOk, reg.OpenKey(kHkeyLocalMachine, "", kKeyAllUsed, &key));
   EXPECT_EQ(kHkeyLocalMachine, key);  // a hive's own key is the hive handle itself
   EXPECT_EQ(0u, reg.OpenHandleCount());
-  EXPECT_EQ(kOk, reg.CloseKey(kHkeyCurrentUser));
-
-  for (HKey bad : {HKey{0}, HKey{0x80000003u}, HKey{0x80000005u}, HKey{0x1234}}) {
+  for (HKey bad : {HKey{0x80000003u}, HKey{0x80000005u}, HKey{0x1234}}) {
     key = kPoison;
-    EXPECT_EQ(kErrorInvalidHandle, reg.OpenKey(bad, "Software", kKeyAllUsed, &key));
+    EXPECT_EQ(kErrorInvalidHandle, reg.OpenKey(bad, "Software", kKeyAllUsed, &key)) << bad;
     EXPECT_EQ(0u, key);
-    EXPECT_EQ(kErrorInvalidHandle, reg.CreateKey(bad, "X", 0, kKeyAllUsed, &key, nullptr));
-    EXPECT_EQ(kErrorInvalidHandle, reg.CloseKey(bad));
-    uint32_t size = 7;
-    EXPECT_EQ(kErrorInvalidHandle, reg.QueryValue(bad, "v", nullptr, nullptr, &size));
-    EXPECT_EQ(7u, size);
-    EXPECT_EQ(kErrorInvalidHandle, reg.SetValue(bad, "v", kRegBinary, nullptr, 0));
-    EXPECT_EQ(kErrorInvalidHandle, reg.DeleteValue(bad, "v"));
-    char name[8] = "poison";
-    EXPECT_EQ(kErrorInvalidHandle, reg.EnumKey(bad, 0, name, &size, nullptr));
-    EXPECT_STREQ("poison", name);
-    EXPECT_EQ(kErrorInvalidHandle, reg.DeleteKey(bad, "X"));
+    EXPECT_EQ(kErrorInvalidHandle, reg.CreateKey(bad, "X", 0, kKeyAllUsed, &key, nullptr)) << bad;
+    EXPECT_EQ(kErrorInvalidHandle, reg.DeleteKey(bad, "X")) << bad;
   }
-  EXPECT_EQ(0u, reg.OpenHandleCount());
+  EXPECT_EQ(kErrorInvalidParameter, reg.OpenKey(kHkeyLocalMachine, "Software", 0x3F, nullptr));
+  EXPECT_EQ(kErrorBadKey, reg.CreateKey(kHkeyLocalMachine, "X", 0, 0x3F, nullptr, nullptr));
+  EXPECT_EQ(nullptr, reg.FindKey(kHkeyLocalMachine, "X"));
 }
 
 TEST(SimRegistryTest, HandlesAreFreshAndTracked) {
@@ -68,50 +62,38 @@ TEST(SimRegistryTest, HandlesAreFreshAndTracked) {
   HKey a = MustCreate(reg, kHkeyLocalMachine, "Software\\Docseal4");
   HKey b = kPoison;
   ASSERT_EQ(kOk, reg.OpenKey(kHkeyLocalMachine, "SOFTWARE\\docseal4", kKeyAllUsed, &b));
-  EXPECT_NE(a, b);
   EXPECT_EQ((std::vector<std::string>{"HKEY_LOCAL_MACHINE\\Software\\Docseal4",
                                       "HKEY_LOCAL_MACHINE\\Software\\Docseal4"}),
             reg.OpenHandles());
   EXPECT_EQ(kOk, reg.CloseKey(a));
-  EXPECT_EQ(kErrorInvalidHandle, reg.CloseKey(a));
-  HKey c = MustCreate(reg, b, "");  // a new handle to the same key
-  EXPECT_NE(a, c);
-  EXPECT_NE(b, c);
-  for (HKey h : {a, b, c}) {
-    EXPECT_NE(kHkeyClassesRoot, h);
-    EXPECT_NE(kHkeyCurrentUser, h);
-    EXPECT_NE(kHkeyLocalMachine, h);
+  HKey c = MustCreate(reg, b, "");  // a new handle to the same key, never one handed out before
+  for (HKey h : {b, c}) {
+    for (HKey taken : {a, kHkeyClassesRoot, kHkeyCurrentUser, kHkeyLocalMachine}) {
+      EXPECT_NE(taken, h);
+    }
   }
+  EXPECT_NE(b, c);
   EXPECT_EQ(2u, reg.OpenHandleCount());
   EXPECT_EQ(kOk, reg.CloseKey(b));
   EXPECT_EQ(kOk, reg.CloseKey(c));
   EXPECT_EQ(0u, reg.OpenHandleCount());
-
   HKey missing = kPoison;
   EXPECT_EQ(kErrorFileNotFound, reg.OpenKey(kHkeyLocalMachine, "Software\\Nope", 0x3F, &missing));
-  EXPECT_EQ(0u, missing);
   EXPECT_EQ(nullptr, reg.FindKey(kHkeyLocalMachine, "Software\\Nope"));  // not created
-  EXPECT_EQ(kErrorInvalidParameter, reg.OpenKey(kHkeyLocalMachine, "Software", 0x3F, nullptr));
-  EXPECT_EQ(kErrorBadKey, reg.CreateKey(kHkeyLocalMachine, "X", 0, 0x3F, nullptr, nullptr));
-  EXPECT_EQ(0u, reg.OpenHandleCount());
 }
 
-TEST(SimRegistryTest, NamesIgnoreCaseAndKeepTheirStoredCase) {
+TEST(SimRegistryTest, NamesFoldWindows1252LettersAndValuesKeepTheirPlace) {
   SimRegistry reg;
-  uint32_t disposition = 0;
-  HKey key = 0;
-  ASSERT_EQ(kOk, reg.CreateKey(kHkeyCurrentUser, "Caf\xE9\\MSWord", 0, 0x3F, &key, &disposition));
-  EXPECT_EQ(kRegCreatedNewKey, disposition);
+  HKey key = MustCreate(reg, kHkeyCurrentUser, "Caf\xE9\\MSWord");
   EXPECT_EQ(kOk, reg.CloseKey(key));
+  uint32_t disposition = 0;
   ASSERT_EQ(kOk, reg.CreateKey(kHkeyCurrentUser, "CAF\xC9\\MSWORD", 0, 0x3F, &key, &disposition));
   EXPECT_EQ(kRegOpenedExistingKey, disposition);
   EXPECT_EQ(std::vector<std::string>{"HKEY_CURRENT_USER\\Caf\xE9\\MSWord"}, reg.OpenHandles());
-
   // 0xF7 and 0xD7 are not a letter pair; 0xFF is not folded.
   EXPECT_FALSE(SameName("\xF7", "\xD7"));
   EXPECT_FALSE(SameName("\xFF", "\x9F"));
   EXPECT_TRUE(SameName("\xFE", "\xDE"));
-  EXPECT_TRUE(SameName("Path", "pATH"));
 
   SetText(reg, key, "Path", std::string("one\0", 4));
   SetText(reg, key, "", std::string("default\0", 8));
@@ -123,93 +105,58 @@ TEST(SimRegistryTest, NamesIgnoreCaseAndKeepTheirStoredCase) {
   EXPECT_EQ((SimValue{"Path", kRegSz, std::string("two\0", 4)}), model->values()[0]);
   EXPECT_EQ((SimValue{"", kRegSz, std::string("default\0", 8)}), model->values()[1]);
   EXPECT_EQ((SimValue{"Other", kRegBinary, "x"}), model->values()[2]);
-
   EXPECT_EQ(kOk, reg.DeleteValue(key, "path"));
-  EXPECT_EQ(kErrorFileNotFound, reg.DeleteValue(key, "path"));
-  ASSERT_EQ(2u, model->values().size());
   EXPECT_EQ("", model->values()[0].name);
   EXPECT_EQ(kOk, reg.CloseKey(key));
 }
 
-TEST(SimRegistryTest, QueryValueKeepsStoredBytes) {
+TEST(SimRegistryTest, QueryValueGivesTheStoredBytes) {
   SimRegistry reg;
   HKey key = MustCreate(reg, kHkeyLocalMachine, "K");
-  reg.EnsureKey(kHkeyLocalMachine, "K").SetValue("NoNul", kRegSz, "abc");  // as an image may hold it
+  reg.EnsureKey(kHkeyLocalMachine, "K")
+      .SetValue("NoNul", kRegSz, "abc");  // as an image may hold it
   SetText(reg, key, "Empty", "");
-  SetText(reg, key, "Dword", std::string("\xFF\xFF\xFF\xFF", 4), kRegDword);
-  SetText(reg, key, "Expand", std::string("%x%\0", 4), kRegExpandSz);
-
-  uint32_t type = 99;
-  uint32_t size = 99;
-  EXPECT_EQ(kOk, reg.QueryValue(key, "nonul", &type, nullptr, &size));
-  EXPECT_EQ(kRegSz, type);
-  EXPECT_EQ(3u, size);
   uint8_t buffer[8];
   std::memset(buffer, 'X', sizeof(buffer));
-  size = 2;
-  EXPECT_EQ(kErrorMoreData, reg.QueryValue(key, "NoNul", nullptr, buffer, &size));
-  EXPECT_EQ(3u, size);
-  EXPECT_EQ('X', buffer[0]);
-  size = sizeof(buffer);
-  EXPECT_EQ(kOk, reg.QueryValue(key, "NoNul", nullptr, buffer, &size));
+  uint32_t size = sizeof(buffer);
+  EXPECT_EQ(kOk, reg.QueryValue(key, "nonul", nullptr, buffer, &size));
   EXPECT_EQ(3u, size);
   EXPECT_EQ(0, std::memcmp("abcX", buffer, 4));  // no NUL added
-
+  uint32_t type = 99;
   size = 99;
   EXPECT_EQ(kOk, reg.QueryValue(key, "Empty", &type, nullptr, &size));
+  EXPECT_EQ(kRegSz, type);
   EXPECT_EQ(0u, size);
-  EXPECT_EQ(kOk, reg.QueryValue(key, "Dword", &type, nullptr, &size));
-  EXPECT_EQ(kRegDword, type);
-  EXPECT_EQ(4u, size);
-  EXPECT_EQ(kOk, reg.QueryValue(key, "Expand", &type, nullptr, &size));
-  EXPECT_EQ(kRegExpandSz, type);
-  EXPECT_EQ(4u, size);
-
-  type = 99;
-  size = 99;
-  std::memset(buffer, 'X', sizeof(buffer));
-  EXPECT_EQ(kErrorFileNotFound, reg.QueryValue(key, "Missing", &type, buffer, &size));
-  EXPECT_EQ(99u, type);
-  EXPECT_EQ(99u, size);
-  EXPECT_EQ('X', buffer[0]);
   EXPECT_EQ(kErrorFileNotFound, reg.QueryValue(key, "", &type, nullptr, &size));  // no default
   EXPECT_EQ(kErrorInvalidParameter, reg.QueryValue(key, "NoNul", nullptr, buffer, nullptr));
   EXPECT_EQ(kOk, reg.CloseKey(key));
 }
 
-TEST(SimRegistryTest, EnumeratesSortedWithExactBufferRules) {
+TEST(SimRegistryTest, EnumeratesUpperCasedBytewiseWithExactBufferRules) {
   SimRegistry reg;
   HKey key = MustCreate(reg, kHkeyLocalMachine, "K");
   for (const char* name : {"b", "_x", "C", "A", "\xE9t\xE9", "Zz"}) {
     EXPECT_EQ(kOk, reg.CloseKey(MustCreate(reg, key, name)));
   }
-  // Upper-cased bytewise: A < B < C < ZZ < _X (0x5F) < ÉTÉ (0xC9).
+  // A < B < C < ZZ < _X (0x5F) < ÉTÉ (0xC9).
   EXPECT_EQ((std::vector<std::string>{"A", "b", "C", "Zz", "_x", "\xE9t\xE9"}),
             Enumerate(reg, key));
-
-  char name[8];
-  std::memcpy(name, "poison", 7);
+  char name[8] = "poison";
   uint32_t size = 2;  // "Zz" needs 3 with its NUL
   EXPECT_EQ(kErrorMoreData, reg.EnumKey(key, 3, name, &size, nullptr));
   EXPECT_EQ(2u, size);
   EXPECT_STREQ("poison", name);
-  size = 3;
-  uint64_t last_write = 5;
-  EXPECT_EQ(kOk, reg.EnumKey(key, 3, name, &size, &last_write));
-  EXPECT_EQ(2u, size);
-  EXPECT_STREQ("Zz", name);
   size = 8;
   EXPECT_EQ(kErrorNoMoreItems, reg.EnumKey(key, 6, name, &size, nullptr));
   EXPECT_EQ(8u, size);
   EXPECT_EQ(kErrorInvalidParameter, reg.EnumKey(key, 0, nullptr, &size, nullptr));
 
-  HKey lng = MustCreate(reg, kHkeyLocalMachine, "Long");
   const std::string n255(255, 'n');
-  EXPECT_EQ(kOk, reg.CloseKey(MustCreate(reg, lng, n255)));
+  EXPECT_EQ(kOk, reg.CloseKey(MustCreate(reg, key, "Long\\" + n255)));
+  HKey lng = MustCreate(reg, key, "Long");
   char big[256];
   size = 255;
   EXPECT_EQ(kErrorMoreData, reg.EnumKey(lng, 0, big, &size, nullptr));
-  EXPECT_EQ(255u, size);
   size = 256;
   EXPECT_EQ(kOk, reg.EnumKey(lng, 0, big, &size, nullptr));
   EXPECT_EQ(255u, size);
@@ -227,10 +174,9 @@ TEST(SimRegistryTest, KeyPathRules) {
         kErrorInvalidParameter,
         reg.CreateKey(kHkeyLocalMachine, "A\\" + std::string(256, 'x'), 0, 0x3F, &key, nullptr));
     EXPECT_EQ(0u, key);
-    EXPECT_EQ(nullptr, reg.FindKey(kHkeyLocalMachine, "A"));  // nothing created on refusal
     EXPECT_EQ(kErrorBadPathname,
               reg.CreateKey(kHkeyLocalMachine, "A\\\\B", 0, 0x3F, &key, nullptr));
-    EXPECT_EQ(nullptr, reg.FindKey(kHkeyLocalMachine, "A"));
+    EXPECT_EQ(nullptr, reg.FindKey(kHkeyLocalMachine, "A"));  // nothing created on refusal
 
     key = MustCreate(reg, kHkeyLocalMachine, "A\\B\\\\");  // trailing backslashes ignored
     EXPECT_EQ(std::vector<std::string>{"HKEY_LOCAL_MACHINE\\A\\B"}, reg.OpenHandles());
@@ -244,7 +190,6 @@ TEST(SimRegistryTest, KeyPathRules) {
     if (family == kPlatformWinNT) {
       EXPECT_EQ(kErrorBadPathname, create);
       EXPECT_EQ(kErrorBadPathname, open);
-      EXPECT_EQ(0u, created);
       EXPECT_EQ(nullptr, reg.FindKey(kHkeyLocalMachine, "A\\C"));
     } else {
       EXPECT_EQ(kOk, create);  // Windows 95/98 skip the leading backslash when creating
@@ -261,54 +206,34 @@ TEST(SimRegistryTest, KeyPathRules) {
   }
 }
 
-TEST(SimRegistryTest, DeleteKeyFollowsThePlatformFamily) {
-  for (int family : {kPlatformWin9x, kPlatformWinNT}) {
-    SCOPED_TRACE(family);
-    SimRegistry reg(family);
-    reg.EnsureKey(kHkeyLocalMachine, "K\\A\\A1");
-    reg.EnsureKey(kHkeyLocalMachine, "K\\B");
-    HKey inner = kPoison;
-    ASSERT_EQ(kOk, reg.OpenKey(kHkeyLocalMachine, "K\\A\\A1", 0x3F, &inner));
+TEST(SimRegistryTest, DeletedKeysAnswer1018AndHivesCannotBeDeleted) {
+  SimRegistry reg(kPlatformWin9x);
+  reg.EnsureKey(kHkeyLocalMachine, "K\\A\\A1");
+  HKey inner = kPoison;
+  ASSERT_EQ(kOk, reg.OpenKey(kHkeyLocalMachine, "K\\A\\A1", 0x3F, &inner));
+  EXPECT_EQ(kErrorAccessDenied, reg.DeleteKey(kHkeyLocalMachine, ""));
+  EXPECT_EQ(kOk, reg.DeleteKey(kHkeyLocalMachine, "k"));
+  // A handle into the deleted tree fails with 1018 for everything but closing.
+  HKey key = kPoison;
+  uint32_t size = 7;
+  char name[4] = "abc";
+  EXPECT_EQ(kErrorKeyDeleted, reg.QueryValue(inner, "v", nullptr, nullptr, &size));
+  EXPECT_EQ(7u, size);
+  EXPECT_EQ(kErrorKeyDeleted, reg.SetValue(inner, "v", kRegBinary, nullptr, 0));
+  EXPECT_EQ(kErrorKeyDeleted, reg.DeleteValue(inner, "v"));
+  EXPECT_EQ(kErrorKeyDeleted, reg.EnumKey(inner, 0, name, &size, nullptr));
+  EXPECT_EQ(kErrorKeyDeleted, reg.OpenKey(inner, "", 0x3F, &key));
+  EXPECT_EQ(0u, key);
+  EXPECT_EQ(kErrorKeyDeleted, reg.CreateKey(inner, "New", 0, 0x3F, &key, nullptr));
+  EXPECT_EQ(kErrorKeyDeleted, reg.DeleteKey(inner, ""));
+  reg.EnsureKey(kHkeyLocalMachine, "K\\A\\A1");  // a new key of the same name is another key
+  EXPECT_EQ(kErrorKeyDeleted, reg.QueryValue(inner, "v", nullptr, nullptr, &size));
+  EXPECT_EQ(kOk, reg.CloseKey(inner));
 
-    EXPECT_EQ(kErrorFileNotFound, reg.DeleteKey(kHkeyLocalMachine, "K\\Missing"));
-    EXPECT_EQ(kErrorAccessDenied, reg.DeleteKey(kHkeyLocalMachine, ""));
-    EXPECT_EQ(kOk, reg.DeleteKey(kHkeyLocalMachine, "k\\b"));
-    EXPECT_EQ(nullptr, reg.FindKey(kHkeyLocalMachine, "K\\B"));
-
-    Status status = reg.DeleteKey(kHkeyLocalMachine, "K");
-    if (family == kPlatformWinNT) {
-      EXPECT_EQ(kErrorAccessDenied, status);
-      EXPECT_NE(nullptr, reg.FindKey(kHkeyLocalMachine, "K\\A\\A1"));
-      EXPECT_EQ(kErrorFileNotFound, reg.QueryValue(inner, "v", nullptr, nullptr, nullptr));
-    } else {
-      EXPECT_EQ(kOk, status);
-      EXPECT_EQ(nullptr, reg.FindKey(kHkeyLocalMachine, "K"));
-      // A handle into the deleted tree fails with 1018 for everything but closing.
-      HKey key = kPoison;
-      uint32_t size = 7;
-      char name[4] = "abc";
-      EXPECT_EQ(kErrorKeyDeleted, reg.QueryValue(inner, "v", nullptr, nullptr, &size));
-      EXPECT_EQ(7u, size);
-      EXPECT_EQ(kErrorKeyDeleted, reg.SetValue(inner, "v", kRegBinary, nullptr, 0));
-      EXPECT_EQ(kErrorKeyDeleted, reg.DeleteValue(inner, "v"));
-      EXPECT_EQ(kErrorKeyDeleted, reg.EnumKey(inner, 0, name, &size, nullptr));
-      EXPECT_EQ(kErrorKeyDeleted, reg.OpenKey(inner, "", 0x3F, &key));
-      EXPECT_EQ(0u, key);
-      EXPECT_EQ(kErrorKeyDeleted, reg.CreateKey(inner, "New", 0, 0x3F, &key, nullptr));
-      EXPECT_EQ(kErrorKeyDeleted, reg.DeleteKey(inner, ""));
-      // A new key of the same name is another key.
-      reg.EnsureKey(kHkeyLocalMachine, "K\\A\\A1");
-      EXPECT_EQ(kErrorKeyDeleted, reg.QueryValue(inner, "v", nullptr, nullptr, &size));
-    }
-    EXPECT_EQ(kOk, reg.CloseKey(inner));
-
-    // "" deletes the handle's own key.
-    HKey leaf = MustCreate(reg, kHkeyLocalMachine, "K\\Leaf");
-    EXPECT_EQ(kOk, reg.DeleteKey(leaf, ""));
-    EXPECT_EQ(nullptr, reg.FindKey(kHkeyLocalMachine, "K\\Leaf"));
-    EXPECT_EQ(kOk, reg.CloseKey(leaf));
-    EXPECT_EQ(0u, reg.OpenHandleCount());
-  }
+  HKey leaf = MustCreate(reg, kHkeyLocalMachine, "K\\Leaf");
+  EXPECT_EQ(kOk, reg.DeleteKey(leaf, ""));  // "" deletes the handle's own key
+  EXPECT_EQ(nullptr, reg.FindKey(kHkeyLocalMachine, "K\\Leaf"));
+  EXPECT_EQ(kOk, reg.CloseKey(leaf));
 }
 
 TEST(SimRegistryTest, AccessMaskCountsOnWindowsNtOnly) {
@@ -342,21 +267,6 @@ TEST(SimRegistryTest, DirectModel) {
   EXPECT_EQ(nullptr, reg.FindKey(kHkeyCurrentUser, "Software"));
   EXPECT_EQ(nullptr, reg.FindKey(0x80000003u, ""));
   EXPECT_THROW(reg.EnsureKey(0x80000003u, "X"), std::invalid_argument);
-  reg.EnsureKey(kHkeyClassesRoot, "b");
-  reg.EnsureKey(kHkeyClassesRoot, "A\\z");
-
-  std::vector<std::string> seen;
-  reg.ForEachKey([&](HKey hive, const std::string& path, const SimKey&) {
-    seen.push_back(std::string(HiveName(hive)) + ":" + path);
-  });
-  EXPECT_EQ((std::vector<std::string>{
-                "HKEY_CLASSES_ROOT:", "HKEY_CLASSES_ROOT:A", "HKEY_CLASSES_ROOT:A\\z",
-                "HKEY_CLASSES_ROOT:b", "HKEY_CURRENT_USER:", "HKEY_LOCAL_MACHINE:",
-                "HKEY_LOCAL_MACHINE:Software", "HKEY_LOCAL_MACHINE:Software\\Docseal4",
-                "HKEY_LOCAL_MACHINE:Software\\Docseal4\\MSWord"}),
-            seen);
-  EXPECT_EQ(std::optional<HKey>(kHkeyCurrentUser), HiveFromName("hkey_current_user"));
-  EXPECT_EQ(std::nullopt, HiveFromName("HKEY_USERS"));
   EXPECT_EQ(std::nullopt, HiveFromName("HKLM"));
 }
 

@@ -1,0 +1,36 @@
+// Word's automation interface on the machine the program runs on: the running Word is found in the
+// running object table (CLSIDFromProgID, GetActiveObject) and driven through IDispatch late
+// binding, member by member as the Word clean-up names them (GetIDsOfNames, then Invoke).
+//
+// Every call answers with a status and never throws: the HRESULT of the call that failed (the
+// scode of an exception that Word raised), a FACILITY_WIN32 code as the Win32 code, and
+// kErrorGenFailure for an answer of the wrong kind (a missing object, a text where a number
+// belongs). Out-parameters are left untouched on failure.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace vrx::win32 {
+
+class Win32Automation : public Automation {
+ public:
+  // Joins the thread to a single-threaded apartment for the program's life; the program's thread
+  // serves the windows as well, so calls into Word are made from there.
+  Win32Automation();
+  ~Win32Automation() override;
+  Win32Automation(const Win32Automation&) = delete;
+  Win32Automation& operator=(const Win32Automation&) = delete;
+
+  // Fails as GetActiveObject does when nothing of the class runs (MK_E_UNAVAILABLE), and as
+  // CLSIDFromProgID does for a class that is not registered; the application is left untouched.
+  [[nodiscard]] Status GetRunningWord(const std::string& class_name,
+                                      std::unique_ptr<WordApplication>* application) override;
+
+ private:
+  bool leave_apartment_ = false;  // the constructor joined an apartment that the destructor leaves
+};
+
+}  // namespace vrx::win32

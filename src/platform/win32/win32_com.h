@@ -1,0 +1,166 @@
+// Owners for COM resources, in the manner of win32_handles.h: interface pointers, BSTRs, VARIANTs,
+// the EXCEPINFO a failing Invoke fills in, and the thread's COM apartment. Also the conversions
+// between our ANSI texts and COM's wide ones.
+#pragma once
+
+#include <string>
+#include <utility>
+
+// clang-format off
+#include "platform/win32/win32_windows.h"
+#include <ole2.h>
+// clang-format on
+
+namespace vrx::win32 {
+
+// Owns one reference to a COM interface, released when its owner goes.
+template <typename T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  // Takes over a reference the caller holds.
+  explicit ComPtr(T* pointer) : pointer_(pointer) {}
+  ComPtr(ComPtr&& other) noexcept : pointer_(other.release()) {}
+  ComPtr& operator=(ComPtr&& other) noexcept {
+    if (this != &other) reset(other.release());
+    return *this;
+  }
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  ~ComPtr() { reset(); }
+
+  T* get() const { return pointer_; }
+  T* operator->() const { return pointer_; }
+  explicit operator bool() const { return pointer_ != nullptr; }
+  void reset(T* pointer = nullptr) {
+    T* old = std::exchange(pointer_, pointer);
+    if (old != nullptr) old->Release();
+  }
+  [[nodiscard]] T* release() { return std::exchange(pointer_, nullptr); }
+  // For the calls that return an interface through a pointer: releases the one held first.
+  T** put() {
+    reset();
+    return &pointer_;
+  }
+  void** put_void() { return reinterpret_cast<void**>(put()); }
+
+ private:
+  T* pointer_ = nullptr;
+};
+
+// Owns one BSTR.
+class UniqueBstr {
+ public:
+  UniqueBstr() = default;
+  explicit UniqueBstr(BSTR text) : text_(text) {}
+  UniqueBstr(UniqueBstr&& other) noexcept : text_(std::exchange(other.text_, nullptr)) {}
+  UniqueBstr& operator=(UniqueBstr&& other) noexcept {
+    if (this != &other) reset(std::exchange(other.text_, nullptr));
+    return *this;
+  }
+  UniqueBstr(const UniqueBstr&) = delete;
+  UniqueBstr& operator=(const UniqueBstr&) = delete;
+  ~UniqueBstr() { reset(); }
+
+  BSTR get() const { return text_; }
+  explicit operator bool() const { return text_ != nullptr; }
+  void reset(BSTR text = nullptr) {
+    BSTR old = std::exchange(text_, text);
+    if (old != nullptr) ::SysFreeString(old);
+  }
+  [[nodiscard]] BSTR release() { return std::exchange(text_, nullptr); }
+
+ private:
+  BSTR text_ = nullptr;
+};
+
+// Owns one VARIANT: initialised empty, cleared (releasing what it holds) when its owner goes.
+class UniqueVariant {
+ public:
+  UniqueVariant() { ::VariantInit(&value_); }
+  UniqueVariant(const UniqueVariant&) = delete;
+  UniqueVariant& operator=(const UniqueVariant&) = delete;
+  ~UniqueVariant() { ::VariantClear(&value_); }
+
+  VARIANT* get() { return &value_; }
+  const VARIANT& operator*() const { return value_; }
+  // Clears what is held, for a call that fills the VARIANT in.
+  VARIANT* put() {
+    ::VariantClear(&value_);
+    return &value_;
+  }
+
+ private:
+  VARIANT value_;
+};
+
+// Owns the texts that a failing IDispatch::Invoke leaves in its EXCEPINFO.
+class UniqueExcepInfo {
+ public:
+  UniqueExcepInfo() = default;
+  UniqueExcepInfo(const UniqueExcepInfo&) = delete;
+  UniqueExcepInfo& operator=(const UniqueExcepInfo&) = delete;
+  ~UniqueExcepInfo() {
+    ::SysFreeString(info_.bstrSource);
+    ::SysFreeString(info_.bstrDescription);
+    ::SysFreeString(info_.bstrHelpFile);
+  }
+
+  EXCEPINFO* get() { return &info_; }
+  const EXCEPINFO& operator*() const { return info_; }
+
+ private:
+  EXCEPINFO info_{};
+};
+
+// This thread's membership of a single-threaded COM apartment, left when its owner goes. Joining
+// fails when the thread already belongs to a multithreaded apartment; COM can still be used then,
+// and nothing is left at the end.
+class ComApartment {
+ public:
+  ComApartment() : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+  ~ComApartment() {
+    if (SUCCEEDED(result_)) ::CoUninitialize();
+  }
+
+  HRESULT result() const { return result_; }
+
+ private:
+  HRESULT result_;
+};
+
+// An ANSI text (the Windows code page) as a wide one, and back. Characters that the code page
+// cannot hold become its default character.
+inline std::wstring WideFromAnsi(const std::string& text) {
+  if (text.empty()) return {};
+  int length =
+      ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return wide;
+}
+
+inline std::string AnsiFromWide(const wchar_t* text, size_t size) {
+  if (text == nullptr || size == 0) return {};
+  int length =
+      ::WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(size), nullptr, 0, nullptr, nullptr);
+  std::string ansi(static_cast<size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, text, static_cast<int>(size), ansi.data(), length, nullptr,
+                        nullptr);
+  return ansi;
+}
+
+// A BSTR's text, embedded NULs included.
+inline std::string AnsiFromBstr(BSTR text) {
+  return AnsiFromWide(text, text == nullptr ? 0 : ::SysStringLen(text));
+}
+
+// A new BSTR holding an ANSI text; empty when it cannot be allocated.
+inline UniqueBstr BstrFromAnsi(const std::string& text) {
+  std::wstring wide = WideFromAnsi(text);
+  return UniqueBstr(::SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size())));
+}
+
+}  // namespace vrx::win32
