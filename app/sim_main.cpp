@@ -16,7 +16,8 @@ namespace {
 using vrx::sim::SimMachine;
 
 constexpr const char* kUsage =
-    "usage: vrxuninst-sim --machine DIR [--script FILE] [--out DIR] [--restart] [--summary] [-- WORDS...]\n";
+    "usage: vrxuninst-sim --machine DIR [--script FILE] [--out DIR] [--restart] [--summary] [-- "
+    "WORDS...]\n";
 
 struct Action {
   int line = 0;
@@ -135,10 +136,10 @@ void Play(vrx::Program& program, SimMachine& machine, const Action& action) {
   std::string name = is_box ? "Check1" : action.argument;
   vrx::Control* control = FindLoaded(program, name, index);
   std::string shown = is_box ? name + "(" + action.argument + ")" : name;
-  const char* why = control == nullptr               ? "not loaded"
-                    : !control->form().visible()     ? "its window is hidden"
-                    : !control->Visible()            ? "hidden"
-                    : !control->Enabled()            ? "disabled"
+  const char* why = control == nullptr                            ? "not loaded"
+                    : !control->form().visible()                  ? "its window is hidden"
+                    : !control->Visible()                         ? "hidden"
+                    : !control->Enabled()                         ? "disabled"
                     : control->kind() == vrx::ControlKind::kLabel ? "a label"
                                                                   : nullptr;
   if (why != nullptr) {

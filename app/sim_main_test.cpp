@@ -53,10 +53,9 @@ std::vector<std::string> Lines(const std::string& text) {
 
 TEST(SimMain, WizardPagesCanBeWalkedAndCancelled) {
   TempFolder temp;
-  std::string script =
-      WriteScript(temp, "tick 0\nclick cmdNext\nclick cmdBack\nclick cmdCancel\n");
-  Result r = RunSim("--machine " + Sample("nt-word").string() + " --script " + script + " --",
-                    temp);
+  std::string script = WriteScript(temp, "tick 0\nclick cmdNext\nclick cmdBack\nclick cmdCancel\n");
+  Result r =
+      RunSim("--machine " + Sample("nt-word").string() + " --script " + script + " --", temp);
   ASSERT_EQ(0, r.status) << r.err;
   std::vector<std::string> lines = Lines(r.out);
   auto at = [&](const std::string& wanted) {

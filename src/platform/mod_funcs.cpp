@@ -27,9 +27,8 @@ std::string Hklm(const Platform& platform, const std::string& key, const std::st
 // The WordPerfect template folder: the program directory up to the backslash before "\WPWIN",
 // then "Template".
 std::string TemplateDirectory(const Platform& platform, const std::string& token) {
-  std::string program =
-      Hklm(platform, "Software\\Docseal4\\WPWIN" + token.substr(4) + "\\Defaults",
-           "Program Directory");
+  std::string program = Hklm(platform, "Software\\Docseal4\\WPWIN" + token.substr(4) + "\\Defaults",
+                             "Program Directory");
   std::string upper = program;
   for (char& c : upper) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');

@@ -288,8 +288,8 @@ class WordApplication {
   [[nodiscard]] virtual Status CommandBarControls(
       const std::string& bar, std::vector<std::unique_ptr<WordControl>>* controls) = 0;
   // BuildKeyCode(arg1, arg2[, arg3]).
-  [[nodiscard]] virtual Status BuildKeyCode(int16_t arg1, int16_t arg2,
-                                            std::optional<int16_t> arg3, int32_t* key_code) = 0;
+  [[nodiscard]] virtual Status BuildKeyCode(int16_t arg1, int16_t arg2, std::optional<int16_t> arg3,
+                                            int32_t* key_code) = 0;
   // FindKey(key_code).Clear.
   [[nodiscard]] virtual Status FindKeyClear(int32_t key_code) = 0;
   // KeyBindings.Add KeyCode:=, KeyCategory:=, Command:=.

@@ -22,8 +22,7 @@ void WaitSeconds(Program& program, double seconds);
 
 // The walk over the manifest, entry by entry.
 void RemoveManifestFiles(Program& program);
-void DeleteManifestFile(Program& program, const ManifestEntry& entry,
-                        const std::string& directory);
+void DeleteManifestFile(Program& program, const ManifestEntry& entry, const std::string& directory);
 void ReleaseSharedComponent(Program& program, const ManifestEntry& entry,
                             const std::string& directory);
 void RemoveVariantDirectory(Program& program, const ManifestEntry& entry,

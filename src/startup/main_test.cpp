@@ -137,9 +137,8 @@ TEST_F(MainTest, SecondCopyShowsTheMessageAndLoadsNothing) {
   Run("MSWORD");
   EXPECT_FALSE(program_->AnyFormLoaded());
   ASSERT_FALSE(machine_.transcript.lines().empty());
-  EXPECT_EQ(
-      "msgbox \"You cannot start more than one copy\" style 0 title \"VRXUnInst\" -> ok",
-      machine_.transcript.lines().front());
+  EXPECT_EQ("msgbox \"You cannot start more than one copy\" style 0 title \"VRXUnInst\" -> ok",
+            machine_.transcript.lines().front());
   EXPECT_FALSE(state().ChosenMsWord);
 }
 

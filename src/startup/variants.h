@@ -15,10 +15,10 @@ inline constexpr std::string_view kWord2000InstallRoot =
 inline constexpr std::string_view kDataDirectoryValue = "Data Directory";
 
 struct VariantInfo {
-  std::string_view code;      // MSWORD, WPWIN7, ...
-  std::string_view label;     // the caption beside its check box
-  std::string_view tag;       // its check box's Tag
-  std::string_view key;       // its key under HKEY_LOCAL_MACHINE
+  std::string_view code;   // MSWORD, WPWIN7, ...
+  std::string_view label;  // the caption beside its check box
+  std::string_view tag;    // its check box's Tag
+  std::string_view key;    // its key under HKEY_LOCAL_MACHINE
 };
 
 // In check-box order.

@@ -69,9 +69,9 @@ void RemoveAddInFont(Program& program) {
   ProgramState& s = program.state;
   if (!s.ChosenAll) return;
   const std::string path =
-      s.IsWinNT ? TrimBlanks(GetDirectory(program.platform(), s, "WINDIR")) + "\\fonts\\" +
-                      "Docsealw.ttf"
-                : TrimBlanks(GetDirectory(program.platform(), s, "WINSYS")) + "\\Docsealw.ttf";
+      s.IsWinNT
+          ? TrimBlanks(GetDirectory(program.platform(), s, "WINDIR")) + "\\fonts\\" + "Docsealw.ttf"
+          : TrimBlanks(GetDirectory(program.platform(), s, "WINSYS")) + "\\Docsealw.ttf";
   if (GetShortPath(program.system(), path).empty()) return;
   if (program.system().RemoveFontResource(path) == 0) {
     s.AppendDetail(path + " unable to remove font file.");
@@ -84,11 +84,10 @@ void RemoveAddInFont(Program& program) {
 void RemoveStartMenuEntries(Program& program) {
   const ProgramState& s = program.state;
   const std::string windows = GetDirectory(program.platform(), s, "WINDIR");
-  std::string user_programs =
-      s.IsWin9x ? Hklm(program, kShellFolders, "Current Desktop")
-                : windows + "\\Profiles\\" +
-                      program.system().GetEnvironmentVariable("USERNAME") +
-                      "\\Start Menu\\Programs";
+  std::string user_programs = s.IsWin9x ? Hklm(program, kShellFolders, "Current Desktop")
+                                        : windows + "\\Profiles\\" +
+                                              program.system().GetEnvironmentVariable("USERNAME") +
+                                              "\\Start Menu\\Programs";
   CleanGroup(program, user_programs, false);
   if (s.IsWinNT) {
     CleanGroup(program, windows + "\\Profiles\\All Users\\Start Menu\\Programs", true);

@@ -22,8 +22,10 @@ void UnInstallForm::Build() {
   back.SetVisible(false);
   constexpr int kLabelTops[] = {555, 915, 1275, 1635};
   constexpr int kBoxTops[] = {480, 840, 1200, 1560};
-  for (int i = 0; i < 4; ++i) Add(ControlKind::kLabel, "Label1", i, {1200, kLabelTops[i], 2775, 255});
-  for (int i = 0; i < 4; ++i) Add(ControlKind::kCheckBox, "Check1", i, {840, kBoxTops[i], 255, 375});
+  for (int i = 0; i < 4; ++i)
+    Add(ControlKind::kLabel, "Label1", i, {1200, kLabelTops[i], 2775, 255});
+  for (int i = 0; i < 4; ++i)
+    Add(ControlKind::kCheckBox, "Check1", i, {840, kBoxTops[i], 255, 375});
 }
 
 void UnInstallForm::Click(Control& control) {

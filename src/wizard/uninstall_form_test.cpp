@@ -107,8 +107,8 @@ TEST_F(WizardTest, BackEnablesTheWordBoxWheneverWordIsInstalled) {
   SimMachine machine;
   SetText(machine, kHkeyLocalMachine, "Software\\Docseal4\\MSWord\\Defaults", "Source Directory",
           "C:\\S");
-  SetText(machine, kHkeyLocalMachine, "Software\\Microsoft\\Office\\9.0\\Word\\InstallRoot",
-          "Path", "C:\\Office");
+  SetText(machine, kHkeyLocalMachine, "Software\\Microsoft\\Office\\9.0\\Word\\InstallRoot", "Path",
+          "C:\\Office");
   SetText(machine, kHkeyLocalMachine, "Software\\Docseal4\\WPWIN7\\Defaults", "Source Directory",
           "C:\\S");
   Program program(machine.platform());

@@ -87,15 +87,18 @@ TEST(Run, EveryVariantFromWindows98) {
     EXPECT_FALSE(program.AnyFormLoaded());
   }
   EXPECT_TRUE(Said(*m, "set Processing.ProgressBar1.Max = 400"));
-  EXPECT_TRUE(Said(*m, "set Processing.lblMsg.Caption = \"Removing Docseal from Microsoft "
-                       "Word\xAE.....\""));
-  EXPECT_TRUE(Said(*m, "set Processing.lblMsg.Caption = \"Removing Docseal from WordPerfect\xAE "
-                       "9.....\""));
+  EXPECT_TRUE(Said(*m,
+                   "set Processing.lblMsg.Caption = \"Removing Docseal from Microsoft "
+                   "Word\xAE.....\""));
+  EXPECT_TRUE(Said(*m,
+                   "set Processing.lblMsg.Caption = \"Removing Docseal from WordPerfect\xAE "
+                   "9.....\""));
 
   // Registry: the add-in's tree and its uninstall entries go; other programs' entries stay.
   EXPECT_FALSE(HasKey(*m, kHkeyLocalMachine, "Software\\Docseal4"));
-  for (const char* name : {"Docseal 4.0 for Word\xAE 97/2000", "Docseal 4.0 for WordPerfect\xAE 7",
-                           "Docseal 4.0 for WordPerfect\xAE 8", "Docseal 4.0 for WordPerfect\xAE 9"}) {
+  for (const char* name :
+       {"Docseal 4.0 for Word\xAE 97/2000", "Docseal 4.0 for WordPerfect\xAE 7",
+        "Docseal 4.0 for WordPerfect\xAE 8", "Docseal 4.0 for WordPerfect\xAE 9"}) {
     EXPECT_FALSE(HasKey(*m, kHkeyLocalMachine, std::string(kUninstallList) + name)) << name;
   }
   EXPECT_TRUE(HasKey(*m, kHkeyLocalMachine, std::string(kUninstallList) + "Other Program"));
@@ -133,8 +136,9 @@ TEST(Run, EveryVariantFromWindows98) {
 
   // The next start of Windows deletes what waited for it, the uninstaller included.
   m->Restart();
-  for (const char* gone : {"C:\\WINDOWS\\SYSTEM\\FUNCKY60.dll", "C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE",
-                           "C:\\Docseal\\Word\\Stamps\\CONFID.STB", "C:\\WINDOWS\\Wininit.ini"}) {
+  for (const char* gone :
+       {"C:\\WINDOWS\\SYSTEM\\FUNCKY60.dll", "C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE",
+        "C:\\Docseal\\Word\\Stamps\\CONFID.STB", "C:\\WINDOWS\\Wininit.ini"}) {
     EXPECT_FALSE(m->files.Exists(gone)) << gone;
   }
   EXPECT_TRUE(m->files.Exists("C:\\WINDOWS\\Wininit.bak"));
@@ -156,12 +160,13 @@ TEST(Run, OnlyWordPerfect8OfFour) {
       EXPECT_EQ("set Processing.ProgressBar1.Max = 300", line);
     }
   }
-  EXPECT_FALSE(Said(*m, "set Processing.lblMsg.Caption = \"Removing Docseal from Microsoft "
-                        "Word\xAE.....\""));
+  EXPECT_FALSE(Said(*m,
+                    "set Processing.lblMsg.Caption = \"Removing Docseal from Microsoft "
+                    "Word\xAE.....\""));
   EXPECT_TRUE(Said(*m, "set Processing.lblMsg.Caption = \"Uninstall complete.\""));
   EXPECT_FALSE(HasKey(*m, kHkeyLocalMachine, "Software\\Docseal4\\WPWIN8"));
-  EXPECT_FALSE(
-      HasKey(*m, kHkeyLocalMachine, std::string(kUninstallList) + "Docseal 4.0 for WordPerfect\xAE 8"));
+  EXPECT_FALSE(HasKey(*m, kHkeyLocalMachine,
+                      std::string(kUninstallList) + "Docseal 4.0 for WordPerfect\xAE 8"));
   EXPECT_TRUE(HasKey(*m, kHkeyLocalMachine, "Software\\Docseal4\\WPWIN7\\Defaults"));
   EXPECT_TRUE(HasKey(*m, kHkeyLocalMachine, "Software\\Docseal4\\MSWord\\Defaults"));
   // Shared parts stay: another variant still needs them.
@@ -201,8 +206,8 @@ TEST(Run, UnattendedWordOnWindowsNt) {
     EXPECT_TRUE(program.Reboot().visible());
   }
   // The WordPerfect directories are read whatever is chosen.
-  for (const char* key : {"Software\\Docseal4\\WPWIN7\\Defaults",
-                          "Software\\Docseal4\\WPWIN9\\Defaults"}) {
+  for (const char* key :
+       {"Software\\Docseal4\\WPWIN7\\Defaults", "Software\\Docseal4\\WPWIN9\\Defaults"}) {
     EXPECT_TRUE(recorder.opened.count(key)) << key;
   }
   EXPECT_FALSE(Said(*m, "show UnInstall"));
@@ -211,7 +216,8 @@ TEST(Run, UnattendedWordOnWindowsNt) {
             m->system.pending);
   EXPECT_FALSE(m->files.Exists("C:\\WINNT\\Wininit.ini"));
   EXPECT_FALSE(m->files.Exists("C:\\WINNT\\fonts\\Docsealw.ttf"));
-  EXPECT_FALSE(m->files.Exists("C:\\WINNT\\Profiles\\All Users\\Start Menu\\Programs\\Docseal 4.0"));
+  EXPECT_FALSE(
+      m->files.Exists("C:\\WINNT\\Profiles\\All Users\\Start Menu\\Programs\\Docseal 4.0"));
   EXPECT_FALSE(HasKey(*m, kHkeyLocalMachine, "Software\\Docseal4"));
   EXPECT_EQ(1u, Dword(*m, kHkeyClassesRoot, kProgrammableKey, "Reboot"));
   for (const char* version : {"word97", "word2000"}) {
@@ -235,9 +241,10 @@ TEST(Run, NoRebootEndsByItselfAndSchedulesNothing) {
     Main(program, "MSWORD NOREBOOT");
     EXPECT_FALSE(program.AnyFormLoaded());
     EXPECT_TRUE(program.state.NeedsRestart);
-    EXPECT_EQ("C:\\Program Files\\Docseal\\Stamps\\PASTDUE.STS this file will be removed when you "
-              "reboot your computer.",
-              program.state.DetailMessages.at(0));
+    EXPECT_EQ(
+        "C:\\Program Files\\Docseal\\Stamps\\PASTDUE.STS this file will be removed when you "
+        "reboot your computer.",
+        program.state.DetailMessages.at(0));
   }
   EXPECT_TRUE(m->system.pending.empty());
   EXPECT_TRUE(m->files.Exists("C:\\WINNT\\system32\\VRXUnInst.EXE"));
@@ -273,8 +280,9 @@ TEST(Run, SharedComponentUsedByAnotherProgramStays) {
   EXPECT_EQ(1u, Dword(*m, kHkeyLocalMachine, kSharedDlls, "C:\\WINNT\\SYSTEM32\\FUNCKY60.DLL"));
   EXPECT_TRUE(m->files.Exists("C:\\WINNT\\system32\\FUNCKY60.dll"));
   EXPECT_FALSE(m->files.Exists("C:\\Corel\\WPWin8\\Macros\\StampMnu.WCM"));
-  EXPECT_TRUE(Said(*m, "start \"C:\\Corel\\WPWin8\\Programs\\WPWin8.exe /m-\\\"C:\\Corel\\WPWin8\\"
-                       "Macros\\StampRem.wcm\\\"\" style 2 -> task 1"));
+  EXPECT_TRUE(Said(*m,
+                   "start \"C:\\Corel\\WPWin8\\Programs\\WPWin8.exe /m-\\\"C:\\Corel\\WPWin8\\"
+                   "Macros\\StampRem.wcm\\\"\" style 2 -> task 1"));
   EXPECT_EQ(0u, Dword(*m, kHkeyClassesRoot, kProgrammableKey, "Reboot"));
   EXPECT_EQ(std::vector<std::string>{"C:\\WINNT\\system32\\VRXUnInst.EXE"}, m->system.pending);
 }
@@ -284,9 +292,9 @@ TEST(Run, OddDirectoriesDeleteNothingTheUserWasNotAskedAbout) {
   // and a path of 300 characters; the user answers No to every question.
   SimMachine original;
   std::string error;
-  ASSERT_TRUE(sim::LoadMachineImage(std::filesystem::path(VRX_SOURCE_DIR) / "tests" / "wine" /
-                                        "machines" / "hostile",
-                                    &original, &error))
+  ASSERT_TRUE(sim::LoadMachineImage(
+      std::filesystem::path(VRX_SOURCE_DIR) / "tests" / "wine" / "machines" / "hostile", &original,
+      &error))
       << error;
   SimMachine m;
   sim::CopyMachine(original, &m);
@@ -302,8 +310,9 @@ TEST(Run, OddDirectoriesDeleteNothingTheUserWasNotAskedAbout) {
   int questions = 0;
   for (const std::string& line : m.transcript.lines()) questions += line.rfind("msgbox", 0) == 0;
   EXPECT_EQ(3, questions);
-  EXPECT_TRUE(Said(m, "msgbox \"Directory not empty C:\\windows\\rDo you want me to remove it?\" "
-                      "style 4 title \"Docseal\" -> no"));
+  EXPECT_TRUE(Said(m,
+                   "msgbox \"Directory not empty C:\\windows\\rDo you want me to remove it?\" "
+                   "style 4 title \"Docseal\" -> no"));
 }
 
 // Fails every call whose description equals `target`, and records the descriptions of all calls.
@@ -329,8 +338,7 @@ class FailingRegistry : public ForwardingRegistry {
     if (f_->Fails("RegQueryValueExA " + n)) return kErrorAccessDenied;
     return ForwardingRegistry::QueryValue(k, n, t, d, s);
   }
-  Status SetValue(HKey k, const std::string& n, uint32_t t, const uint8_t* d,
-                  uint32_t s) override {
+  Status SetValue(HKey k, const std::string& n, uint32_t t, const uint8_t* d, uint32_t s) override {
     if (f_->Fails("RegSetValueExA " + n)) return kErrorAccessDenied;
     return ForwardingRegistry::SetValue(k, n, t, d, s);
   }
@@ -397,15 +405,15 @@ class FailingFiles : public ForwardingFiles {
   }
   Status SetAttributesNormal(const std::string& p) override {
     return f_->Fails("SetFileAttributesA " + p) ? kErrorAccessDenied
-                                                 : ForwardingFiles::SetAttributesNormal(p);
+                                                : ForwardingFiles::SetAttributesNormal(p);
   }
   Status RemoveDirectory(const std::string& p) override {
     return f_->Fails("RemoveDirectoryA " + p) ? kErrorAccessDenied
-                                               : ForwardingFiles::RemoveDirectory(p);
+                                              : ForwardingFiles::RemoveDirectory(p);
   }
   Status SetCurrentDirectory(const std::string& p) override {
     return f_->Fails("SetCurrentDirectoryA " + p) ? kErrorPathNotFound
-                                                   : ForwardingFiles::SetCurrentDirectory(p);
+                                                  : ForwardingFiles::SetCurrentDirectory(p);
   }
   Status OpenText(const std::string& p, TextMode m, FileNumber* n) override {
     return f_->Fails("CreateFileA " + p) ? kErrorAccessDenied : ForwardingFiles::OpenText(p, m, n);
@@ -487,8 +495,7 @@ TEST(Run, EveryDistinctFailingCallIsPassedOver) {
     for (size_t i = 0; i < distinct.size(); i += kStride) {
       const std::string& call = distinct[i];
       calls.target = call;
-      EXPECT_EQ("Uninstall complete.", RunWithFailure(*original, &calls))
-          << sample << ": " << call;
+      EXPECT_EQ("Uninstall complete.", RunWithFailure(*original, &calls)) << sample << ": " << call;
     }
     EXPECT_GT(distinct.size(), 300u) << sample;
   }

@@ -15,8 +15,8 @@
 // without regard to case, so short names do not matter). Registry: below each --root, every key
 // and value of either registry must be present in Wine's exports exactly when the simulator has
 // it, with the same type and data; what Wine had before it was seeded (the baseline exports) and
-// still has is its own and not compared. Prints each difference; exit status 0 when there is none, 1
-// when there are differences, 2 for bad usage.
+// still has is its own and not compared. Prints each difference; exit status 0 when there is none,
+// 1 when there are differences, 2 for bad usage.
 #include <filesystem>
 #include <fstream>
 #include <iostream>

@@ -213,9 +213,9 @@ class ImageReader {
   }
 
   bool ReadSection(const IniSection& s) {
-    static const char* const kSections[] = {"system",   "shutdown", "attributes", "in-use",
-                                            "folders",  "programs", "fonts",      "pending",
-                                            "word",     "word97",   "word2000"};
+    static const char* const kSections[] = {"system",  "shutdown", "attributes", "in-use",
+                                            "folders", "programs", "fonts",      "pending",
+                                            "word",    "word97",   "word2000"};
     if (std::find(std::begin(kSections), std::end(kSections), s.name) == std::end(kSections)) {
       return LineFail(s.number, "unknown section [" + s.name + "]");
     }
@@ -306,7 +306,8 @@ class ImageReader {
     }
     if (s.name == "word97" || s.name == "word2000") {
       auto& raw = word_raw_[s.name];
-      m_->word.templates[s.name] = WordTemplate::Parse(raw["menubar"], raw["filemenu"], raw["keys"]);
+      m_->word.templates[s.name] =
+          WordTemplate::Parse(raw["menubar"], raw["filemenu"], raw["keys"]);
     }
     return true;
   }

@@ -150,7 +150,8 @@ TEST(Restart, DelayedDeletionsAndWininitRenames) {
   ASSERT_TRUE(m.files.SetInUse("C:\\WINDOWS\\SYSTEM\\A.DLL", true));
   ASSERT_TRUE(m.files.SetAttributes("C:\\WINDOWS\\SYSTEM\\B.DLL", kAttrReadOnly));
   const std::string wininit =
-      "[rename]\r\nNUL=C:\\WINDOWS\\SYSTEM\\A.DLL\r\n[Other]\r\nNUL=C:\\WINDOWS\\SYSTEM\\KEEP.DLL\r\n"
+      "[rename]\r\nNUL=C:\\WINDOWS\\SYSTEM\\A.DLL\r\n[Other]\r\nNUL=C:\\WINDOWS\\SYSTEM\\KEEP."
+      "DLL\r\n"
       "[RENAME]\r\nNUL=C:\\WINDOWS\\SYSTEM\\B.DLL\r\n";
   ASSERT_TRUE(m.files.AddFile("C:\\WINDOWS\\Wininit.ini", wininit));
   testing::SetText(m, kHkeyLocalMachine, "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
@@ -161,9 +162,9 @@ TEST(Restart, DelayedDeletionsAndWininitRenames) {
   EXPECT_TRUE(m.files.Exists("C:\\WINDOWS\\SYSTEM\\KEEP.DLL"));
   EXPECT_FALSE(m.files.Exists("C:\\WINDOWS\\Wininit.ini"));
   EXPECT_EQ(wininit, m.files.Contents("C:\\WINDOWS\\Wininit.bak").value_or("<missing>"));
-  EXPECT_EQ("<missing>", testing::Text(m, kHkeyLocalMachine,
-                                       "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce",
-                                       "Docseal2"));
+  EXPECT_EQ("<missing>",
+            testing::Text(m, kHkeyLocalMachine,
+                          "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "Docseal2"));
   ASSERT_EQ(1u, m.processes.started.size());
   EXPECT_EQ("C:\\WINDOWS\\SYSTEM\\regsvr32.exe /s /u C:\\X.DLL", m.processes.started[0]);
 }
@@ -171,7 +172,8 @@ TEST(Restart, DelayedDeletionsAndWininitRenames) {
 TEST(Restart, WindowsNtDeletesWhatWasScheduledAndIgnoresWininit) {
   SimMachine m;
   ASSERT_TRUE(m.files.AddFile("C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE", "MZ"));
-  ASSERT_TRUE(m.files.AddFile("C:\\WINDOWS\\Wininit.ini", "[RENAME]\r\nNUL=C:\\WINDOWS\\WIN.INI\r\n"));
+  ASSERT_TRUE(
+      m.files.AddFile("C:\\WINDOWS\\Wininit.ini", "[RENAME]\r\nNUL=C:\\WINDOWS\\WIN.INI\r\n"));
   ASSERT_TRUE(m.files.AddFile("C:\\WINDOWS\\WIN.INI", ""));
   ASSERT_TRUE(m.system.MoveFileEx("C:\\WINDOWS\\SYSTEM\\VRXUNI~1.EXE", std::nullopt, 4) ||
               m.system.MoveFileEx("C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE", std::nullopt, 4));

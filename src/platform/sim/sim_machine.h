@@ -51,8 +51,7 @@ void CopyMachine(const SimMachine& from, SimMachine* to);
 
 // Reads a machine image folder (machine.ini, registry.reg, drive_x folders) into a fresh machine.
 // On failure gives false and one message naming the file and, where there is one, the line.
-bool LoadMachineImage(const std::filesystem::path& folder, SimMachine* machine,
-                      std::string* error);
+bool LoadMachineImage(const std::filesystem::path& folder, SimMachine* machine, std::string* error);
 
 // Writes the machine as an image into `folder`, which must not exist or be empty.
 bool WriteMachineImage(const SimMachine& machine, const std::filesystem::path& folder,

@@ -1,11 +1,11 @@
 #include "platform/sim/sim_platform.h"
-#include "platform/sim/sim_registry.h"
 
 #include <cmath>
 #include <cstring>
 
 #include "platform/form.h"
 #include "platform/sim/sim_files.h"
+#include "platform/sim/sim_registry.h"
 
 namespace vrx::sim {
 namespace {

@@ -82,8 +82,8 @@ class WordProxy : public WordApplication {
   Status KeyBindingsAdd(int32_t key_code, int16_t key_category,
                         const std::string& command) override {
     std::string args = "KeyCode:=" + std::to_string(key_code) +
-                       ", KeyCategory:=" + std::to_string(key_category) + ", Command:=" +
-                       Quoted(command);
+                       ", KeyCategory:=" + std::to_string(key_category) +
+                       ", Command:=" + Quoted(command);
     SimWord::Instance* w = Live();
     if (w == nullptr) return Fail("KeyBindings.Add", args);
     auto& keys = w->normal.keys;
@@ -132,7 +132,10 @@ class WordProxy : public WordApplication {
 class ControlProxy : public WordControl {
  public:
   ControlProxy(WordProxy* app_source, std::string bar, int id, std::string caption)
-      : word_(app_source->word()), number_(app_source->number()), bar_(std::move(bar)), id_(id),
+      : word_(app_source->word()),
+        number_(app_source->number()),
+        bar_(std::move(bar)),
+        id_(id),
         caption_(std::move(caption)) {}
 
   Status Caption(std::string* caption) override {
@@ -143,7 +146,8 @@ class ControlProxy : public WordControl {
   Status Delete() override {
     WordProxy app(word_, number_);
     std::vector<WordTemplate::Item>* items = Items();
-    if (items == nullptr) return app.Fail("CommandBars(" + Quoted(bar_) + ").Delete", Quoted(caption_));
+    if (items == nullptr)
+      return app.Fail("CommandBars(" + Quoted(bar_) + ").Delete", Quoted(caption_));
     size_t before = items->size();
     std::erase_if(*items, [&](const WordTemplate::Item& i) { return i.id == id_; });
     if (items->size() == before) {
