@@ -135,12 +135,25 @@ compare_with_sim() {
   fi
 }
 
+# begin NAME: a fresh prefix with a virtual desktop and a fresh work folder for one walk.
+begin() {
+  WORK=$WINE_DIR/$1
+  rm -rf "$WORK" && mkdir -p "$WORK"
+  new_prefix "$1"
+  virtual_desktop
+}
+# start_nt_all [COMMAND...]: the nt-all machine seeded, COMMAND run, then the uninstaller
+# started; sets pid.
+start_nt_all() {
+  seed "$MACHINES/nt-all"
+  "$@"
+  wine 'C:\windows\system32\VRXUnInst.EXE' &
+  pid=$!
+}
+
 # ---------------------------------------------------------------------------------------------
 # 1. A machine without the add-in: nothing to choose; Cancel ends the program.
-WORK=$WINE_DIR/wizard-empty
-rm -rf "$WORK" && mkdir -p "$WORK"
-new_prefix wizard-empty
-virtual_desktop
+begin wizard-empty
 cp "$MINGW/VRXUnInst.exe" "$MINGW/ui_driver.exe" "$PREFIX/drive_c/windows/"
 wine 'C:\windows\VRXUnInst.exe' &
 pid=$!
@@ -158,13 +171,8 @@ wineserver -k 2>/dev/null
 # ---------------------------------------------------------------------------------------------
 # 2. Every variant installed, a Word stamp in use. The whole walk: tick Word by keyboard, Next,
 # Back, Next, Finish, Yes to the question, Details, Exit, the restart prompt, "Don't Restart".
-WORK=$WINE_DIR/wizard-walk
-rm -rf "$WORK" && mkdir -p "$WORK"
-new_prefix wizard-walk
-virtual_desktop
-seed "$MACHINES/nt-all"
-wine 'C:\windows\system32\VRXUnInst.EXE' &
-pid=$!
+begin wizard-walk
+start_nt_all
 step "walk: the wizard opens" ui wait "$WIZARD" 30
 shot 02-selection
 dump "$WIZARD" selection
@@ -264,16 +272,13 @@ wineserver -k 2>/dev/null
 # ---------------------------------------------------------------------------------------------
 # 3. Word and WordPerfect 7 ticked by mouse, No to every question, "Restart Now": the folders the
 # user kept stay with their files, and the Wine session ends, a notepad started before it with it.
-WORK=$WINE_DIR/wizard-restart
-rm -rf "$WORK" && mkdir -p "$WORK"
-new_prefix wizard-restart
-virtual_desktop
-seed "$MACHINES/nt-all"
-wine notepad >/dev/null 2>&1 &
-notepad=$!
-step "restart: a notepad opens" ui wait "Untitled - Notepad" 30
-wine 'C:\windows\system32\VRXUnInst.EXE' &
-pid=$!
+begin wizard-restart
+start_notepad() {
+  wine notepad >/dev/null 2>&1 &
+  notepad=$!
+  step "restart: a notepad opens" ui wait "Untitled - Notepad" 30
+}
+start_nt_all start_notepad
 step "restart: the wizard opens" ui wait "$WIZARD" 30
 step "restart: tick Word" ui click-id "$WIZARD" 108
 step "restart: tick WordPerfect 7" ui click-id "$WIZARD" 109
