@@ -1,7 +1,7 @@
 # Functions for the Wine scenarios: a prefix per scenario, seeded from a machine image, the real
 # VRXUnInst.EXE run in it, and its end state compared with the simulator's for the same image.
-# Sourced by run-scenarios.sh; expects ROOT (the source tree), BUILD (the native build) and
-# MINGW (the MinGW build) to be set.
+# Sourced by run-scenarios.sh and run-wizard.sh; expects ROOT (the source tree), BUILD (the
+# native build) and MINGW (the MinGW build) to be set.
 
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -77,6 +77,14 @@ release_locks() {
 }
 
 ui() { wine 'C:\windows\ui_driver.exe' "$@"; }
+
+# pass NAME, fail NAME [WHY]: one PASS or FAIL line; `failures` counts the failures.
+failures=0
+pass() { echo "PASS $1"; }
+fail() {
+  echo "FAIL $1${2:+: $2}"
+  failures=$((failures + 1))
+}
 
 # export_state OUT: the registry roots the uninstaller touches, as regedit exports them.
 ROOTS=(

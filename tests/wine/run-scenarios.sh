@@ -13,12 +13,6 @@ MACHINES="$ROOT/tests/wine/machines"
 # shellcheck source=harness.sh
 . "$ROOT/tests/wine/harness.sh"
 
-failures=0
-pass() { echo "PASS $1"; }
-fail() {
-  echo "FAIL $1: $2"
-  failures=$((failures + 1))
-}
 
 # run_program REPLY WORDS...: starts the uninstaller and plays the user until it ends: REPLY
 # (yes or no) to every question, Exit on the finished progress window, "Don't Restart" on the

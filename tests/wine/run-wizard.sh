@@ -51,12 +51,6 @@ make_template
 WIZARD="Docseal Uninstaller"
 PROGRESS="Processing Uninstall"
 PROMPT="Finished"
-failures=0
-pass() { echo "PASS $1"; }
-fail() {
-  echo "FAIL $1${2:+: $2}"
-  failures=$((failures + 1))
-}
 # check NAME FILE PATTERN...: every extended regular expression matches a line of FILE (a dump).
 check() {
   local name=$1 file=$2 missing=""

@@ -5,7 +5,6 @@
 #include <utility>
 #include <vector>
 
-#include "platform/win32/win32_com.h"
 #include "platform/win32/win32_error.h"
 
 namespace vrx::win32 {
@@ -298,14 +297,6 @@ class Win32WordApplication : public WordApplication {
 };
 
 }  // namespace
-
-Win32Automation::Win32Automation() {
-  leave_apartment_ = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-}
-
-Win32Automation::~Win32Automation() {
-  if (leave_apartment_) ::CoUninitialize();
-}
 
 Status Win32Automation::GetRunningWord(const std::string& class_name,
                                        std::unique_ptr<WordApplication>* application) {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/win32/win32_com.h"
 
 namespace vrx::win32 {
 
@@ -19,8 +20,7 @@ class Win32Automation : public Automation {
  public:
   // Joins the thread to a single-threaded apartment for the program's life; the program's thread
   // serves the windows as well, so calls into Word are made from there.
-  Win32Automation();
-  ~Win32Automation() override;
+  Win32Automation() = default;
   Win32Automation(const Win32Automation&) = delete;
   Win32Automation& operator=(const Win32Automation&) = delete;
 
@@ -30,7 +30,7 @@ class Win32Automation : public Automation {
                                       std::unique_ptr<WordApplication>* application) override;
 
  private:
-  bool leave_apartment_ = false;  // the constructor joined an apartment that the destructor leaves
+  ComApartment apartment_;
 };
 
 }  // namespace vrx::win32
