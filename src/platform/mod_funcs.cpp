@@ -99,4 +99,21 @@ std::string GetShortPath(System& system, const std::string& path) {
   return buffer.substr(0, needed);
 }
 
+std::string UpperAnsi(std::string text) {
+  for (char& c : text) {
+    auto u = static_cast<unsigned char>(c);
+    if (u >= 'a' && u <= 'z') {
+      u = static_cast<unsigned char>(u - 0x20);
+    } else if (u >= 0xE0 && u <= 0xFE && u != 0xF7) {
+      u = static_cast<unsigned char>(u - 0x20);
+    } else if (u == 0x9A || u == 0x9C || u == 0x9E) {  // š œ ž
+      u = static_cast<unsigned char>(u - 0x10);
+    } else if (u == 0xFF) {  // ÿ
+      u = 0x9F;
+    }
+    c = static_cast<char>(u);
+  }
+  return text;
+}
+
 }  // namespace vrx

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/forwarding_platform.h"
 #include "platform/sim/sim_test_util.h"
 #include "platform/winver.h"
 #include "startup/program.h"
+#include "testing/forwarding_platform.h"
 
 namespace vrx {
 namespace {

@@ -31,6 +31,9 @@ inline constexpr Status kErrorNoMoreItems = 259;
 inline constexpr Status kErrorNotSupported = 50;
 // Used by the platform layers for a call that cannot be made at all (no object, no such member).
 inline constexpr Status kErrorGenFailure = 31;
+// MK_E_UNAVAILABLE, as GetActiveObject answers when nothing of the class runs: an answer, not a
+// failure of the call.
+inline constexpr Status kMkEUnavailable = static_cast<Status>(0x800401E3u);
 
 // ---------------------------------------------------------------------------------------------
 // Registry (advapi32)
@@ -96,6 +99,15 @@ class Registry {
   // RegDeleteKeyA. Windows 95/98 delete the key with everything below it; Windows NT refuses a
   // key that has subkeys with 5.
   [[nodiscard]] virtual Status DeleteKey(HKey parent, const std::string& subkey) = 0;
+
+  // RegEnumValueA(key, index, name, name_size, 0, type, no data, no data size): the name of the
+  // index-th value ("" is the default value) and, when `type` is given, its type. *name_size is
+  // the buffer length in characters, the NUL included; on success it is the name's length. 234
+  // when the name and its NUL do not fit; 259 when index is past the last value; 5 on Windows NT
+  // for a handle opened without KEY_QUERY_VALUE. The order is the registry's own: do not rely on
+  // it. On failure the outputs are left untouched.
+  [[nodiscard]] virtual Status EnumValue(HKey key, uint32_t index, char* name, uint32_t* name_size,
+                                         uint32_t* type) = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -159,6 +171,30 @@ class System {
   // MoveFileExA. With new_name absent and flag 4, the file is deleted at the next restart.
   virtual bool MoveFileEx(const std::string& existing, const std::optional<std::string>& new_name,
                           uint32_t flags) = 0;
+
+  // MoveFileA: gives an existing file a new name (in the same folder or another on the same
+  // drive), keeping its contents and attributes. Never replaces: 183 when `new_name` exists
+  // (under any case, or as the short name of an entry). 2/3 when `existing` or a folder on the
+  // way is missing, 32 when the file is in use, 5 for a name Windows refuses to move.
+  [[nodiscard]] virtual Status MoveFile(const std::string& existing,
+                                        const std::string& new_name) = 0;
+
+  // GetTempFileNameA(directory, prefix, 0, buffer): makes a name that no entry of `directory`
+  // has: the folder, a backslash, the first three characters of `prefix`, a number in hexadecimal
+  // digits and ".TMP" (case and number are the system's choice), and creates the file there,
+  // empty, so that the name stays taken. 267 or 3 when the folder does not exist, 5 when nothing
+  // can be created in it. On failure *path is left untouched.
+  [[nodiscard]] virtual Status GetTempFileName(const std::string& directory,
+                                               const std::string& prefix, std::string* path) = 0;
+
+  // GetFullPathNameA: the absolute form of a path as the system's own path rules make it, without
+  // asking the file system: a relative path is taken from the current directory (a drive-relative
+  // one from that drive's), "/" becomes "\", repeated separators count as one, "." and ".." are
+  // resolved (".." never climbs above a drive root or a share "\\server\share"), a dot that
+  // ends a folder's name is dropped, and blanks and dots that end the path are dropped. The form
+  // "\\?\..." is given back as it is. Short (8.3) names and case stay as written. 123 for the
+  // empty path; on failure *full_path is left untouched.
+  [[nodiscard]] virtual Status GetFullPathName(const std::string& path, std::string* full_path) = 0;
 
   // RemoveFontResourceA: nonzero on success, 0 when the font is not in the font table.
   virtual int32_t RemoveFontResource(const std::string& file_name) = 0;
@@ -302,7 +338,10 @@ class WordApplication {
 class Automation {
  public:
   virtual ~Automation() = default;
-  // The running object of an automation class ("Word.Application"); fails when none runs.
+  // The running object of an automation class ("Word.Application"). kMkEUnavailable when none
+  // runs; any other failure (Word busy, the class not registered) says nothing about whether one
+  // runs. The object returned is the one registered first; several running copies of Word cannot
+  // be told apart through it.
   [[nodiscard]] virtual Status GetRunningWord(const std::string& class_name,
                                               std::unique_ptr<WordApplication>* application) = 0;
 };

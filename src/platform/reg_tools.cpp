@@ -14,8 +14,8 @@ constexpr uint32_t kNameSizeOffered = 255;
 constexpr size_t kMaxListEntries = 32767;
 
 // Leading blanks, an optional sign and the digits after it; false without any digit or when the
-// number does not fit 32 bits.
-bool ParseLeadingNumber(const std::string& text, int32_t* number) {
+// number does not fit 32 bits (then *too_large, when given, says whether it is a positive number).
+bool ParseLeadingNumber(const std::string& text, int32_t* number, bool* too_large = nullptr) {
   size_t i = 0;
   while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
   bool negative = false;
@@ -25,13 +25,20 @@ bool ParseLeadingNumber(const std::string& text, int32_t* number) {
   }
   int64_t magnitude = 0;
   size_t digits = 0;
+  if (too_large) *too_large = false;
   for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++digits) {
     magnitude = magnitude * 10 + (text[i] - '0');
-    if (magnitude > int64_t{std::numeric_limits<int32_t>::max()} + 1) return false;
+    if (magnitude > int64_t{std::numeric_limits<int32_t>::max()} + 1) {
+      if (too_large) *too_large = !negative;
+      return false;
+    }
   }
   if (digits == 0) return false;
   int64_t value = negative ? -magnitude : magnitude;
-  if (value > std::numeric_limits<int32_t>::max()) return false;
+  if (value > std::numeric_limits<int32_t>::max()) {
+    if (too_large) *too_large = true;
+    return false;
+  }
   *number = static_cast<int32_t>(value);
   return true;
 }
@@ -82,6 +89,24 @@ std::string RegValue::AsText() const {
 int32_t RegValue::AsNumber() const {
   int32_t number = 0;
   return ToNumber(&number) ? number : 0;
+}
+
+int32_t RegValue::AsCount() const {
+  constexpr int32_t kMany = std::numeric_limits<int32_t>::max();
+  switch (kind_) {
+    case Kind::kEmpty:
+      return 0;
+    case Kind::kNumber:
+      // A REG_DWORD count is unsigned: one read as negative is above 2147483647.
+      return number_ < 0 ? kMany : number_;
+    case Kind::kText: {
+      int32_t number = 0;
+      bool too_large = false;
+      if (ParseLeadingNumber(text_, &number, &too_large)) return number;
+      return too_large ? kMany : 0;
+    }
+  }
+  return 0;
 }
 
 bool RegValue::ToNumber(int32_t* number) const {

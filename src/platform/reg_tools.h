@@ -26,6 +26,9 @@ class RegValue {
   // text without leading digits, a text whose number does not fit 32 bits and the empty value
   // give 0.
   int32_t AsNumber() const;
+  // A use count: as AsNumber, except that a number above 2147483647 (a text with more digits,
+  // or a REG_DWORD read as a negative number) gives 2147483647: many users, not none.
+  int32_t AsCount() const;
   // Like AsNumber, but false (leaving *number untouched) when a text has no leading digits or its
   // number does not fit 32 bits. The empty value converts to 0.
   bool ToNumber(int32_t* number) const;

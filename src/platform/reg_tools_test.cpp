@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "platform/form.h"  // FormView, which the forwarding Ui needs complete
-#include "platform/forwarding_platform.h"
 #include "platform/sim/sim_registry.h"
+#include "testing/forwarding_platform.h"
 
 namespace vrx {
 namespace {

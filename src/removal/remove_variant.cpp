@@ -9,6 +9,7 @@
 #include "platform/mod_funcs.h"
 #include "platform/reg_tools.h"
 #include "progress/processing_form.h"
+#include "removal/protected_folders.h"
 #include "removal/word_cleanup.h"
 #include "removal/wordperfect_cleanup.h"
 #include "startup/program.h"
@@ -35,24 +36,6 @@ std::string Trim(const std::string& text) {
   if (first == std::string::npos) return "";
   size_t last = text.find_last_not_of(' ');
   return text.substr(first, last - first + 1);
-}
-
-// Upper case as the ANSI code page has it: ASCII letters and the Windows-1252 letters.
-std::string UpperAnsi(std::string text) {
-  for (char& c : text) {
-    auto u = static_cast<unsigned char>(c);
-    if (u >= 'a' && u <= 'z') {
-      u = static_cast<unsigned char>(u - 0x20);
-    } else if (u >= 0xE0 && u <= 0xFE && u != 0xF7) {
-      u = static_cast<unsigned char>(u - 0x20);
-    } else if (u == 0x9A || u == 0x9C || u == 0x9E) {  // š œ ž
-      u = static_cast<unsigned char>(u - 0x10);
-    } else if (u == 0xFF) {  // ÿ
-      u = 0x9F;
-    }
-    c = static_cast<char>(u);
-  }
-  return text;
 }
 
 // regsvr32 takes a path with a blank in it only in quotation marks.
@@ -164,7 +147,8 @@ void ReleaseSharedComponent(Program& program, const ManifestEntry& entry,
                             const std::string& directory) {
   Registry& registry = program.registry();
   const std::string path = UpperAnsi(Trim(directory) + "\\" + entry.FileName);
-  int32_t count = QueryValue(registry, kSharedDllsKey, path, kHkeyLocalMachine).AsNumber();
+  // A count too large for 32 bits stands for many users and keeps the file.
+  int32_t count = QueryValue(registry, kSharedDllsKey, path, kHkeyLocalMachine).AsCount();
 
   if (count <= 1) {
     const std::string system_directory = Directory(program, "WINSYS");
@@ -198,6 +182,8 @@ void ReleaseSharedComponent(Program& program, const ManifestEntry& entry,
 
 void RemoveVariantDirectory(Program& program, const ManifestEntry& entry,
                             const std::string& directory) {
+  // A folder of the system or of the user is never offered, whatever a Defaults value says.
+  if (IsProtectedFolder(program, directory)) return;
   Files& files = program.files();
   const std::string all_files = directory + "\\*.*";
   // Subdirectories and system files are not seen here.

@@ -260,6 +260,43 @@ TEST_F(RemovalTest, YesDeletesTheFilesButASubdirectoryKeepsTheDirectory) {
   EXPECT_TRUE(machine.system.pending.empty());
 }
 
+TEST_F(RemovalTest, FoldersOfTheSystemAndOfTheUserAreNeverOfferedNorEmptied) {
+  const char* kept[] = {"C:\\autoexec.bat",
+                        "C:\\WINDOWS\\win.ini",
+                        "C:\\WINDOWS\\SYSTEM\\kernel32.dll",
+                        "C:\\Program Files\\Common\\x.dll",
+                        "C:\\My Documents\\letter.doc",
+                        "C:\\Users\\bob\\Desktop\\todo.txt"};
+  for (const char* path : kept) AddFile(path);
+  SetValue("Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir", kRegSz,
+           Sz("C:\\Program Files"));
+  SetValue("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Personal",
+           kRegSz, Sz("C:\\My Documents"));
+  machine.registry
+      .EnsureKey(kHkeyCurrentUser,
+                 "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders")
+      .SetValue("Desktop", kRegSz, Sz("C:\\Users\\bob\\Desktop"));
+  for (const char* directory :
+       {"C:\\", "C:", ".", "..", "C:\\WINDOWS\\SYSTEM\\.", "C:\\Docseal\\..\\..\\..",
+        "C:\\WINDOWS.", "c:\\windows\\system. ", "C:\\WINDOWS\\..\\WINDOWS", "C:/Windows",
+        "C:\\PROGRA~1", "C:\\Program Files", "C:\\My Documents", "C:\\MYDOCU~1", "C:\\Users",
+        "C:\\Users\\bob", "\\\\server\\C$\\Data", "\\\\server\\share", "\\\\?\\C:\\WINDOWS"}) {
+    SCOPED_TRACE(directory);
+    program.state.VariantStampDir = directory;
+    Remove({kStampDirEntry});
+    EXPECT_TRUE(Questions().empty());
+  }
+  for (const char* path : kept) EXPECT_TRUE(machine.files.Exists(path)) << path;
+  EXPECT_EQ(-1, program.state.DetailMessagesLast);
+
+  // A folder of its own below them is asked about as before.
+  AddFile(InStamps("DRAFT.STB"));
+  program.state.VariantStampDir = std::string(kStamps) + "\\.";
+  Remove({kStampDirEntry});
+  EXPECT_EQ(1u, Questions().size());
+  EXPECT_FALSE(machine.files.Exists(kStamps));
+}
+
 // ---------------------------------------------------------------------------------------------
 // Shared components
 
@@ -274,6 +311,22 @@ TEST_F(RemovalTest, SharedCountAboveOneIsLoweredByItsLeadingDigitsAndTheFileStay
     ASSERT_NE(nullptr, FindValue(kSharedDlls, kFuncky));
     EXPECT_EQ(kRegDword, FindValue(kSharedDlls, kFuncky)->type);
     EXPECT_EQ(lowered, FindValue(kSharedDlls, kFuncky)->data);
+  }
+  EXPECT_TRUE(machine.files.Exists(kFuncky));
+  EXPECT_TRUE(machine.processes.started.empty());
+}
+
+TEST_F(RemovalTest, SharedCountTooLargeFor32BitsIsManyUsersAndTheFileStays) {
+  AddFile(kFuncky);
+  AllowRegsvr32();
+  for (const auto& [type, count] :
+       {std::pair{kRegSz, Sz("99999999999")}, std::pair{kRegSz, Sz(" 2147483648 users")},
+        std::pair{kRegDword, Dword(0x80000000u)}, std::pair{kRegDword, Dword(0xFFFFFFFFu)}}) {
+    SCOPED_TRACE(count);
+    SetValue(kSharedDlls, kFuncky, type, count);
+    Remove({kFunckyEntry});
+    ASSERT_NE(nullptr, FindValue(kSharedDlls, kFuncky));
+    EXPECT_EQ(Dword(2147483646), FindValue(kSharedDlls, kFuncky)->data);
   }
   EXPECT_TRUE(machine.files.Exists(kFuncky));
   EXPECT_TRUE(machine.processes.started.empty());

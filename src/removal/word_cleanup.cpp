@@ -28,8 +28,10 @@ constexpr const char* kPrintCommand = "FilePrint";
 constexpr double kWordWaitSeconds = 60;
 constexpr double kSecondsPerDay = 86400;
 
-constexpr const char* kRunningWordDidNotQuit =
-    "A running Microsoft Word did not quit; its Docseal menus and keys may remain.";
+constexpr const char* kWordStillRunning =
+    "Microsoft Word was still running, so its Docseal menus and keys remain.";
+constexpr const char* kWordNoAnswer =
+    "Microsoft Word did not say whether it was running, so its Docseal menus and keys remain.";
 
 std::string WordDidNotAnswer(int version) {
   return "Microsoft Word " + std::to_string(version) +
@@ -51,6 +53,44 @@ class WaitBound {
   Clock& clock_;
   double start_;
 };
+
+WordPresence AskForWord(Program& program) {
+  std::unique_ptr<WordApplication> word;
+  Status status = program.automation().GetRunningWord(kWordClass, &word);
+  if (status == kMkEUnavailable) return WordPresence::kNone;
+  return status == kOk && word ? WordPresence::kRunning : WordPresence::kNoAnswer;
+}
+
+// Asks again while the question fails, for up to a minute, letting events through in between.
+WordPresence AskUntilAnswered(Program& program) {
+  WaitBound bound(program.clock());
+  for (;;) {
+    WordPresence presence = AskForWord(program);
+    if (presence != WordPresence::kNoAnswer || bound.Reached()) return presence;
+    program.ui().PumpEvents();
+  }
+}
+
+// Waits up to a minute for no Word to run: a Word told to quit leaves the running object table
+// only as it ends.
+WordPresence WaitUntilNoWord(Program& program) {
+  WaitBound bound(program.clock());
+  for (;;) {
+    WordPresence presence = AskForWord(program);
+    if (presence == WordPresence::kNone || bound.Reached()) return presence;
+    program.ui().PumpEvents();
+  }
+}
+
+const char* NotCleanedLine(WordPresence presence) {
+  return presence == WordPresence::kNoAnswer ? kWordNoAnswer : kWordStillRunning;
+}
+
+// The progress a copy's clean-up makes, for a copy that is not cleaned.
+void SkipCopyProgress(Program& program, int version) {
+  AdvanceProgress(program, 50);
+  if (version == 97) AdvanceProgress(program, 50);
+}
 
 // The directory of an installed Word in its short form; none when that version is not installed.
 std::optional<std::string> InstalledWord(Program& program, const char* key, const char* value) {
@@ -160,36 +200,57 @@ void CleanWord(Program& program) {
     return;
   }
 
-  QuitRunningWord(program);
+  WordPresence presence = QuitRunningWord(program);
   AdvanceProgress(program, 50);
-  if (word97) CleanWordCopy(program, *word97, 97);
-  if (word2000) CleanWordCopy(program, *word2000, 2000);
+  bool told = false;
+  for (const auto& [directory, version] : {std::pair{word97, 97}, std::pair{word2000, 2000}}) {
+    if (!directory) continue;
+    if (presence == WordPresence::kNone) {
+      WordCopyOutcome outcome = CleanWordCopy(program, *directory, version);
+      presence = outcome.afterwards;
+      if (outcome.cleaned) continue;
+    } else {
+      SkipCopyProgress(program, version);
+    }
+    if (!told) program.state.AppendDetail(NotCleanedLine(presence));
+    told = true;
+  }
   AdvanceProgress(program, 50);
   AdvanceProgress(program, 100);
   AdvanceProgress(program, 50);
 }
 
-void QuitRunningWord(Program& program) {
+WordPresence QuitRunningWord(Program& program) {
   WaitBound bound(program.clock());
   std::unique_ptr<WordApplication> word;
   // Any failure ends the loop: the first one is never cleared.
-  bool failed = program.automation().GetRunningWord(kWordClass, &word) != kOk || !word;
+  Status found = program.automation().GetRunningWord(kWordClass, &word);
+  bool failed = found != kOk || !word;
   while (!failed) {
-    if (bound.Reached()) {
-      program.state.AppendDetail(kRunningWordDidNotQuit);
-      return;
-    }
+    if (bound.Reached()) return WordPresence::kRunning;
     // Word's own save prompt may keep it running; the next pass then asks it again.
     failed |= word->Activate() != kOk;
     failed |= word->SetWindowState(kMaximized) != kOk;
     failed |= word->Quit() != kOk;
     word.reset();
     program.ui().PumpEvents();
-    failed |= program.automation().GetRunningWord(kWordClass, &word) != kOk || !word;
+    found = program.automation().GetRunningWord(kWordClass, &word);
+    failed |= found != kOk || !word;
   }
+  if (found == kMkEUnavailable) return WordPresence::kNone;
+  if (found == kOk && word) return WordPresence::kRunning;
+  return AskUntilAnswered(program);
 }
 
-void CleanWordCopy(Program& program, const std::string& directory, int version) {
+WordCopyOutcome CleanWordCopy(Program& program, const std::string& directory, int version) {
+  // A Word that runs now is not this program's: starting another would make the two
+  // indistinguishable.
+  WordPresence before = AskUntilAnswered(program);
+  if (before != WordPresence::kNone) {
+    SkipCopyProgress(program, version);
+    return {false, before};
+  }
+
   const std::string command_line = directory + "\\winword.exe /m";
   TaskId task = 0;
   std::unique_ptr<WordApplication> word;
@@ -204,20 +265,20 @@ void CleanWordCopy(Program& program, const std::string& directory, int version) 
     AdvanceProgress(program, 50);
     if (word) RemoveMenusAndKeys(*word);
     AdvanceProgress(program, 50);
-    SaveAndQuit(word);
-    return;
+  } else {
+    ShowBlankForm(program);
+    (void)program.processes().Start(command_line, kWindowHidden, &task);
+    AdvanceProgress(program, 50);
+    WaitSeconds(program, 2);
+    program.BlankFrm().Refresh();
+    GetWordAgain(program, word);
+    WaitForDocument(program, word, task, version);
+    program.BlankFrm().Unload();
+    if (word) RemoveMenusAndKeys(*word);
   }
-
-  ShowBlankForm(program);
-  (void)program.processes().Start(command_line, kWindowHidden, &task);
-  AdvanceProgress(program, 50);
-  WaitSeconds(program, 2);
-  program.BlankFrm().Refresh();
-  GetWordAgain(program, word);
-  WaitForDocument(program, word, task, version);
-  program.BlankFrm().Unload();
-  if (word) RemoveMenusAndKeys(*word);
   SaveAndQuit(word);
+  // The next copy may start only once this one has left.
+  return {true, WaitUntilNoWord(program)};
 }
 
 }  // namespace vrx

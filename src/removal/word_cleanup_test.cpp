@@ -9,11 +9,12 @@
 #include <vector>
 
 #include "platform/form.h"
-#include "platform/forwarding_platform.h"
 #include "platform/sim/sim_machine.h"
 #include "progress/processing_form.h"
 #include "removal/blank_form.h"
 #include "startup/program.h"
+#include "testing/fault_injection.h"
+#include "testing/forwarding_platform.h"
 #include "wizard/uninstall_form.h"
 
 namespace vrx {
@@ -24,8 +25,10 @@ constexpr const char* kWord97Command = "C:\\PROGRA~1\\MICROS~1\\Office\\winword.
 constexpr const char* kOffice2000 = "C:\\Program Files\\Microsoft Office 2000\\Office";
 constexpr const char* kWord2000Command = "C:\\PROGRA~1\\MICROS~2\\Office\\winword.exe /m";
 
-constexpr const char* kRunningDidNotQuit =
-    "A running Microsoft Word did not quit; its Docseal menus and keys may remain.";
+constexpr const char* kStillRunning =
+    "Microsoft Word was still running, so its Docseal menus and keys remain.";
+constexpr const char* kNoAnswer =
+    "Microsoft Word did not say whether it was running, so its Docseal menus and keys remain.";
 constexpr const char* kWord97DidNotAnswer =
     "Microsoft Word 97 did not answer; its Docseal menus and keys may remain.";
 
@@ -107,6 +110,23 @@ class WordCleanupTest : public ::testing::Test {
 
   int16_t Counter() { return program.UnInstall().nStartProgress; }
 
+  // A program on the same machine whose calls go through `faults` (made over the guards).
+  std::unique_ptr<Program> ProgramWithFaults(std::unique_ptr<FaultInjection>& faults) {
+    faults = std::make_unique<FaultInjection>(program.platform());
+    auto faulty = std::make_unique<Program>(faults->platform());
+    faulty->Processing().Load();
+    EXPECT_TRUE(faulty->Processing().ProgressBar1().SetMax(1000));
+    faulty->UnInstall().nStartProgress = 1;
+    return faulty;
+  }
+
+  // Starts a Word of the user's, with an unsaved document, before the program runs.
+  void UserWord(int cancel_saves) {
+    machine.word.facts.running = 1;
+    machine.word.facts.cancel_saves = cancel_saves;
+    machine.word.StartRunningInstances();
+  }
+
   sim::SimMachine machine;
   PumpGuard ui{&machine.ui};
   LookupGuard automation{&machine.word};
@@ -183,10 +203,8 @@ TEST_F(WordCleanupTest, Word97StartsBeforeItsBlankFormAndWord2000After) {
 // Running Words and the bounded waits
 
 TEST_F(WordCleanupTest, RunningWordWhoseUserCancelsIsAskedAgain) {
-  machine.word.facts.running = 1;
-  machine.word.facts.cancel_saves = 3;
-  machine.word.StartRunningInstances();
-  QuitRunningWord(program);
+  UserWord(3);
+  EXPECT_EQ(WordPresence::kNone, QuitRunningWord(program));
   EXPECT_EQ(3, LineCount("save prompt cancelled"));
   EXPECT_EQ(4, LineCount("word 1 WindowState 1 -> ok"));
   EXPECT_EQ(0, machine.word.RunningCount());
@@ -197,15 +215,79 @@ TEST_F(WordCleanupTest, RunningWordThatNeverQuitsIsGivenUpAfterAMinuteEvenAcross
   for (const auto& [start, end] : {std::pair{36000.0, 36060.0}, std::pair{86380.0, 40.0}}) {
     SCOPED_TRACE(start);
     machine.clock.Set(start);
-    machine.word.facts.running = 1;
-    machine.word.facts.cancel_saves = 1000000;
-    machine.word.StartRunningInstances();
-    program.state.DetailMessagesLast = -1;
-    QuitRunningWord(program);
-    EXPECT_EQ(std::vector<std::string>{kRunningDidNotQuit}, Details());
+    UserWord(1000000);
+    EXPECT_EQ(WordPresence::kRunning, QuitRunningWord(program));
+    EXPECT_EQ(-1, program.state.DetailMessagesLast);
     EXPECT_LE(end, machine.clock.seconds());
     EXPECT_GT(end + 1, machine.clock.seconds());
   }
+}
+
+TEST_F(WordCleanupTest, AUserWordStillRunningKeepsEveryWordUncleanedAndItsDocument) {
+  InstallWord("word97", kOffice97);
+  InstallWord("word2000", kOffice2000);
+  UserWord(1000000);
+  const std::string keys = machine.word.templates["word97"].KeysText();
+
+  CleanWord(program);
+
+  EXPECT_EQ(std::vector<std::string>{kStillRunning}, Details());
+  EXPECT_TRUE(machine.processes.started.empty());
+  EXPECT_EQ(1, machine.word.RunningCount());
+  EXPECT_EQ(-1, LineIndex("word 1 Quit False"));
+  EXPECT_EQ(-1, LineIndex("word 1 NormalTemplate.Save"));
+  EXPECT_EQ(0, LineCount(").Delete"));
+  EXPECT_EQ(keys, machine.word.templates["word97"].KeysText());
+  EXPECT_EQ(1 + 50 + 100 + 50 + 200, Counter());
+}
+
+TEST_F(WordCleanupTest, AWordStartedHereThatDoesNotLeaveKeepsTheNextOneFromStarting) {
+  InstallWord("word97", kOffice97);
+  InstallWord("word2000", kOffice2000);
+  std::unique_ptr<FaultInjection> faults;
+  auto faulty = ProgramWithFaults(faults);
+  faults->FailCall("Word.Quit False", 1000000);
+
+  CleanWord(*faulty);
+
+  EXPECT_EQ(std::vector<std::string>{kWord97Command}, machine.processes.started);
+  EXPECT_EQ("File|Edit|Help|Docseal", machine.word.templates["word97"].MenubarText());
+  EXPECT_EQ("File|Edit|Docseal|Help|Docseal", machine.word.templates["word2000"].MenubarText());
+  EXPECT_EQ(std::vector<std::string>{kStillRunning},
+            std::vector<std::string>(faulty->state.DetailMessages.begin(),
+                                     faulty->state.DetailMessages.end()));
+  EXPECT_EQ(1 + 50 + 100 + 50 + 200, faulty->UnInstall().nStartProgress);
+}
+
+TEST_F(WordCleanupTest, AQuestionAboutRunningWordsThatFailsIsAskedAgain) {
+  InstallWord("word97", kOffice97);
+  InstallWord("word2000", kOffice2000);
+  std::unique_ptr<FaultInjection> faults;
+  auto faulty = ProgramWithFaults(faults);
+  faults->FailCall("GetActiveObject Word.Application", 3);
+
+  CleanWord(*faulty);
+
+  EXPECT_EQ(3u, faults->failed_calls().size());
+  EXPECT_EQ((std::vector<std::string>{kWord97Command, kWord2000Command}),
+            machine.processes.started);
+  EXPECT_EQ(-1, faulty->state.DetailMessagesLast);
+  EXPECT_EQ("File|Edit|Help|Docseal", machine.word.templates["word2000"].MenubarText());
+}
+
+TEST_F(WordCleanupTest, NoAnswerAboutRunningWordsCleansNothing) {
+  InstallWord("word97", kOffice97);
+  UserWord(0);
+  std::unique_ptr<FaultInjection> faults;
+  auto faulty = ProgramWithFaults(faults);
+  faults->FailCall("GetActiveObject Word.Application", 1000000);
+
+  CleanWord(*faulty);
+
+  EXPECT_TRUE(machine.processes.started.empty());
+  EXPECT_EQ(1, machine.word.RunningCount());
+  ASSERT_EQ(0, faulty->state.DetailMessagesLast);
+  EXPECT_EQ(kNoAnswer, faulty->state.DetailMessages[0]);
 }
 
 TEST_F(WordCleanupTest, WordThatNeverOpensADocumentEndsInADetailLine) {
@@ -234,54 +316,17 @@ TEST_F(WordCleanupTest, WordThatCannotBeStartedEndsInADetailLine) {
   EXPECT_EQ(1 + 50 + 50 + 200, Counter());
 }
 
-// A Word whose window cannot be activated: the failure is never cleared, so it is asked once.
-class StubbornWord : public WordApplication {
- public:
-  explicit StubbornWord(int* quits) : quits_(quits) {}
-  Status Activate() override { return kErrorGenFailure; }
-  Status SetWindowState(int16_t) override { return kOk; }
-  Status Quit() override {
-    ++*quits_;
-    return kOk;
-  }
-  Status QuitWithoutSaving() override { return kOk; }
-  Status ActiveDocumentName(std::string*) override { return kErrorGenFailure; }
-  Status CommandBarControls(const std::string&,
-                            std::vector<std::unique_ptr<WordControl>>*) override {
-    return kErrorGenFailure;
-  }
-  Status BuildKeyCode(int16_t, int16_t, std::optional<int16_t>, int32_t*) override {
-    return kErrorGenFailure;
-  }
-  Status FindKeyClear(int32_t) override { return kErrorGenFailure; }
-  Status KeyBindingsAdd(int32_t, int16_t, const std::string&) override { return kErrorGenFailure; }
-  Status NormalTemplateSave() override { return kErrorGenFailure; }
-
- private:
-  int* quits_;
-};
-
-class StubbornAutomation : public Automation {
- public:
-  Status GetRunningWord(const std::string& class_name,
-                        std::unique_ptr<WordApplication>* application) override {
-    ++lookups;
-    if (class_name != "Word.Application") return kErrorGenFailure;
-    *application = std::make_unique<StubbornWord>(&quits);
-    return kOk;
-  }
-  int lookups = 0;
-  int quits = 0;
-};
-
-TEST(QuitRunningWordTest, AFailingCallEndsTheLoopAfterItsPass) {
-  sim::SimMachine machine;
-  StubbornAutomation automation;
-  Program program(Forward(machine.platform(), nullptr, nullptr, nullptr, nullptr, &automation));
-  QuitRunningWord(program);
-  EXPECT_EQ(1, automation.quits);
-  EXPECT_EQ(2, automation.lookups);
-  EXPECT_EQ(-1, program.state.DetailMessagesLast);
+TEST_F(WordCleanupTest, AFailingCallEndsTheQuitLoopAfterItsPass) {
+  UserWord(1000000);
+  std::unique_ptr<FaultInjection> faults;
+  auto faulty = ProgramWithFaults(faults);
+  faults->FailCall("Word.Activate", 1000000);
+  EXPECT_EQ(WordPresence::kRunning, QuitRunningWord(*faulty));
+  // One pass: activation failed, the Word was maximized and asked to quit all the same, then
+  // looked for again; the failure ended the loop there.
+  EXPECT_EQ(1, LineCount("word 1 Quit -> save prompt cancelled"));
+  EXPECT_EQ(2, LineCount("word getobject -> 1"));
+  EXPECT_EQ(-1, faulty->state.DetailMessagesLast);
 }
 
 }  // namespace

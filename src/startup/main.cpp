@@ -25,13 +25,6 @@ std::vector<std::string> SplitCommandLine(const std::string& command_line) {
   return words;
 }
 
-namespace {
-
-std::string HklmText(Program& program, std::string_view key, const std::string& value) {
-  return QueryValue(program.registry(), std::string(key), value, kHkeyLocalMachine).AsText();
-}
-
-// Chooses the variants that the command line names and notes NOREBOOT.
 void ReadCommandLine(ProgramState& state, const std::vector<std::string>& words) {
   for (const std::string& word : words) {
     if (word.find("WPWIN7") != std::string::npos) {
@@ -50,6 +43,12 @@ void ReadCommandLine(ProgramState& state, const std::vector<std::string>& words)
       state.NoReboot = true;
     }
   }
+}
+
+namespace {
+
+std::string HklmText(Program& program, std::string_view key, const std::string& value) {
+  return QueryValue(program.registry(), std::string(key), value, kHkeyLocalMachine).AsText();
 }
 
 void OfferVariant(Program& program, int index) {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "platform/forwarding_platform.h"
 #include "platform/sim/sim_test_util.h"
 #include "progress/processing_form.h"
 #include "startup/program.h"
+#include "testing/fault_injection.h"
 #include "wizard/uninstall_form.h"
 
 namespace vrx {
@@ -153,13 +153,12 @@ TEST_F(MainTest, UnknownPlatformEndsSilently) {
 }
 
 TEST_F(MainTest, FailedVersionQueryEndsSilently) {
-  struct NoVersion : ForwardingSystem {
-    using ForwardingSystem::ForwardingSystem;
-    bool GetVersionEx(OsVersionInfo*) override { return false; }
-  } system(&machine_.system);
-  program_ = std::make_unique<Program>(Forward(machine_.platform(), nullptr, &system));
+  FaultInjection faults(machine_.platform());
+  faults.FailCall("GetVersionExA");
+  program_ = std::make_unique<Program>(faults.platform());
   Main(*program_, "");
   EXPECT_FALSE(program_->AnyFormLoaded());
+  EXPECT_EQ(std::vector<std::string>{"GetVersionExA"}, faults.failed_calls());
 }
 
 TEST_F(MainTest, DetectionNeedsANonBlankSourceDirectory) {

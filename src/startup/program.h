@@ -104,4 +104,9 @@ void Main(Program& program, const std::string& command_line);
 // The words of a command line, split at blanks and tabs, in upper case.
 std::vector<std::string> SplitCommandLine(const std::string& command_line);
 
+// Chooses the variants that the (upper-case) words name and notes NOREBOOT: a word that contains
+// WPWIN7, WPWIN8, WPWIN9 or MSWORD (the first found in this order) chooses that variant and makes
+// the run unattended; any other word that contains NOREBOOT sets NoReboot.
+void ReadCommandLine(ProgramState& state, const std::vector<std::string>& words);
+
 }  // namespace vrx

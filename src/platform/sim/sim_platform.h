@@ -4,6 +4,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -56,6 +57,15 @@ class SimSystem : public System {
   bool GetVersionEx(OsVersionInfo* info) override;
   bool MoveFileEx(const std::string& existing, const std::optional<std::string>& new_name,
                   uint32_t flags) override;
+  // The file calls below work on the machine's drives through SimFiles (sim_path_calls.cpp).
+  // MoveFile moves files only: a folder gives 5.
+  [[nodiscard]] Status MoveFile(const std::string& existing, const std::string& new_name) override;
+  // Numbers are taken in turn from 1 for the whole machine, as a clock would give them.
+  [[nodiscard]] Status GetTempFileName(const std::string& directory, const std::string& prefix,
+                                       std::string* path) override;
+  // Taken from the machine's current directory; a drive-relative path on another drive than the
+  // current one starts from that drive's root.
+  [[nodiscard]] Status GetFullPathName(const std::string& path, std::string* full_path) override;
   int32_t RemoveFontResource(const std::string& file_name) override;
   intptr_t SendMessage(uintptr_t window, uint32_t message, uintptr_t wparam,
                        intptr_t lparam) override;
@@ -92,7 +102,12 @@ class SimSystem : public System {
   std::set<Handle> open_tokens_;
   Handle next_token_ = 0x100;
   bool shutdown_privilege_enabled_ = false;
+  uint32_t next_temp_number_ = 1;
 };
+
+// GetFullPathNameA's rules on their own (see System::GetFullPathName): `current` is the current
+// directory as GetCurrentDirectoryA gives it. None for the empty path.
+std::optional<std::string> FullPathName(const std::string& path, const std::string& current);
 
 // A program the machine can start, by its path without ".exe" (see [programs]).
 struct ProgramEntry {

@@ -346,6 +346,24 @@ Status SimRegistry::EnumKey(HKey key, uint32_t index, char* name, uint32_t* name
   return kOk;
 }
 
+Status SimRegistry::EnumValue(HKey key, uint32_t index, char* name, uint32_t* name_size,
+                              uint32_t* type) {
+  Target target;
+  Status status = Resolve(key, &target);
+  if (status != kOk) return status;
+  status = CheckAccess(target, kKeyQueryValue);
+  if (status != kOk) return status;
+  if (!name || !name_size) return kErrorInvalidParameter;
+  if (index >= target.key->values().size()) return kErrorNoMoreItems;
+  const SimValue& found = target.key->values()[index];
+  if (found.name.size() + 1 > *name_size) return kErrorMoreData;
+  std::memcpy(name, found.name.data(), found.name.size());
+  name[found.name.size()] = '\0';
+  *name_size = static_cast<uint32_t>(found.name.size());
+  if (type) *type = found.type;
+  return kOk;
+}
+
 Status SimRegistry::DeleteKey(HKey parent, const std::string& subkey) {
   Target base;
   Status status = Resolve(parent, &base);

@@ -145,6 +145,9 @@ class SimRegistry : public Registry {
   [[nodiscard]] Status EnumKey(HKey key, uint32_t index, char* name, uint32_t* name_size,
                                uint64_t* last_write) override;
   [[nodiscard]] Status DeleteKey(HKey parent, const std::string& subkey) override;
+  // Values come in their stored order.
+  [[nodiscard]] Status EnumValue(HKey key, uint32_t index, char* name, uint32_t* name_size,
+                                 uint32_t* type) override;
 
   // Handles opened through the interface and not yet closed, and the full paths of their keys
   // ("HKEY_LOCAL_MACHINE\Software\Docseal4"), in the order they were opened.

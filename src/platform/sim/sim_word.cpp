@@ -278,7 +278,7 @@ Status SimWord::GetRunningWord(const std::string& class_name,
     }
   }
   transcript_->Add("word getobject -> none");
-  return kErrorGenFailure;
+  return kMkEUnavailable;
 }
 
 }  // namespace vrx::sim

@@ -10,6 +10,8 @@
 namespace vrx::win32 {
 namespace {
 
+static_assert(static_cast<Status>(MK_E_UNAVAILABLE) == kMkEUnavailable);
+
 // IID_NULL, which GetIDsOfNames and Invoke take; spelt out here so that no GUID library is needed.
 const IID kNoInterface = {};
 
@@ -303,6 +305,8 @@ Status Win32Automation::GetRunningWord(const std::string& class_name,
   std::wstring program_id = WideFromAnsi(class_name);
   CLSID class_id{};
   HRESULT result = ::CLSIDFromProgID(program_id.c_str(), &class_id);
+  // A class that is not registered has nothing of it running.
+  if (result == CO_E_CLASSSTRING) return kMkEUnavailable;
   if (FAILED(result)) return TranslateHresult(result);
   ComPtr<IUnknown> running;
   result = ::GetActiveObject(class_id, nullptr, running.put());

@@ -24,8 +24,9 @@ class Win32Automation : public Automation {
   Win32Automation(const Win32Automation&) = delete;
   Win32Automation& operator=(const Win32Automation&) = delete;
 
-  // Fails as GetActiveObject does when nothing of the class runs (MK_E_UNAVAILABLE), and as
-  // CLSIDFromProgID does for a class that is not registered; the application is left untouched.
+  // kMkEUnavailable when nothing of the class runs (GetActiveObject's MK_E_UNAVAILABLE) and for a
+  // class that is not registered (CLSIDFromProgID's CO_E_CLASSSTRING); other failures as the
+  // call that failed gives them. The application is left untouched on failure.
   [[nodiscard]] Status GetRunningWord(const std::string& class_name,
                                       std::unique_ptr<WordApplication>* application) override;
 

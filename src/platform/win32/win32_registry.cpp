@@ -1,5 +1,7 @@
 #include "platform/win32/win32_registry.h"
 
+#include <algorithm>
+
 #include "platform/win32/win32_error.h"
 
 namespace vrx::win32 {
@@ -125,6 +127,25 @@ Status Win32Registry::EnumKey(HKey key, uint32_t index, char* name, uint32_t* na
     *last_write = (uint64_t{written.dwHighDateTime} << 32) | written.dwLowDateTime;
   }
   return TranslateError(status);
+}
+
+Status Win32Registry::EnumValue(HKey key, uint32_t index, char* name, uint32_t* name_size,
+                                uint32_t* type) {
+  HKEY real = Lookup(key);
+  if (!real) return kErrorInvalidHandle;
+  if (!name || !name_size) return kErrorInvalidParameter;
+  // The API may write into the buffer and the sizes even when it fails; the caller's stay as they
+  // were then.
+  std::string buffer(*name_size, '\0');
+  DWORD size = *name_size;
+  DWORD found_type = 0;
+  LSTATUS status =
+      ::RegEnumValueA(real, index, buffer.data(), &size, nullptr, &found_type, nullptr, nullptr);
+  if (status != ERROR_SUCCESS) return TranslateError(status);
+  std::copy(buffer.begin(), buffer.begin() + size + 1, name);
+  *name_size = size;
+  if (type) *type = found_type;
+  return kOk;
 }
 
 Status Win32Registry::DeleteKey(HKey parent, const std::string& subkey) {

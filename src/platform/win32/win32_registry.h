@@ -37,6 +37,8 @@ class Win32Registry : public Registry {
   [[nodiscard]] Status EnumKey(HKey key, uint32_t index, char* name, uint32_t* name_size,
                                uint64_t* last_write) override;
   [[nodiscard]] Status DeleteKey(HKey parent, const std::string& subkey) override;
+  [[nodiscard]] Status EnumValue(HKey key, uint32_t index, char* name, uint32_t* name_size,
+                                 uint32_t* type) override;
 
   // Keys opened through the interface and not yet closed.
   size_t OpenHandleCount() const { return handles_.size(); }

@@ -52,6 +52,34 @@ bool Win32System::MoveFileEx(const std::string& existing,
   return ::MoveFileExA(existing.c_str(), new_name ? new_name->c_str() : nullptr, flags) != 0;
 }
 
+Status Win32System::MoveFile(const std::string& existing, const std::string& new_name) {
+  return ::MoveFileA(existing.c_str(), new_name.c_str()) ? kOk : LastErrorStatus();
+}
+
+Status Win32System::GetTempFileName(const std::string& directory, const std::string& prefix,
+                                    std::string* path) {
+  char buffer[MAX_PATH + 1] = {};
+  if (::GetTempFileNameA(directory.c_str(), prefix.c_str(), 0, buffer) == 0) {
+    return LastErrorStatus();
+  }
+  *path = buffer;
+  return kOk;
+}
+
+Status Win32System::GetFullPathName(const std::string& path, std::string* full_path) {
+  std::vector<char> buffer(MAX_PATH + 1);
+  for (;;) {
+    DWORD length =
+        ::GetFullPathNameA(path.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    if (length == 0) return LastErrorStatus();
+    if (length < buffer.size()) {
+      full_path->assign(buffer.data(), length);
+      return kOk;
+    }
+    buffer.resize(length);  // the size needed, its NUL included
+  }
+}
+
 int32_t Win32System::RemoveFontResource(const std::string& file_name) {
   return ::RemoveFontResourceA(file_name.c_str());
 }

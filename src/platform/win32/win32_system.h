@@ -32,6 +32,10 @@ class Win32System : public System {
   bool GetVersionEx(OsVersionInfo* info) override;
   bool MoveFileEx(const std::string& existing, const std::optional<std::string>& new_name,
                   uint32_t flags) override;
+  [[nodiscard]] Status MoveFile(const std::string& existing, const std::string& new_name) override;
+  [[nodiscard]] Status GetTempFileName(const std::string& directory, const std::string& prefix,
+                                       std::string* path) override;
+  [[nodiscard]] Status GetFullPathName(const std::string& path, std::string* full_path) override;
   int32_t RemoveFontResource(const std::string& file_name) override;
   intptr_t SendMessage(uintptr_t window, uint32_t message, uintptr_t wparam,
                        intptr_t lparam) override;

@@ -33,8 +33,10 @@
 #undef GetMessage
 #undef GetModuleFileName
 #undef GetObject
+#undef GetFullPathName
 #undef GetShortPathName
 #undef GetSystemDirectory
+#undef GetTempFileName
 #undef GetTempPath
 #undef GetUserName
 #undef GetVersionEx
@@ -51,6 +53,7 @@
 #undef RegDeleteKey
 #undef RegDeleteValue
 #undef RegEnumKeyEx
+#undef RegEnumValue
 #undef RegOpenKeyEx
 #undef RegQueryValueEx
 #undef RegSetValueEx

@@ -1,5 +1,6 @@
 // Wrappers that pass every call on to another platform. A test subclasses one of them and
-// overrides only the call that it wants to fail or to observe.
+// overrides only the call that it wants to observe; failures are injected by FaultInjection
+// (testing/fault_injection.h).
 #pragma once
 
 #include "platform/form.h"
@@ -36,6 +37,10 @@ class ForwardingRegistry : public Registry {
   Status DeleteKey(HKey parent, const std::string& subkey) override {
     return target_->DeleteKey(parent, subkey);
   }
+  Status EnumValue(HKey key, uint32_t index, char* name, uint32_t* name_size,
+                   uint32_t* type) override {
+    return target_->EnumValue(key, index, name, name_size, type);
+  }
 
  private:
   Registry* target_;
@@ -57,6 +62,16 @@ class ForwardingSystem : public System {
   bool MoveFileEx(const std::string& existing, const std::optional<std::string>& new_name,
                   uint32_t flags) override {
     return target_->MoveFileEx(existing, new_name, flags);
+  }
+  Status MoveFile(const std::string& existing, const std::string& new_name) override {
+    return target_->MoveFile(existing, new_name);
+  }
+  Status GetTempFileName(const std::string& directory, const std::string& prefix,
+                         std::string* path) override {
+    return target_->GetTempFileName(directory, prefix, path);
+  }
+  Status GetFullPathName(const std::string& path, std::string* full_path) override {
+    return target_->GetFullPathName(path, full_path);
   }
   int32_t RemoveFontResource(const std::string& file_name) override {
     return target_->RemoveFontResource(file_name);
@@ -163,6 +178,15 @@ class ForwardingUi : public Ui {
 
  private:
   Ui* target_;
+};
+
+class ForwardingClock : public Clock {
+ public:
+  explicit ForwardingClock(Clock* target) : target_(target) {}
+  float SecondsSinceMidnight() override { return target_->SecondsSinceMidnight(); }
+
+ private:
+  Clock* target_;
 };
 
 // A whole platform of forwarding wrappers; a test replaces the members it tampers with.

@@ -1,0 +1,158 @@
+#include "removal/protected_folders.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/mod_funcs.h"
+#include "platform/reg_tools.h"
+#include "startup/program.h"
+
+namespace vrx {
+namespace {
+
+constexpr uint32_t kKeyRead = 0x20019;  // KEY_READ: reading asks for no more
+constexpr uint32_t kValueNameBuffer = 16384;
+constexpr uint32_t kDirectoryBuffer = 260;
+constexpr const char* kShellFolders =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr const char* kCurrentVersion = "Software\\Microsoft\\Windows\\CurrentVersion";
+constexpr const char* kProgramFilesValues[] = {"ProgramFilesDir", "ProgramFilesDir (x86)",
+                                               "ProgramW6432Dir"};
+
+// The folders to protect, as the system and the registry name them; none when one of them could
+// not be learnt.
+using FolderList = std::optional<std::vector<std::string>>;
+
+template <typename Query>
+std::optional<std::string> SystemFolder(Query query) {
+  char buffer[kDirectoryBuffer] = {};
+  uint32_t length = query(buffer, kDirectoryBuffer);
+  if (length == 0 || length >= kDirectoryBuffer) return std::nullopt;
+  return std::string(buffer, length);
+}
+
+// Adds a text value to the list; a missing value or one of another type adds nothing.
+bool AddValue(Registry& registry, HKey key, const std::string& name,
+              std::vector<std::string>* folders) {
+  RegValue value;
+  Status status = QueryValueData(registry, key, name, &value);
+  if (status == kErrorFileNotFound || status == kUnhandledType) return true;
+  if (status != kOk) return false;
+  if (value.kind() == RegValue::Kind::kText && !value.AsText().empty()) {
+    folders->push_back(value.AsText());
+  }
+  return true;
+}
+
+// The folders that the values of a key name (`names` empty: every value of the key). A missing key
+// names none; false when the key or a value could not be read.
+bool AddKeyValues(Registry& registry, HKey hive, const std::string& path,
+                  const std::vector<std::string>& names, std::vector<std::string>* folders) {
+  HKey key = 0;
+  Status opened = registry.OpenKey(hive, path, kKeyRead, &key);
+  if (opened == kErrorFileNotFound) return true;
+  if (opened != kOk) return false;
+  bool ok = true;
+  if (names.empty()) {
+    std::vector<char> name(kValueNameBuffer);
+    for (uint32_t index = 0; ok; ++index) {
+      uint32_t size = kValueNameBuffer;
+      Status status = registry.EnumValue(key, index, name.data(), &size, nullptr);
+      if (status == kErrorNoMoreItems) break;
+      ok = status == kOk && AddValue(registry, key, std::string(name.data(), size), folders);
+    }
+  } else {
+    for (const std::string& value : names) ok = ok && AddValue(registry, key, value, folders);
+  }
+  (void)registry.CloseKey(key);
+  return ok;
+}
+
+FolderList SystemAndUserFolders(Program& program) {
+  System& system = program.system();
+  std::optional<std::string> windows = SystemFolder(
+      [&](char* buffer, uint32_t size) { return system.GetWindowsDirectory(buffer, size); });
+  std::optional<std::string> system_folder = SystemFolder(
+      [&](char* buffer, uint32_t size) { return system.GetSystemDirectory(buffer, size); });
+  if (!windows || !system_folder) return std::nullopt;
+  std::vector<std::string> folders = {*windows, *system_folder, *windows + "\\SysWOW64"};
+  Registry& registry = program.registry();
+  const std::vector<std::string> program_files(std::begin(kProgramFilesValues),
+                                               std::end(kProgramFilesValues));
+  if (!AddKeyValues(registry, kHkeyLocalMachine, kCurrentVersion, program_files, &folders) ||
+      !AddKeyValues(registry, kHkeyLocalMachine, kShellFolders, {}, &folders) ||
+      !AddKeyValues(registry, kHkeyCurrentUser, kShellFolders, {}, &folders)) {
+    return std::nullopt;
+  }
+  return folders;
+}
+
+bool StartsWith(const std::string& text, const std::string& start) {
+  return text.compare(0, start.size(), start) == 0;
+}
+
+// Where the root of an absolute path ends ("C:\" or "\\server\share"); 0 for any other path.
+size_t RootLength(const std::string& full) {
+  if (full.size() >= 3 && full[1] == ':' && full[2] == '\\') {
+    char drive = full[0];
+    return (drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z') ? 3 : 0;
+  }
+  if (!StartsWith(full, "\\\\") || StartsWith(full, "\\\\?\\") || StartsWith(full, "\\\\.\\")) {
+    return 0;
+  }
+  size_t server_end = full.find('\\', 2);
+  if (server_end == std::string::npos || server_end == 2) return 0;
+  size_t share_end = full.find('\\', server_end + 1);
+  if (share_end == std::string::npos) share_end = full.size();
+  return share_end > server_end + 1 ? share_end : 0;
+}
+
+// A path in the form paths are compared in: upper case, no separator at the end.
+std::string Comparable(std::string path) {
+  while (!path.empty() && path.back() == '\\') path.pop_back();
+  return UpperAnsi(std::move(path));
+}
+
+// The forms of an absolute path that name the same folder: as written and in 8.3 form.
+std::vector<std::string> Forms(System& system, const std::string& full) {
+  std::vector<std::string> forms = {Comparable(full)};
+  std::string short_form = GetShortPath(system, full);
+  if (!short_form.empty()) forms.push_back(Comparable(short_form));
+  return forms;
+}
+
+std::optional<std::string> FullPath(System& system, const std::string& path) {
+  std::string full;
+  if (system.GetFullPathName(path, &full) != kOk || full.empty()) return std::nullopt;
+  return full;
+}
+
+}  // namespace
+
+bool IsProtectedFolder(Program& program, const std::string& directory) {
+  System& system = program.system();
+  std::optional<std::string> full = FullPath(system, directory);
+  if (!full) return true;
+  size_t root = RootLength(*full);
+  if (root == 0) return true;
+  // A drive or share root, with or without its separator.
+  if (full->find_first_not_of('\\', root) == std::string::npos) return true;
+  if ((*full)[0] == '\\' && (*full)[root - 1] == '$') return true;
+
+  FolderList folders = SystemAndUserFolders(program);
+  if (!folders) return true;
+  const std::vector<std::string> candidate = Forms(system, *full);
+  for (const std::string& folder : *folders) {
+    std::optional<std::string> folder_full = FullPath(system, folder);
+    if (!folder_full) return true;
+    for (const std::string& kept : Forms(system, *folder_full)) {
+      for (const std::string& form : candidate) {
+        if (kept == form || StartsWith(kept, form + "\\")) return true;
+      }
+    }
+  }
+  return false;
+}
+
+}  // namespace vrx

@@ -1,0 +1,29 @@
+// The folders that the removal's folder step never offers for removal and never empties: the
+// system's own and the user's.
+//
+// A folder named by a directory entry is protected when its path, made absolute by the system's
+// own rules (GetFullPathNameA: ".", "..", trailing dots and blanks resolved), is not an absolute
+// path on a drive ("C:\...") or a share ("\\server\share\..."), or is
+//  - a drive root or a share root, or a folder on an administrative share (a share whose name ends
+//    in "$", which stands for a whole drive);
+//  - the Windows folder, the system folder, the Windows folder's SysWOW64 (the system folder of a
+//    32-bit program on a 64-bit Windows), a Program Files folder (the values ProgramFilesDir,
+//    "ProgramFilesDir (x86)" and ProgramW6432Dir of the key CurrentVersion, that is
+//    HKLM\Software\Microsoft\Windows\CurrentVersion), or a folder named by any value of the
+//    Shell Folders key (CurrentVersion\Explorer\Shell Folders) of HKLM or HKCU;
+//  - or a folder that contains one of these.
+// Paths are compared without regard to case, as written and in their short (8.3) forms. When one
+// of these folders cannot be learnt because a call failed (not because a value is missing), every
+// folder counts as protected.
+#pragma once
+
+#include <string>
+
+namespace vrx {
+
+class Program;
+
+// True when the folder step must leave `directory` alone: no question, no deletion, no line.
+bool IsProtectedFolder(Program& program, const std::string& directory);
+
+}  // namespace vrx

@@ -1,0 +1,525 @@
+#include "testing/fault_injection.h"
+
+#include <string_view>
+#include <utility>
+
+#include "platform/form.h"
+
+namespace vrx {
+namespace {
+
+// What a failed call answers with.
+constexpr Status kInjected = kErrorAccessDenied;
+constexpr Status kInjectedBusy = kErrorSharingViolation;
+constexpr Status kInjectedAutomation = kErrorGenFailure;
+
+std::string HiveName(HKey key) {
+  switch (key) {
+    case kHkeyClassesRoot:
+      return "HKCR";
+    case kHkeyCurrentUser:
+      return "HKCU";
+    case kHkeyLocalMachine:
+      return "HKLM";
+    default:
+      return {};
+  }
+}
+
+bool IsHive(HKey key) { return !HiveName(key).empty(); }
+
+std::string Join(const std::string& base, const std::string& sub) {
+  if (sub.empty()) return base;
+  return base + "\\" + sub;
+}
+
+class FaultRegistry : public Registry {
+ public:
+  FaultRegistry(Registry* target, FaultInjection* f) : t_(target), f_(f) {}
+
+  Status OpenKey(HKey parent, const std::string& subkey, uint32_t sam, HKey* result) override {
+    const std::string path = Join(f_->KeyPath(parent), subkey);
+    if (f_->Fails("RegOpenKeyExA " + path)) {
+      if (result) *result = 0;
+      return kInjected;
+    }
+    Status status = t_->OpenKey(parent, subkey, sam, result);
+    if (status == kOk && result && !IsHive(*result)) f_->KeyOpened(*result, path);
+    return status;
+  }
+  Status CloseKey(HKey key) override {
+    const bool fails = f_->Fails("RegCloseKey " + f_->KeyPath(key));
+    Status status = t_->CloseKey(key);
+    f_->KeyClosed(key);
+    return fails && status == kOk ? kInjected : status;
+  }
+  Status QueryValue(HKey key, const std::string& name, uint32_t* type, uint8_t* data,
+                    uint32_t* size) override {
+    if (f_->Fails("RegQueryValueExA " + f_->KeyPath(key) + " [" + name + "]" +
+                  (data ? "" : " size"))) {
+      return kInjected;
+    }
+    return t_->QueryValue(key, name, type, data, size);
+  }
+  Status SetValue(HKey key, const std::string& name, uint32_t type, const uint8_t* data,
+                  uint32_t size) override {
+    if (f_->Fails("RegSetValueExA " + f_->KeyPath(key) + " [" + name + "]")) return kInjected;
+    return t_->SetValue(key, name, type, data, size);
+  }
+  Status CreateKey(HKey parent, const std::string& subkey, uint32_t options, uint32_t sam,
+                   HKey* result, uint32_t* disposition) override {
+    const std::string path = Join(f_->KeyPath(parent), subkey);
+    if (f_->Fails("RegCreateKeyExA " + path)) {
+      if (result) *result = 0;
+      return kInjected;
+    }
+    Status status = t_->CreateKey(parent, subkey, options, sam, result, disposition);
+    if (status == kOk && result && !IsHive(*result)) f_->KeyOpened(*result, path);
+    return status;
+  }
+  Status DeleteValue(HKey key, const std::string& name) override {
+    if (f_->Fails("RegDeleteValueA " + f_->KeyPath(key) + " [" + name + "]")) return kInjected;
+    return t_->DeleteValue(key, name);
+  }
+  Status EnumKey(HKey key, uint32_t index, char* name, uint32_t* name_size,
+                 uint64_t* last_write) override {
+    if (f_->Fails("RegEnumKeyExA " + f_->KeyPath(key) + " #" + std::to_string(index))) {
+      return kInjected;
+    }
+    return t_->EnumKey(key, index, name, name_size, last_write);
+  }
+  Status DeleteKey(HKey parent, const std::string& subkey) override {
+    if (f_->Fails("RegDeleteKeyA " + Join(f_->KeyPath(parent), subkey))) return kInjected;
+    return t_->DeleteKey(parent, subkey);
+  }
+  Status EnumValue(HKey key, uint32_t index, char* name, uint32_t* name_size,
+                   uint32_t* type) override {
+    if (f_->Fails("RegEnumValueA " + f_->KeyPath(key) + " #" + std::to_string(index))) {
+      return kInjected;
+    }
+    return t_->EnumValue(key, index, name, name_size, type);
+  }
+
+ private:
+  Registry* t_;
+  FaultInjection* f_;
+};
+
+class FaultSystem : public System {
+ public:
+  FaultSystem(System* target, FaultInjection* f) : t_(target), f_(f) {}
+
+  uint32_t GetSystemDirectory(char* buffer, uint32_t size) override {
+    return f_->Fails("GetSystemDirectoryA") ? 0 : t_->GetSystemDirectory(buffer, size);
+  }
+  uint32_t GetWindowsDirectory(char* buffer, uint32_t size) override {
+    return f_->Fails("GetWindowsDirectoryA") ? 0 : t_->GetWindowsDirectory(buffer, size);
+  }
+  uint32_t GetShortPathName(const std::string& long_path, char* buffer, uint32_t size) override {
+    return f_->Fails("GetShortPathNameA " + long_path)
+               ? 0
+               : t_->GetShortPathName(long_path, buffer, size);
+  }
+  bool GetVersionEx(OsVersionInfo* info) override {
+    return !f_->Fails("GetVersionExA") && t_->GetVersionEx(info);
+  }
+  bool MoveFileEx(const std::string& existing, const std::optional<std::string>& new_name,
+                  uint32_t flags) override {
+    return !f_->Fails("MoveFileExA " + existing) && t_->MoveFileEx(existing, new_name, flags);
+  }
+  Status MoveFile(const std::string& existing, const std::string& new_name) override {
+    if (f_->Fails("MoveFileA " + existing + " " + new_name)) return kInjected;
+    return t_->MoveFile(existing, new_name);
+  }
+  Status GetTempFileName(const std::string& directory, const std::string& prefix,
+                         std::string* path) override {
+    if (f_->Fails("GetTempFileNameA " + directory)) return kInjected;
+    return t_->GetTempFileName(directory, prefix, path);
+  }
+  Status GetFullPathName(const std::string& path, std::string* full_path) override {
+    if (f_->Fails("GetFullPathNameA " + path)) return kInjected;
+    return t_->GetFullPathName(path, full_path);
+  }
+  int32_t RemoveFontResource(const std::string& file_name) override {
+    return f_->Fails("RemoveFontResourceA " + file_name) ? 0 : t_->RemoveFontResource(file_name);
+  }
+  intptr_t SendMessage(uintptr_t window, uint32_t message, uintptr_t wparam,
+                       intptr_t lparam) override {
+    if (f_->Fails("SendMessageA " + std::to_string(message))) return 0;
+    return t_->SendMessage(window, message, wparam, lparam);
+  }
+  std::string GetEnvironmentVariable(const std::string& name) override {
+    return f_->Fails("GetEnvironmentVariableA " + name) ? "" : t_->GetEnvironmentVariable(name);
+  }
+  bool AnotherInstanceRunning() override {
+    // A mutex that cannot be made tells of no other copy.
+    return !f_->Fails("CreateMutexA") && t_->AnotherInstanceRunning();
+  }
+  Handle GetCurrentProcess() override {
+    (void)f_->Fails("");  // counted only: the pseudo handle is always there
+    return t_->GetCurrentProcess();
+  }
+  bool OpenProcessToken(Handle process, uint32_t desired_access, Handle* token) override {
+    if (f_->Fails("OpenProcessToken")) return false;
+    bool ok = t_->OpenProcessToken(process, desired_access, token);
+    if (ok && token) f_->TokenOpened(*token);
+    return ok;
+  }
+  bool LookupPrivilegeValue(const std::string& system_name, const std::string& name,
+                            Luid* luid) override {
+    return !f_->Fails("LookupPrivilegeValueA " + name) &&
+           t_->LookupPrivilegeValue(system_name, name, luid);
+  }
+  bool AdjustTokenPrivileges(Handle token, bool disable_all, const TokenPrivileges* new_state,
+                             uint32_t buffer_length, TokenPrivileges* previous_state,
+                             uint32_t* return_length) override {
+    return !f_->Fails("AdjustTokenPrivileges") &&
+           t_->AdjustTokenPrivileges(token, disable_all, new_state, buffer_length, previous_state,
+                                     return_length);
+  }
+  bool CloseHandle(Handle handle) override {
+    const bool fails = f_->Fails("CloseHandle token");
+    bool ok = t_->CloseHandle(handle);
+    f_->TokenClosed(handle);
+    return ok && !fails;
+  }
+  bool ExitWindowsEx(uint32_t flags, uint32_t reason) override {
+    return !f_->Fails("ExitWindowsEx " + std::to_string(flags)) && t_->ExitWindowsEx(flags, reason);
+  }
+
+ private:
+  System* t_;
+  FaultInjection* f_;
+};
+
+class FaultFiles : public Files {
+ public:
+  FaultFiles(Files* target, FaultInjection* f) : t_(target), f_(f) {}
+
+  std::string ListFirst(const std::string& pattern, ListFilter filter) override {
+    listing_ = pattern;
+    if (f_->Fails("FindFirstFileA " + pattern)) {
+      listing_failed_ = true;
+      return "";
+    }
+    listing_failed_ = false;
+    return t_->ListFirst(pattern, filter);
+  }
+  std::string ListNext() override {
+    // After a failed start the listing below is another one: nothing comes of it.
+    if (listing_failed_ || f_->Fails("FindNextFileA " + listing_)) return "";
+    return t_->ListNext();
+  }
+  Status DeleteFile(const std::string& path) override {
+    if (f_->Fails("DeleteFileA " + path)) return kInjected;
+    return t_->DeleteFile(path);
+  }
+  Status SetAttributesNormal(const std::string& path) override {
+    if (f_->Fails("SetFileAttributesA " + path)) return kInjected;
+    return t_->SetAttributesNormal(path);
+  }
+  Status RemoveDirectory(const std::string& path) override {
+    if (f_->Fails("RemoveDirectoryA " + path)) return kInjected;
+    return t_->RemoveDirectory(path);
+  }
+  std::string GetCurrentDirectory() override {
+    return f_->Fails("GetCurrentDirectoryA") ? "" : t_->GetCurrentDirectory();
+  }
+  Status SetCurrentDirectory(const std::string& path) override {
+    if (f_->Fails("SetCurrentDirectoryA " + path)) return kInjected;
+    return t_->SetCurrentDirectory(path);
+  }
+  Status ReplaceFile(const std::string& from, const std::string& to) override {
+    if (f_->Fails("MoveFileExA " + from + " " + to + " replace")) return kInjected;
+    return t_->ReplaceFile(from, to);
+  }
+  Status OpenText(const std::string& path, TextMode mode, FileNumber* number) override {
+    const char* how = mode == TextMode::kReadChars ? " read" : " write";
+    if (f_->Fails("CreateFileA " + path + how)) return kInjectedBusy;
+    Status status = t_->OpenText(path, mode, number);
+    if (status == kOk && number) f_->FileOpened(*number, path);
+    return status;
+  }
+  Status ReadChar(FileNumber number, char* c) override {
+    if (f_->Fails("ReadFile " + f_->FilePath(number))) return kInjected;
+    return t_->ReadChar(number, c);
+  }
+  bool AtEnd(FileNumber number) override {
+    // A file whose size cannot be learnt is taken to end here.
+    return f_->Fails("GetFileSize " + f_->FilePath(number)) || t_->AtEnd(number);
+  }
+  Status Write(FileNumber number, const std::string& bytes) override {
+    if (f_->Fails("WriteFile " + f_->FilePath(number))) return kInjected;
+    return t_->Write(number, bytes);
+  }
+  Status Close(FileNumber number) override {
+    const bool fails = f_->Fails("CloseHandle " + f_->FilePath(number));
+    Status status = t_->Close(number);
+    f_->FileClosed(number);
+    return fails && status == kOk ? kInjected : status;
+  }
+  void CloseAll() override {
+    (void)f_->Fails("");  // counted only
+    t_->CloseAll();
+    f_->AllFilesClosed();
+  }
+
+ private:
+  Files* t_;
+  FaultInjection* f_;
+  std::string listing_;
+  bool listing_failed_ = false;
+};
+
+class FaultProcesses : public Processes {
+ public:
+  FaultProcesses(Processes* target, FaultInjection* f) : t_(target), f_(f) {}
+  Status Start(const std::string& command_line, int window_style, TaskId* task) override {
+    if (f_->Fails("CreateProcessA " + command_line)) return kInjected;
+    return t_->Start(command_line, window_style, task);
+  }
+  void ActivateTask(TaskId task) override {
+    if (!f_->Fails("SetForegroundWindow")) t_->ActivateTask(task);
+  }
+
+ private:
+  Processes* t_;
+  FaultInjection* f_;
+};
+
+// A Word automation object handed out through this layer; counted while it lives.
+class FaultWordControl : public WordControl {
+ public:
+  FaultWordControl(std::unique_ptr<WordControl> target, FaultInjection* f, std::string name)
+      : t_(std::move(target)), f_(f), name_(std::move(name)) {
+    f_->WordObjectMade();
+  }
+  ~FaultWordControl() override { f_->WordObjectGone(); }
+  Status Caption(std::string* caption) override {
+    if (f_->Fails(name_ + ".Caption")) return kInjectedAutomation;
+    return t_->Caption(caption);
+  }
+  Status Delete() override {
+    if (f_->Fails(name_ + ".Delete")) return kInjectedAutomation;
+    return t_->Delete();
+  }
+
+ private:
+  std::unique_ptr<WordControl> t_;
+  FaultInjection* f_;
+  std::string name_;
+};
+
+class FaultWordApplication : public WordApplication {
+ public:
+  FaultWordApplication(std::unique_ptr<WordApplication> target, FaultInjection* f)
+      : t_(std::move(target)), f_(f) {
+    f_->WordObjectMade();
+  }
+  ~FaultWordApplication() override { f_->WordObjectGone(); }
+
+  Status Activate() override {
+    return f_->Fails("Word.Activate") ? kInjectedAutomation : t_->Activate();
+  }
+  Status SetWindowState(int16_t state) override {
+    return f_->Fails("Word.WindowState " + std::to_string(state)) ? kInjectedAutomation
+                                                                  : t_->SetWindowState(state);
+  }
+  Status Quit() override { return f_->Fails("Word.Quit") ? kInjectedAutomation : t_->Quit(); }
+  Status QuitWithoutSaving() override {
+    return f_->Fails("Word.Quit False") ? kInjectedAutomation : t_->QuitWithoutSaving();
+  }
+  Status ActiveDocumentName(std::string* name) override {
+    return f_->Fails("Word.ActiveDocument.Name") ? kInjectedAutomation
+                                                 : t_->ActiveDocumentName(name);
+  }
+  Status CommandBarControls(const std::string& bar,
+                            std::vector<std::unique_ptr<WordControl>>* controls) override {
+    const std::string name = "Word.CommandBars(" + bar + ").Controls";
+    if (f_->Fails(name)) return kInjectedAutomation;
+    std::vector<std::unique_ptr<WordControl>> inner;
+    Status status = t_->CommandBarControls(bar, &inner);
+    if (status != kOk) return status;
+    controls->clear();
+    for (size_t i = 0; i < inner.size(); ++i) {
+      controls->push_back(std::make_unique<FaultWordControl>(
+          std::move(inner[i]), f_, name + "(" + std::to_string(i + 1) + ")"));
+    }
+    return kOk;
+  }
+  Status BuildKeyCode(int16_t arg1, int16_t arg2, std::optional<int16_t> arg3,
+                      int32_t* key_code) override {
+    std::string args = std::to_string(arg1) + "," + std::to_string(arg2) +
+                       (arg3 ? "," + std::to_string(*arg3) : "");
+    if (f_->Fails("Word.BuildKeyCode " + args)) return kInjectedAutomation;
+    return t_->BuildKeyCode(arg1, arg2, arg3, key_code);
+  }
+  Status FindKeyClear(int32_t key_code) override {
+    if (f_->Fails("Word.FindKey(" + std::to_string(key_code) + ").Clear")) {
+      return kInjectedAutomation;
+    }
+    return t_->FindKeyClear(key_code);
+  }
+  Status KeyBindingsAdd(int32_t key_code, int16_t key_category,
+                        const std::string& command) override {
+    if (f_->Fails("Word.KeyBindings.Add " + std::to_string(key_code))) return kInjectedAutomation;
+    return t_->KeyBindingsAdd(key_code, key_category, command);
+  }
+  Status NormalTemplateSave() override {
+    return f_->Fails("Word.NormalTemplate.Save") ? kInjectedAutomation : t_->NormalTemplateSave();
+  }
+
+ private:
+  std::unique_ptr<WordApplication> t_;
+  FaultInjection* f_;
+};
+
+class FaultAutomation : public Automation {
+ public:
+  FaultAutomation(Automation* target, FaultInjection* f) : t_(target), f_(f) {}
+  Status GetRunningWord(const std::string& class_name,
+                        std::unique_ptr<WordApplication>* application) override {
+    // Word busy: the call fails without saying whether a Word runs.
+    if (f_->Fails("GetActiveObject " + class_name)) return kInjectedAutomation;
+    std::unique_ptr<WordApplication> inner;
+    Status status = t_->GetRunningWord(class_name, &inner);
+    if (status == kOk && inner) {
+      *application = std::make_unique<FaultWordApplication>(std::move(inner), f_);
+    }
+    return status;
+  }
+
+ private:
+  Automation* t_;
+  FaultInjection* f_;
+};
+
+class FaultUi : public Ui {
+ public:
+  FaultUi(Ui* target, FaultInjection* f) : t_(target), f_(f) {}
+  int MessageBox(const std::string& text, int style, const std::string& title) override {
+    int answer = f_->Fails("MessageBoxA " + text) ? 0 : t_->MessageBox(text, style, title);
+    f_->Asked(text, answer);
+    return answer;
+  }
+  void PumpEvents() override {
+    if (!f_->Fails("PeekMessageA")) t_->PumpEvents();
+  }
+  std::unique_ptr<FormView> CreateView(Form& form) override {
+    if (f_->Fails("CreateWindowExA " + form.name())) return nullptr;
+    return t_->CreateView(form);
+  }
+
+ private:
+  Ui* t_;
+  FaultInjection* f_;
+};
+
+class FaultClock : public Clock {
+ public:
+  FaultClock(Clock* target, FaultInjection* f) : t_(target), f_(f) {}
+  float SecondsSinceMidnight() override {
+    (void)f_->Fails("");  // counted only
+    return t_->SecondsSinceMidnight();
+  }
+
+ private:
+  Clock* t_;
+  FaultInjection* f_;
+};
+
+}  // namespace
+
+struct FaultInjection::Wrappers {
+  Wrappers(const Platform& t, FaultInjection* f)
+      : registry(t.registry, f),
+        system(t.system, f),
+        files(t.files, f),
+        processes(t.processes, f),
+        automation(t.automation, f),
+        ui(t.ui, f),
+        clock(t.clock, f) {}
+  FaultRegistry registry;
+  FaultSystem system;
+  FaultFiles files;
+  FaultProcesses processes;
+  FaultAutomation automation;
+  FaultUi ui;
+  FaultClock clock;
+};
+
+FaultInjection::FaultInjection(const Platform& target)
+    : wrappers_(std::make_unique<Wrappers>(target, this)) {}
+
+FaultInjection::~FaultInjection() = default;
+
+Platform FaultInjection::platform() const {
+  Wrappers& w = *wrappers_;
+  return Platform{&w.registry, &w.system, &w.files, &w.processes, &w.automation, &w.ui, &w.clock};
+}
+
+void FaultInjection::FailNothing() { mode_ = Mode::kNothing; }
+
+void FaultInjection::FailCall(const std::string& name, int times) {
+  mode_ = Mode::kNamed;
+  named_ = name;
+  named_left_ = times;
+}
+
+void FaultInjection::FailOneIn(uint32_t n, uint64_t seed) {
+  mode_ = Mode::kOneIn;
+  one_in_ = n < 1 ? 1 : n;
+  random_.seed(seed);
+}
+
+bool FaultInjection::Fails(const std::string& name) {
+  // The empty name stands for a call that cannot fail; it is counted, not named.
+  ++calls_;
+  if (name.empty()) return false;
+  if (seen_.insert(name).second) distinct_.push_back(name);
+  bool fails = false;
+  switch (mode_) {
+    case Mode::kNothing:
+      break;
+    case Mode::kNamed:
+      if (named_left_ > 0 && name == named_) {
+        --named_left_;
+        fails = true;
+      }
+      break;
+    case Mode::kOneIn:
+      fails = random_() % one_in_ == 0;
+      break;
+  }
+  if (fails) failed_.push_back(name);
+  return fails;
+}
+
+bool FaultInjection::Failed(const std::string& prefix) const {
+  for (const std::string& name : failed_) {
+    if (name.rfind(prefix, 0) == 0) return true;
+  }
+  return false;
+}
+
+std::string FaultInjection::KeyPath(HKey key) const {
+  if (IsHive(key)) return HiveName(key);
+  auto it = keys_.find(key);
+  return it != keys_.end() ? it->second : "<key " + std::to_string(key) + ">";
+}
+
+std::string FaultInjection::FilePath(FileNumber number) const {
+  auto it = files_.find(number);
+  return it != files_.end() ? it->second : "<file " + std::to_string(number) + ">";
+}
+
+std::vector<std::string> FaultInjection::OpenHandles() const {
+  std::vector<std::string> open;
+  for (const auto& [key, path] : keys_) open.push_back("registry key " + path);
+  for (const auto& [number, path] : files_) open.push_back("file " + path);
+  for (size_t i = 0; i < tokens_.size(); ++i) open.push_back("token");
+  for (long i = 0; i < word_objects_; ++i) open.push_back("Word object");
+  return open;
+}
+
+}  // namespace vrx
