@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/form.h"
+#include "sim_script.h"
 #include "platform/sim/machine_summary.h"
 #include "platform/sim/sim_machine.h"
 #include "startup/program.h"
@@ -19,11 +20,7 @@ constexpr const char* kUsage =
     "usage: vrxuninst-sim --machine DIR [--script FILE] [--out DIR] [--restart] [--summary] [-- "
     "WORDS...]\n";
 
-struct Action {
-  int line = 0;
-  std::string verb;  // tick, untick, click, answer
-  std::string argument;
-};
+using Action = ScriptAction;
 
 struct Options {
   std::string machine;
@@ -74,47 +71,6 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
   if (options->machine.empty()) {
     *error = "--machine is required";
     return false;
-  }
-  return true;
-}
-
-bool ParseScript(const std::string& path, std::vector<Action>* actions, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error = path + ": cannot be read";
-    return false;
-  }
-  std::string raw;
-  int number = 0;
-  while (std::getline(in, raw)) {
-    ++number;
-    if (size_t hash = raw.find('#'); hash != std::string::npos) raw.resize(hash);
-    std::istringstream words(raw);
-    Action action;
-    action.line = number;
-    if (!(words >> action.verb)) continue;
-    std::string extra;
-    bool has_argument = static_cast<bool>(words >> action.argument);
-    auto fail = [&](const std::string& message) {
-      *error = path + ":" + std::to_string(number) + ": " + message;
-      return false;
-    };
-    if (words >> extra) return fail("too many words");
-    if (action.verb == "tick" || action.verb == "untick") {
-      if (!has_argument || action.argument.size() != 1 || action.argument[0] < '0' ||
-          action.argument[0] > '3') {
-        return fail(action.verb + " needs a check box number from 0 to 3");
-      }
-    } else if (action.verb == "click") {
-      if (!has_argument) return fail("click needs a control name");
-    } else if (action.verb == "answer") {
-      if (action.argument != "yes" && action.argument != "no") {
-        return fail("answer needs yes or no");
-      }
-    } else {
-      return fail("unknown action \"" + action.verb + "\"");
-    }
-    actions->push_back(action);
   }
   return true;
 }

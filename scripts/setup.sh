@@ -2,7 +2,16 @@
 # Installs the Debian packages the build and the tests need when they are missing.
 #   scripts/setup.sh         the native build: cmake, g++, GoogleTest, Google Benchmark
 #   scripts/setup.sh --wine  also MinGW-w64, Wine and an X server for the Windows program's tests
+#   scripts/setup.sh --fuzz  also clang 14 and its libFuzzer runtime (options may be combined)
 set -euo pipefail
+wine=no
+fuzz=no
+for option in "$@"; do
+  case $option in
+    --wine) wine=yes ;;
+    --fuzz) fuzz=yes ;;
+  esac
+done
 need=()
 command -v cmake >/dev/null || need+=(cmake)
 command -v g++ >/dev/null || need+=(g++)
@@ -10,7 +19,12 @@ command -v g++ >/dev/null || need+=(g++)
 [ -f /usr/include/gmock/gmock.h ] || need+=(libgmock-dev)
 [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
 [ -f /usr/src/googletest/CMakeLists.txt ] || need+=(googletest)
-if [ "${1:-}" = --wine ]; then
+if [ "$fuzz" = yes ]; then
+  command -v clang++-14 >/dev/null || need+=(clang-14)
+  compgen -G '/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' >/dev/null ||
+    need+=(libclang-rt-14-dev)
+fi
+if [ "$wine" = yes ]; then
   command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64)
   command -v wine >/dev/null || need+=(wine)
   [ -e /usr/lib/wine/wine64 ] || need+=(wine64)

@@ -97,6 +97,8 @@ scenario nt-wpwin8 "$MACHINES/nt-all" nt yes none WPWIN8
 scenario nt-msword-restart "$MACHINES/nt-all" nt yes restart MSWORD
 scenario win98-all-restart "$MACHINES/98-all" win98 yes restart MSWORD WPWIN7 WPWIN8 WPWIN9
 scenario nt-hostile "$MACHINES/hostile" nt no none MSWORD NOREBOOT
+scenario nt-hostile-yes "$MACHINES/hostile" nt yes none MSWORD NOREBOOT
+scenario win98-wininit "$MACHINES/98-wininit" win98 yes restart MSWORD
 
 # A second copy says so and ends; the first goes on.
 if wanted second-copy; then

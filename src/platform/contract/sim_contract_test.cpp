@@ -1,5 +1,6 @@
 // The registry and file-system contracts, run against the simulated machine.
 #include "platform/contract/files_contract.h"
+#include "platform/contract/path_calls_contract.h"
 #include "platform/contract/registry_contract.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_platform.h"
@@ -54,6 +55,8 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Sim, RegistryContract, SimRegistries);
 
 using SimFileSystems = ::testing::Types<SimFilesEnv>;
 INSTANTIATE_TYPED_TEST_SUITE_P(Sim, FilesContract, SimFileSystems);
+INSTANTIATE_TYPED_TEST_SUITE_P(Sim, PathCallsContract, SimFileSystems);
+INSTANTIATE_TYPED_TEST_SUITE_P(Sim, ValueEnumContract, SimRegistries);
 
 }  // namespace
 }  // namespace vrx::contract

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/contract/files_contract.h"
+#include "platform/contract/path_calls_contract.h"
 #include "platform/contract/registry_contract.h"
 #include "platform/win32/win32_contract_env.h"
 #include "platform/win32/win32_files.h"
@@ -109,6 +110,8 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Win32, RegistryContract, Win32Registries);
 
 using Win32FileSystems = ::testing::Types<Win32FilesEnv>;
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, FilesContract, Win32FileSystems);
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, PathCallsContract, Win32FileSystems);
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, ValueEnumContract, Win32Registries);
 
 }  // namespace
 }  // namespace vrx::contract

@@ -1,0 +1,55 @@
+// Main's command line: the split into words and the choice of variants, held to a plain reading
+// of the rules. Words are separated by blanks and tabs and upper-cased; a word containing WPWIN7,
+// WPWIN8, WPWIN9 or MSWORD (the first found in this order) chooses that variant; any other word
+// containing NOREBOOT sets NoReboot.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "startup/program.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string line(reinterpret_cast<const char*>(data), size);
+  const std::vector<std::string> words = vrx::SplitCommandLine(line);
+
+  std::string joined;
+  for (const std::string& word : words) {
+    if (word.empty() || word.find_first_of(" \t") != std::string::npos) std::abort();
+    for (char c : word) {
+      if (c >= 'a' && c <= 'z') std::abort();
+    }
+    joined += word;
+  }
+  std::string expected;
+  for (char c : line) {
+    if (c == ' ' || c == '\t') continue;
+    expected += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  }
+  if (joined != expected) std::abort();
+
+  vrx::ProgramState state;
+  vrx::ReadCommandLine(state, words);
+  bool chosen[4] = {};
+  bool no_reboot = false;
+  const char* codes[] = {"WPWIN7", "WPWIN8", "WPWIN9", "MSWORD"};
+  for (const std::string& word : words) {
+    int found = -1;
+    for (int i = 0; i < 4 && found < 0; ++i) {
+      if (word.find(codes[i]) != std::string::npos) found = i;
+    }
+    if (found >= 0) {
+      chosen[found] = true;
+    } else if (word.find("NOREBOOT") != std::string::npos) {
+      no_reboot = true;
+    }
+  }
+  const bool any = chosen[0] || chosen[1] || chosen[2] || chosen[3];
+  if (state.ChosenWpWin7 != chosen[0] || state.ChosenWpWin8 != chosen[1] ||
+      state.ChosenWpWin9 != chosen[2] || state.ChosenMsWord != chosen[3] ||
+      state.NoReboot != no_reboot || state.CommandLineMode != any) {
+    std::abort();
+  }
+  return 0;
+}

@@ -1,0 +1,1 @@
+the user's own notes
