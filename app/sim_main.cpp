@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "platform/form.h"
-#include "sim_script.h"
 #include "platform/sim/machine_summary.h"
 #include "platform/sim/sim_machine.h"
+#include "sim_script.h"
 #include "startup/program.h"
 
 namespace {

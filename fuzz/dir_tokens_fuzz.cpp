@@ -16,6 +16,7 @@
 #include "manifest/file_manifest.h"
 #include "platform/mod_funcs.h"
 #include "platform/sim/sim_machine.h"
+#include "progress/processing_form.h"
 #include "removal/remove_variant.h"
 #include "startup/program.h"
 #include "testing/fault_injection.h"
@@ -25,9 +26,12 @@ namespace {
 using vrx::sim::SimMachine;
 
 // Folders that must keep their files, each with a file whose name no manifest has.
-const char* const kKept[] = {
-    "C:\\",          "C:\\WINDOWS", "C:\\WINDOWS\\SYSTEM", "C:\\Program Files", "C:\\My Documents",
-    "C:\\Users\\bob\\Desktop"};
+const char* const kKept[] = {"C:\\",
+                             "C:\\WINDOWS",
+                             "C:\\WINDOWS\\SYSTEM",
+                             "C:\\Program Files",
+                             "C:\\My Documents",
+                             "C:\\Users\\bob\\Desktop"};
 // Folders that contain a protected one without being named as one.
 const char* const kHolders[] = {"C:\\Users", "C:\\Users\\bob"};
 
@@ -87,14 +91,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                             &s.VariantHelpDir, &s.VariantStampDir};
   for (size_t i = 0; i < 5 && i < texts.size(); ++i) *variant[i] = texts[i];
 
+  // Every token resolves without trouble; the variant's own lose one trailing backslash, no more.
   for (const char* token :
-       {"SD", "STMPDIR", "HD", "SIGDIR", "LD", "WINSYS", "WINDIR", "STARTUPDIRWD8", "STARTUPDIRWD9",
-        "STARTUPDIRWP7", "STARTUPDIRWP8", "STARTUPDIRWP9", "WPTD7", "WPTD8", "WPTD9", "DD7", "DD8",
-        "DD9", "WPPROGPATH7", "WPPROGPATH8", "WPPROGPATH9", "SRCDIR", "sd", ""}) {
-    std::string path = vrx::GetDirectory(program.platform(), s, token);
-    if (!path.empty() && path.back() == '\\' && std::string(token) != "STARTUPDIRWD8") {
-      std::abort();  // one trailing backslash always goes
-    }
+       {"WINSYS", "WINDIR", "STARTUPDIRWD8", "STARTUPDIRWD9", "STARTUPDIRWP7", "STARTUPDIRWP8",
+        "STARTUPDIRWP9", "WPTD7", "WPTD8", "WPTD9", "DD7", "DD8", "DD9", "WPPROGPATH7",
+        "WPPROGPATH8", "WPPROGPATH9", "SRCDIR", "sd", ""}) {
+    (void)vrx::GetDirectory(program.platform(), s, token);
+  }
+  const char* variant_tokens[] = {"SD", "SIGDIR", "LD", "HD", "STMPDIR"};
+  for (size_t i = 0; i < 5; ++i) {
+    std::string expected = *variant[i];
+    if (!expected.empty() && expected.back() == '\\') expected.pop_back();
+    if (vrx::GetDirectory(program.platform(), s, variant_tokens[i]) != expected) std::abort();
   }
 
   const std::string code = size > 0 && (data[0] & 1) ? "WPWIN8" : "MSWORD";
@@ -102,7 +110,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return vrx::GetDirectory(program.platform(), s, token);
   });
   (void)m->files.SetCurrentDirectory("c:\\");
-  vrx::RemoveManifestFiles(program);
+  // The folder step of the walk, on each directory entry (the file steps only take the manifest's
+  // own names).
+  for (const vrx::ManifestEntry& entry : program.manifest) {
+    if (!entry.FileName.empty()) continue;
+    std::string directory = vrx::GetDirectory(program.platform(), s, entry.DirToken);
+    directory.erase(0, directory.find_first_not_of(' '));
+    directory.erase(directory.find_last_not_of(' ') + 1);
+    if (directory.empty() || directory == "\\") continue;
+    vrx::RemoveVariantDirectory(program, entry, directory);
+  }
 
   for (const char* folder : kKept) {
     if (!m->files.Exists(std::string(folder) + "\\keep.me")) std::abort();

@@ -98,7 +98,8 @@ std::optional<std::string> FullPathName(const std::string& path, const std::stri
     }
     // Drive-relative: from the current directory when it is on that drive.
     if (IsDrivePath(current) && Upper(current[0]) == Upper(s[0])) {
-      return FullPathName(s.size() == 2 ? current : current + "\\" + s.substr(2), current);
+      // "C:" alone is the current directory as it is kept: with a separator at its end.
+      return FullPathName(current + "\\" + s.substr(2), current);
     }
     return Collapse(std::string{Upper(s[0]), ':', '\\'}, s.substr(2));
   }
