@@ -20,7 +20,8 @@ void AdvanceProgress(Program& program, double step);
 // once.
 void WaitSeconds(Program& program, double seconds);
 
-// The walk over the manifest, entry by entry.
+// The walk over the manifest, entry by entry. A directory entry that names a folder of the system
+// or of the user (see protected_folders.h) is passed over: no question, no deletion, no line.
 void RemoveManifestFiles(Program& program);
 void DeleteManifestFile(Program& program, const ManifestEntry& entry, const std::string& directory);
 void ReleaseSharedComponent(Program& program, const ManifestEntry& entry,
