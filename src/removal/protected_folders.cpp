@@ -128,11 +128,10 @@ std::optional<std::string> FullPath(System& system, const std::string& path) {
   return full;
 }
 
-}  // namespace
-
-bool IsProtectedFolder(Program& program, const std::string& directory) {
+// Whether one way of writing the folder names a protected one.
+bool IsProtectedForm(Program& program, const std::string& path) {
   System& system = program.system();
-  std::optional<std::string> full = FullPath(system, directory);
+  std::optional<std::string> full = FullPath(system, path);
   if (!full) return true;
   size_t root = RootLength(*full);
   if (root == 0) return true;
@@ -153,6 +152,15 @@ bool IsProtectedFolder(Program& program, const std::string& directory) {
     }
   }
   return false;
+}
+
+}  // namespace
+
+bool IsProtectedFolder(Program& program, const std::string& directory) {
+  // The folder step uses the folder both as written ("C:" for a question, a removal, the current
+  // directory) and with a separator after it ("C:\*.*" for its listing and its files), and the
+  // two may name different folders: neither may be protected.
+  return IsProtectedForm(program, directory) || IsProtectedForm(program, directory + "\\");
 }
 
 }  // namespace vrx

@@ -192,7 +192,9 @@ void RemoveVariantDirectory(Program& program, const ManifestEntry& entry,
 
   if (!has_files) {
     const std::string remembered = files.GetCurrentDirectory();
-    if (files.SetCurrentDirectory(directory) != kOk) {
+    if (remembered.empty()) {
+      // A current directory that cannot be put back is not left: the folder stays, without a line.
+    } else if (files.SetCurrentDirectory(directory) != kOk) {
       // Gone already: passed over without a line.
       (void)files.SetCurrentDirectory(remembered);
     } else {

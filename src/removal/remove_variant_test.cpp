@@ -11,6 +11,7 @@
 #include "platform/sim/sim_machine.h"
 #include "progress/processing_form.h"
 #include "startup/program.h"
+#include "testing/fault_injection.h"
 #include "wizard/uninstall_form.h"
 
 namespace vrx {
@@ -295,6 +296,33 @@ TEST_F(RemovalTest, FoldersOfTheSystemAndOfTheUserAreNeverOfferedNorEmptied) {
   Remove({kStampDirEntry});
   EXPECT_EQ(1u, Questions().size());
   EXPECT_FALSE(machine.files.Exists(kStamps));
+}
+
+TEST_F(RemovalTest, ADriveAloneIsItsRootWhereverTheCurrentDirectoryIs) {
+  // "C:" is the current folder for a question or a removal, but "C:\*.*" lists the root.
+  AddFile("C:\\autoexec.bat");
+  AddFile(InStamps("DRAFT.STB"));
+  ASSERT_EQ(kOk, machine.files.SetCurrentDirectory(kStamps));
+  program.state.VariantStampDir = "C:";
+  Remove({kStampDirEntry});
+  EXPECT_TRUE(Questions().empty());
+  EXPECT_TRUE(machine.files.Exists("C:\\autoexec.bat"));
+  EXPECT_TRUE(machine.files.Exists(InStamps("DRAFT.STB")));
+}
+
+TEST_F(RemovalTest, ACurrentDirectoryThatCannotBeLearntIsNeverLeft) {
+  ASSERT_TRUE(machine.files.AddDirectory(InStamps("Custom")));
+  FaultInjection faults(machine.platform());
+  faults.FailCall("GetCurrentDirectoryA");
+  Program faulty(faults.platform());
+  faulty.Processing().Load();
+  for (ManifestEntry& entry : faulty.manifest) entry = {"xxx", "", "False"};
+  faulty.manifest[0] = kStampDirEntry;
+  faulty.state.VariantStampDir = kStamps;
+  RemoveManifestFiles(faulty);
+  EXPECT_EQ("c:\\", machine.files.GetCurrentDirectory());
+  EXPECT_TRUE(machine.files.Exists(InStamps("Custom")));
+  EXPECT_EQ(-1, faulty.state.DetailMessagesLast);
 }
 
 // ---------------------------------------------------------------------------------------------
