@@ -1,14 +1,19 @@
 // Compares what a run left on a Wine prefix with what the simulator left for the same image.
 //
-//   vrx-image-diff --seed IMAGE --wine-drive PREFIX/drive_c
+//   vrx-image-diff --seed IMAGE --wine-drive PREFIX/drive_c [--redirect FROM=TO]...
 //
 // copies the image's drive C: into the prefix first, each folder merged into the one Wine
 // already has under any case (Wine finds names without regard to case, so a second folder that
-// differs only in case would hide the first).
+// differs only in case would hide the first). A file that is there already is replaced, not
+// written through (the prefix may share it with its template).
 //
 //   vrx-image-diff --before IMAGE --sim IMAGE_AFTER --wine-drive PREFIX/drive_c
 //                  [--wine-reg EXPORT.reg]... [--baseline-reg EXPORT.reg]...
-//                  [--root HIVE\KEY]... [--ignore PATH]...
+//                  [--root HIVE\KEY]... [--ignore PATH]... [--redirect FROM=TO]...
+//
+// --redirect names where a folder of the image lies on the Wine drive: with
+// 'C:\windows\system32=C:\windows\syswow64' the image's system folder, as a 32-bit program on a
+// 64-bit Windows sees it, is the prefix's syswow64.
 //
 // Files: every file and folder of drive C: that the image had before or the simulator has after
 // must exist on the Wine drive exactly when it exists in the simulator's image (names are matched
@@ -78,7 +83,27 @@ fs::path HostPath(const fs::path& drive, const std::string& windows_path) {
   return here;
 }
 
-int Seed(const std::string& image, const fs::path& drive) {
+// Where Windows paths of the image lie on the Wine drive: FROM=TO pairs, FROM in upper case.
+using Redirects = std::vector<std::pair<std::string, std::string>>;
+
+bool AddRedirect(const std::string& spec, Redirects* redirects) {
+  size_t equals = spec.find('=');
+  if (equals == std::string::npos || equals == 0 || equals + 1 == spec.size()) return false;
+  redirects->emplace_back(UpperName(spec.substr(0, equals)), spec.substr(equals + 1));
+  return true;
+}
+
+std::string Redirected(const std::string& windows_path, const Redirects& redirects) {
+  std::string upper = UpperName(windows_path);
+  for (const auto& [from, to] : redirects) {
+    if (upper.rfind(from, 0) == 0 && (upper.size() == from.size() || upper[from.size()] == '\\')) {
+      return to + windows_path.substr(from.size());
+    }
+  }
+  return windows_path;
+}
+
+int Seed(const std::string& image, const fs::path& drive, const Redirects& redirects) {
   auto machine = std::make_unique<SimMachine>();
   std::string error;
   if (!vrx::sim::LoadMachineImage(image, machine.get(), &error)) {
@@ -87,12 +112,13 @@ int Seed(const std::string& image, const fs::path& drive) {
   }
   for (const vrx::sim::EntryInfo& e : machine->files.Entries()) {
     if (e.path.rfind("C:\\", 0) != 0) continue;
-    fs::path host = HostPath(drive, e.path);
+    fs::path host = HostPath(drive, Redirected(e.path, redirects));
     std::error_code ec;
     if (e.directory) {
       fs::create_directories(host, ec);
     } else {
       fs::create_directories(host.parent_path(), ec);
+      if (!ec) fs::remove(host, ec);
       std::ofstream(host, std::ios::binary) << machine->files.Contents(e.path).value_or("");
     }
     if (ec) {
@@ -140,15 +166,20 @@ bool LoadImage(const std::string& folder, SimMachine* machine) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 5 && std::string(argv[1]) == "--seed" && std::string(argv[3]) == "--wine-drive") {
-    return Seed(argv[2], argv[4]);
-  }
-  std::string before_dir, sim_dir, wine_drive;
+  std::string seed_dir, before_dir, sim_dir, wine_drive;
   std::vector<std::string> wine_regs, baseline_regs, roots, ignored;
+  Redirects redirects;
   for (int i = 1; i + 1 < argc; i += 2) {
     std::string option = argv[i];
     std::string value = argv[i + 1];
-    if (option == "--before") {
+    if (option == "--seed") {
+      seed_dir = value;
+    } else if (option == "--redirect") {
+      if (!AddRedirect(value, &redirects)) {
+        std::cerr << "vrx-image-diff: --redirect takes FROM=TO, not " << value << "\n";
+        return 2;
+      }
+    } else if (option == "--before") {
       before_dir = value;
     } else if (option == "--sim") {
       sim_dir = value;
@@ -167,9 +198,14 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
+  if (!seed_dir.empty() && !wine_drive.empty() && before_dir.empty() && argc % 2 == 1) {
+    return Seed(seed_dir, wine_drive, redirects);
+  }
   if (before_dir.empty() || sim_dir.empty() || wine_drive.empty() || argc % 2 == 0) {
-    std::cerr << "usage: vrx-image-diff --before IMAGE --sim IMAGE --wine-drive DIR "
-                 "[--wine-reg FILE]... [--root KEY]... [--ignore PATH]...\n";
+    std::cerr << "usage: vrx-image-diff --seed IMAGE --wine-drive DIR [--redirect FROM=TO]...\n"
+                 "       vrx-image-diff --before IMAGE --sim IMAGE --wine-drive DIR "
+                 "[--wine-reg FILE]... [--root KEY]... [--ignore PATH]... "
+                 "[--redirect FROM=TO]...\n";
     return 2;
   }
   auto before = std::make_unique<SimMachine>();
@@ -198,7 +234,7 @@ int main(int argc, char** argv) {
     }
     if (skip) continue;
     bool in_sim = after->files.Exists(shown[path]);
-    bool in_wine = ExistsOnDrive(wine_drive, shown[path]);
+    bool in_wine = ExistsOnDrive(wine_drive, Redirected(shown[path], redirects));
     if (in_sim != in_wine) {
       differ(std::string(in_sim ? "only the simulator has " : "only Wine has ") + shown[path]);
     }

@@ -2,14 +2,17 @@
 //
 //   ui_driver.exe wait CAPTION [SECONDS]     waits for a visible top-level window with the caption
 //   ui_driver.exe gone CAPTION [SECONDS]     waits until no such window is left
-//   ui_driver.exe dump CAPTION               prints the window's client and outer size and its
+//   ui_driver.exe dump CAPTION [SECONDS]     prints the window's client and outer size and its
 //                                            controls (id, place, state, focus, items)
-//   ui_driver.exe click CAPTION TEXT         clicks the button or check box with that text
-//   ui_driver.exe click-id CAPTION ID        clicks the control with that id (check boxes have no
-//                                            text of their own)
-//   ui_driver.exe answer TITLE yes|no|ok     presses a button of the message box with that title
-//   ui_driver.exe text TITLE                 prints the text of the message box with that title
+//   ui_driver.exe click CAPTION TEXT [SECONDS]   clicks the button or check box with that text
+//   ui_driver.exe click-id CAPTION ID [SECONDS]  clicks the control with that id (check boxes
+//                                            have no text of their own)
+//   ui_driver.exe answer TITLE yes|no|ok [SECONDS]  presses a button of the message box with
+//                                            that title
+//   ui_driver.exe text TITLE [SECONDS]       prints the text of the message box with that title
 //
+// SECONDS is how long to wait for the window: 20 for wait and gone, none (one look) for the
+// others unless given, so that a loop that polls for several windows goes round at once.
 // Exit status 0 on success, 1 when the window or control is not found in time.
 // clang-format off
 #include <windows.h>
@@ -118,7 +121,10 @@ int main(int argc, char** argv) {
   if (argc < 3) return Usage();
   std::string verb = argv[1];
   const char* caption = argv[2];
-  double seconds = (verb == "wait" || verb == "gone") && argc > 3 ? std::atof(argv[3]) : 20;
+  // Where a verb's optional SECONDS stands, and how long it waits without it.
+  const bool waits = verb == "wait" || verb == "gone";
+  const int seconds_at = waits || verb == "dump" || verb == "text" ? 3 : 4;
+  double seconds = argc > seconds_at ? std::atof(argv[seconds_at]) : waits ? 20 : 0;
   if (verb == "gone") {
     for (int waited = 0; waited <= seconds * 1000; waited += 100) {
       if (FindTopWindow(caption, false, 0) == nullptr) return 0;

@@ -1,9 +1,11 @@
 // The registry and file-system contracts, run against the real API (under Wine, or on Windows).
 //
-// The registry cases work below HKEY_CURRENT_USER\Software\VRXContract and the file cases in
-// %TEMP%\vrxcontract; both are deleted before and after every case. The environment variable
-// VRX_EXPECT_PLATFORM (1 or 2), when set, is the platform id the run must find, so that a run
-// meant for Windows 95/98 mode fails when that mode did not take.
+// The registry cases work below Software\VRXContract of HKEY_CURRENT_USER and of
+// HKEY_LOCAL_MACHINE (which a 32-bit program on a 64-bit Windows sees in its 32-bit view,
+// Software\Wow6432Node), the file cases in %TEMP%\vrxcontract; each is deleted before and after
+// every case. The environment variables VRX_EXPECT_PLATFORM (1 or 2) and VRX_EXPECT_WOW64 (0 or
+// 1), when set, are what the run must find, so that a run meant for Windows 95/98 mode or for a
+// 64-bit Windows fails when that did not take.
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -25,22 +27,23 @@ using win32::UniqueFind;
 
 constexpr char kScratchKey[] = "Software\\VRXContract";
 
-void WipeScratchKey() {
-  LSTATUS status = ::RegDeleteTreeA(HKEY_CURRENT_USER, kScratchKey);
+void WipeScratchKey(HKEY hive) {
+  LSTATUS status = ::RegDeleteTreeA(hive, kScratchKey);
   ASSERT_TRUE(status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND) << status;
 }
 
+template <HKey kHive>
 class Win32RegistryEnv {
  public:
+  static HKEY Hive() { return kHive == kHkeyLocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
   Win32RegistryEnv() {
-    WipeScratchKey();
-    EXPECT_EQ(kOk,
-              registry_.CreateKey(kHkeyCurrentUser, kScratchKey, 0, kKeyAllUsed, &root_, nullptr));
+    WipeScratchKey(Hive());
+    EXPECT_EQ(kOk, registry_.CreateKey(kHive, kScratchKey, 0, kKeyAllUsed, &root_, nullptr));
   }
   ~Win32RegistryEnv() {
     (void)registry_.CloseKey(root_);
     EXPECT_EQ(0u, registry_.OpenHandleCount()) << "a case left keys open";
-    WipeScratchKey();
+    WipeScratchKey(Hive());
   }
   Registry& registry() { return registry_; }
   HKey root() const { return root_; }
@@ -104,7 +107,8 @@ class Win32FilesEnv {
   std::string original_directory_;
 };
 
-using Win32Registries = ::testing::Types<Win32RegistryEnv>;
+using Win32Registries =
+    ::testing::Types<Win32RegistryEnv<kHkeyCurrentUser>, Win32RegistryEnv<kHkeyLocalMachine>>;
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, RegistryContract, Win32Registries);
 
 using Win32FileSystems = ::testing::Types<Win32FilesEnv>;
@@ -115,7 +119,8 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Win32, FilesContract, Win32FileSystems);
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  std::printf("platform id %u%s%s\n", vrx::win32::testing::PlatformId(),
+  std::printf("platform id %u%s%s%s\n", vrx::win32::testing::PlatformId(),
+              vrx::win32::testing::IsWow64() ? ", 32-bit view of a 64-bit Windows" : "",
               vrx::win32::testing::RunningUnderWine() ? ", Wine " : "",
               vrx::win32::testing::WineVersion().c_str());
   return RUN_ALL_TESTS();

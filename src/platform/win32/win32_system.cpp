@@ -49,7 +49,14 @@ uint32_t Win32System::PlatformId() {
 
 bool Win32System::MoveFileEx(const std::string& existing,
                              const std::optional<std::string>& new_name, uint32_t flags) {
-  return ::MoveFileExA(existing.c_str(), new_name ? new_name->c_str() : nullptr, flags) != 0;
+  if ((flags & MOVEFILE_DELAY_UNTIL_REBOOT) == 0) {
+    return ::MoveFileExA(existing.c_str(), new_name ? new_name->c_str() : nullptr, flags) != 0;
+  }
+  if (!view_) view_ = Wow64View::OfThisProcess();
+  const std::string from = view_->OnDisk(existing);
+  const std::optional<std::string> to =
+      new_name ? std::optional(view_->OnDisk(*new_name)) : std::nullopt;
+  return ::MoveFileExA(from.c_str(), to ? to->c_str() : nullptr, flags) != 0;
 }
 
 int32_t Win32System::RemoveFontResource(const std::string& file_name) {

@@ -41,6 +41,18 @@ bool IsFormWindow(HWND hwnd) {
          static_cast<ATOM>(GetClassLongPtrA(hwnd, GCW_ATOM)) == g_class_atom;
 }
 
+// The top-level window that `hwnd` is, or is a child (at any depth) of. GetAncestor(GA_ROOT)
+// does the same from Windows 98 and NT 4.0 SP4 on. GetParent gives the owner of a top-level
+// window, so the walk stops at the first window without the child style.
+HWND TopLevelOf(HWND hwnd) {
+  while ((GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) != 0) {
+    HWND parent = GetParent(hwnd);
+    if (parent == nullptr) break;
+    hwnd = parent;
+  }
+  return hwnd;
+}
+
 // Lets a message loop that waits in GetMessageA look at the program's state again.
 void WakeMessageLoop() { PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0); }
 
@@ -141,8 +153,9 @@ class FormWindow : public FormView {
 // Win32Ui
 
 Win32Ui::Win32Ui() {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS};
-  InitCommonControlsEx(&controls);
+  // Registers the progress bar's class, among others; every version of the common controls has
+  // this call, while InitCommonControlsEx came after Windows 95.
+  InitCommonControls();
   if (g_class_users++ == 0) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
@@ -194,7 +207,7 @@ std::unique_ptr<FormView> Win32Ui::CreateView(Form& form) {
 }
 
 void Win32Ui::Dispatch(MSG& message) {
-  HWND root = message.hwnd != nullptr ? GetAncestor(message.hwnd, GA_ROOT) : nullptr;
+  HWND root = message.hwnd != nullptr ? TopLevelOf(message.hwnd) : nullptr;
   if (IsFormWindow(root) && IsDialogMessageA(root, &message)) return;
   TranslateMessage(&message);
   DispatchMessageA(&message);
