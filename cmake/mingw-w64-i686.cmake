@@ -6,8 +6,13 @@
 # subsystem and OS version 4.0, the highest that Windows 95 and NT 4.0 load.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
+find_program(VRX_MINGW_CXX i686-w64-mingw32-g++-win32)
+if(NOT VRX_MINGW_CXX)
+  message(FATAL_ERROR "i686-w64-mingw32-g++-win32 is missing (Debian package "
+                      "g++-mingw-w64-i686-win32; scripts/setup.sh --wine installs it)")
+endif()
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-win32)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-win32)
+set(CMAKE_CXX_COMPILER ${VRX_MINGW_CXX})
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
