@@ -13,6 +13,7 @@
 //   void HoldOpen(path)         another holder opens the file without sharing its deletion,
 //                               until the environment goes
 //   std::string Contents(path)  a file's bytes; "<missing>" when there is no such file
+//   std::string other_drive()   an empty scratch folder on another drive ("" when there is none)
 //   bool Deviates(Deviation)    see contract_env.h
 #pragma once
 
@@ -24,6 +25,7 @@
 
 #include "platform/contract/contract_env.h"
 #include "platform/platform.h"
+#include "platform/windows_names.h"
 
 namespace vrx::contract {
 
@@ -32,6 +34,18 @@ class FilesContract : public ::testing::Test {
  protected:
   Files& files() { return env_.files(); }
   std::string At(const std::string& relative) { return env_.root() + "\\" + relative; }
+
+  // GetShortPathNameA of a path; "<status 0>" when it fails.
+  std::string ShortPath(const std::string& path) {
+    char buffer[260];
+    uint32_t length = env_.system().GetShortPathName(path, buffer, sizeof(buffer));
+    if (length == 0 || length >= sizeof(buffer)) return "<status 0>";
+    return std::string(buffer, length);
+  }
+  // The last part of a path.
+  static std::string LastPart(const std::string& path) {
+    return path.substr(path.find_last_of('\\') + 1);
+  }
 
   std::vector<std::string> List(const std::string& pattern, ListFilter filter) {
     std::vector<std::string> names;
@@ -98,9 +112,6 @@ TYPED_TEST_P(FilesContract, ListingPatterns) {
 }
 
 TYPED_TEST_P(FilesContract, PatternsAlsoMatchShortNames) {
-  if (this->env_.Deviates(Deviation::kPatternsIgnoreShortNames)) {
-    GTEST_SKIP() << Describe(Deviation::kPatternsIgnoreShortNames);
-  }
   this->env_.MakeFolder(this->At("Ext"));
   this->env_.MakeFile(this->At("Ext\\a.txt"), "", 0);
   this->env_.MakeFile(this->At("Ext\\c.txta"), "", 0);
@@ -284,11 +295,201 @@ TYPED_TEST_P(FilesContract, ReplacingAFile) {
             this->files().ReplaceFile(this->At("old.ini"), this->At("other.ini")));
 }
 
+TYPED_TEST_P(FilesContract, NamesFoldTheLettersOfTheCodePage) {
+  // š œ ž ÿ é, made in lower case and found in upper case.
+  this->env_.MakeFile(this->At("\x9A\x9C\x9E\xFF\xE9.txt"), "x", 0);
+  EXPECT_EQ("x", this->env_.Contents(this->At("\x8A\x8C\x8E\x9F\xC9.TXT")));
+  EXPECT_EQ(Names{"\x9A\x9C\x9E\xFF\xE9.txt"},
+            this->List(this->At("\x8A\x8C*.TXT"), ListFilter::kPlain));
+  // ß has no upper case in the code page: "ß" and "SS" are two names.
+  this->env_.MakeFile(this->At("\xDF.txt"), "sharp", 0);
+  this->env_.MakeFile(this->At("SS.txt"), "double", 0);
+  EXPECT_EQ("sharp", this->env_.Contents(this->At("\xDF.TXT")));
+  EXPECT_EQ(kOk, this->files().DeleteFile(this->At("\x8A\x8C\x8E\x9F\xC9.TXT")));
+  EXPECT_EQ("<missing>", this->env_.Contents(this->At("\x9A\x9C\x9E\xFF\xE9.txt")));
+}
+
+TYPED_TEST_P(FilesContract, TrailingDotsAndBlanks) {
+  this->env_.MakeFolder(this->At("STAMPS"));
+  this->env_.MakeFile(this->At("STAMPS\\A.TXT"), "a", 0);
+  this->env_.MakeFile(this->At("STAMPS\\B.TXT"), "b", 0);
+  // One trailing dot of a folder on the way, every trailing dot and blank of the last part.
+  EXPECT_EQ(Names{"A.TXT"}, this->List(this->At("STAMPS.\\A.TXT. ."), ListFilter::kPlain));
+  EXPECT_EQ((Names{"A.TXT", "B.TXT"}), this->List(this->At("STAMPS.\\*.*"), ListFilter::kPlain));
+  EXPECT_EQ(Names{}, this->List(this->At("STAMPS \\A.TXT"), ListFilter::kPlain));
+  EXPECT_EQ(kOk, this->files().DeleteFile(this->At("STAMPS\\A.TXT.")));
+  EXPECT_EQ("<missing>", this->env_.Contents(this->At("STAMPS\\A.TXT")));
+  EXPECT_EQ(kErrorPathNotFound, this->files().DeleteFile(this->At("STAMPS \\B.TXT")));
+  // A name written with trailing dots and blanks is made without them.
+  FileNumber number = -1;
+  ASSERT_EQ(kOk,
+            this->files().OpenText(this->At("STAMPS\\NEW.INI. "), TextMode::kWriteBytes, &number));
+  ASSERT_EQ(kOk, this->files().Close(number));
+  EXPECT_EQ((Names{"B.TXT", "NEW.INI"}), this->List(this->At("STAMPS\\*.*"), ListFilter::kPlain));
+  // A path that ends in a backslash names a folder, never a file.
+  number = -1;
+  EXPECT_EQ(kErrorInvalidName, this->files().DeleteFile(this->At("STAMPS\\B.TXT\\")));
+  EXPECT_EQ(kErrorInvalidName,
+            this->files().OpenText(this->At("STAMPS\\B.TXT\\"), TextMode::kReadChars, &number));
+  EXPECT_EQ(-1, number);
+  EXPECT_EQ("b", this->env_.Contents(this->At("STAMPS\\B.TXT")));
+  // The current directory is kept without them.
+  ASSERT_EQ(kOk, this->files().SetCurrentDirectory(this->At("STAMPS. ")));
+  EXPECT_EQ(this->At("STAMPS"), this->files().GetCurrentDirectory());
+}
+
+TYPED_TEST_P(FilesContract, RelativeShortPaths) {
+  this->env_.MakeFolder(this->At("Long Folder Name"));
+  this->env_.MakeFile(this->At("Long Folder Name\\Long File Name.text"), "x", 0);
+  const std::string full = this->ShortPath(this->At("Long Folder Name\\Long File Name.text"));
+  ASSERT_NE("<status 0>", full);
+  ASSERT_EQ(kOk, this->files().SetCurrentDirectory(this->env_.root()));
+  // A relative path gives a relative short path: the end of the full one.
+  const std::string relative = this->ShortPath("Long Folder Name\\Long File Name.text");
+  ASSERT_NE("<status 0>", relative);
+  ASSERT_LT(relative.size(), full.size());
+  EXPECT_EQ(full.substr(full.size() - relative.size()), relative);
+  EXPECT_NE('\\', relative[0]);
+  EXPECT_NE(':', relative[1]);
+  ASSERT_EQ(kOk, this->files().SetCurrentDirectory(this->At("Long Folder Name")));
+  EXPECT_EQ("..\\" + relative, this->ShortPath("..\\Long Folder Name\\Long File Name.text"));
+  EXPECT_EQ(this->LastPart(relative), this->ShortPath("Long File Name.text"));
+  EXPECT_EQ("<status 0>", this->ShortPath("Missing File.text"));
+}
+
+TYPED_TEST_P(FilesContract, GeneratedShortNamesHoldNoCharacterAnEightDotThreeNameRefuses) {
+  this->env_.MakeFile(this->At("a+b,c;d=e[f].txt"), "", 0);
+  const std::string name = this->LastPart(this->ShortPath(this->At("a+b,c;d=e[f].txt")));
+  EXPECT_TRUE(IsShortName(name)) << name;
+  // "+" is made "_", not left out.
+  EXPECT_EQ("A_B", FoldName(name.substr(0, 3))) << name;
+  EXPECT_EQ(".TXT", FoldName(name.substr(name.size() - 4))) << name;
+}
+
+TYPED_TEST_P(FilesContract, ShortNamesAreHashedAfterTheFourthCollision) {
+  if (this->env_.Deviates(Deviation::kShortNamesAreAllHashed)) {
+    GTEST_SKIP() << Describe(Deviation::kShortNamesAreAllHashed);
+  }
+  std::vector<std::string> names;
+  for (int i = 1; i <= 6; ++i) {
+    const std::string path = this->At("Long File Name " + std::to_string(i) + ".text");
+    this->env_.MakeFile(path, "", 0);
+    names.push_back(this->LastPart(this->ShortPath(path)));
+  }
+  for (int i = 0; i < 4; ++i) EXPECT_EQ("LONGFI~" + std::to_string(i + 1) + ".TEX", names[i]);
+  for (int i = 4; i < 6; ++i) {
+    // The first two characters, four hexadecimal digits of a checksum of the long name, ~1.
+    ASSERT_EQ(12u, names[i].size()) << names[i];
+    EXPECT_EQ("LO", names[i].substr(0, 2));
+    EXPECT_EQ(std::string::npos, names[i].substr(2, 4).find_first_not_of("0123456789ABCDEF"))
+        << names[i];
+    EXPECT_EQ("~1.TEX", names[i].substr(6)) << names[i];
+  }
+  EXPECT_NE(names[4], names[5]);
+}
+
+TYPED_TEST_P(FilesContract, WildcardsAsFindFirstFileReadsThem) {
+  this->env_.MakeFolder(this->At("W"));
+  for (const char* name : {"A.B.TXT", "FOO", "FOO.T", "FOO.TXT", "FOOD.TXT", "README"}) {
+    this->env_.MakeFile(this->At("W\\") + name, "", 0);
+  }
+  // "?" also matches nothing before a dot or at the end.
+  EXPECT_EQ((Names{"FOO.TXT", "FOOD.TXT"}),
+            this->List(this->At("W\\FOO?.TXT"), ListFilter::kPlain));
+  EXPECT_EQ(Names{"FOO"}, this->List(this->At("W\\FOO??"), ListFilter::kPlain));
+  // ".*" also matches no extension; "*." matches only names without one.
+  EXPECT_EQ((Names{"FOO", "FOO.T", "FOO.TXT"}),
+            this->List(this->At("W\\FOO.*"), ListFilter::kPlain));
+  EXPECT_EQ((Names{"FOO", "README"}), this->List(this->At("W\\*."), ListFilter::kPlain));
+  EXPECT_EQ((Names{"A.B.TXT", "FOO.TXT", "FOOD.TXT"}),
+            this->List(this->At("W\\*.TXT"), ListFilter::kPlain));
+}
+
+TYPED_TEST_P(FilesContract, RelativePathForms) {
+  this->env_.MakeFolder(this->At("Here"));
+  this->env_.MakeFile(this->At("Here\\a.txt"), "a", 0);
+  this->env_.MakeFile(this->At("top.txt"), "t", 0);
+  ASSERT_EQ(kOk, this->files().SetCurrentDirectory(this->At("Here")));
+  const std::string drive = this->env_.root().substr(0, 2);  // "C:"
+  const std::string below_drive = this->env_.root().substr(2);
+  EXPECT_EQ(Names{"a.txt"}, this->List("a.txt", ListFilter::kPlain));
+  EXPECT_EQ(Names{"a.txt"}, this->List(drive + "a.txt", ListFilter::kPlain));
+  EXPECT_EQ(Names{"top.txt"}, this->List("..\\top.txt", ListFilter::kPlain));
+  EXPECT_EQ(Names{"top.txt"}, this->List(below_drive + "\\top.txt", ListFilter::kPlain));
+  EXPECT_EQ(Names{"top.txt"}, this->List(".\\..\\Here\\..\\top.txt", ListFilter::kPlain));
+  EXPECT_EQ(kOk, this->files().DeleteFile(drive + "a.txt"));
+  EXPECT_EQ("<missing>", this->env_.Contents(this->At("Here\\a.txt")));
+}
+
+TYPED_TEST_P(FilesContract, WhatCannotBeDoneToFilesAndFolders) {
+  this->env_.MakeFile(this->At("f.txt"), "f", 0);
+  EXPECT_EQ(kErrorDirectory, this->files().RemoveDirectory(this->At("f.txt")));
+  const std::string before = this->files().GetCurrentDirectory();
+  EXPECT_EQ(kErrorDirectory, this->files().SetCurrentDirectory(this->At("f.txt")));
+  EXPECT_EQ(before, this->files().GetCurrentDirectory());
+  FileNumber number = -1;
+  EXPECT_EQ(kErrorInvalidName,
+            this->files().OpenText(this->At("a|b.ini"), TextMode::kWriteBytes, &number));
+  EXPECT_EQ(-1, number);
+  // A drive's root cannot be removed.
+  EXPECT_EQ(kErrorAccessDenied, this->files().RemoveDirectory(this->env_.root().substr(0, 3)));
+  // A file in use and read-only: the use counts first.
+  this->env_.MakeFile(this->At("both.dll"), "b", kAttrReadOnly);
+  this->env_.HoldOpen(this->At("both.dll"));
+  EXPECT_EQ(kErrorSharingViolation, this->files().DeleteFile(this->At("both.dll")));
+  EXPECT_EQ("f", this->env_.Contents(this->At("f.txt")));
+  EXPECT_EQ("b", this->env_.Contents(this->At("both.dll")));
+}
+
+TYPED_TEST_P(FilesContract, ReplacingAcrossDrives) {
+  const std::string other = this->env_.other_drive();
+  if (other.empty()) GTEST_SKIP() << "no second drive";
+  this->env_.MakeFile(this->At("new.tmp"), "new", 0);
+  this->env_.MakeFile(other + "\\old.ini", "old", 0);
+  EXPECT_EQ(kErrorNotSameDevice,
+            this->files().ReplaceFile(this->At("new.tmp"), other + "\\old.ini"));
+  EXPECT_EQ("new", this->env_.Contents(this->At("new.tmp")));
+  EXPECT_EQ("old", this->env_.Contents(other + "\\old.ini"));
+}
+
+TYPED_TEST_P(FilesContract, TextFilesHeldOrHidden) {
+  Files& files = this->files();
+  FileNumber out = -1;
+  ASSERT_EQ(kOk, files.OpenText(this->At("Wininit.ini"), TextMode::kWriteBytes, &out));
+  ASSERT_EQ(kOk, files.Write(out, "[RENAME]\r\n"));
+  // What is written shows at once, and the file is held while it is open.
+  EXPECT_EQ("[RENAME]\r\n", this->env_.Contents(this->At("Wininit.ini")));
+  EXPECT_EQ(kErrorSharingViolation, files.DeleteFile(this->At("Wininit.ini")));
+  FileNumber again = -7;
+  EXPECT_EQ(kErrorSharingViolation,
+            files.OpenText(this->At("WININIT.INI"), TextMode::kWriteBytes, &again));
+  EXPECT_EQ(-7, again);
+  ASSERT_EQ(kOk, files.Close(out));
+  EXPECT_EQ(kOk, files.DeleteFile(this->At("Wininit.ini")));
+  // Held by another program, a file is not rewritten; nor is a hidden one.
+  this->env_.MakeFile(this->At("busy.ini"), "keep", 0);
+  this->env_.HoldOpen(this->At("busy.ini"));
+  this->env_.MakeFile(this->At("hidden.ini"), "keep", kAttrHidden);
+  EXPECT_EQ(kErrorSharingViolation,
+            files.OpenText(this->At("busy.ini"), TextMode::kWriteBytes, &again));
+  EXPECT_EQ(kErrorAccessDenied,
+            files.OpenText(this->At("hidden.ini"), TextMode::kWriteBytes, &again));
+  EXPECT_EQ(-7, again);
+  EXPECT_EQ("keep", this->env_.Contents(this->At("busy.ini")));
+  EXPECT_EQ("keep", this->env_.Contents(this->At("hidden.ini")));
+}
+
 REGISTER_TYPED_TEST_SUITE_P(FilesContract, ListingFilters, ListingPatterns,
                             PatternsAlsoMatchShortNames, NoDotsInADrivesRoot, DeletingFiles,
                             DeletingAFileInUse, RemovingFolders, CurrentDirectory,
                             SettingAMissingCurrentDirectory, ShortPaths, TextFilesWriteAndReadBack,
                             TextFilesThatCannotBeOpened, ReadOnlyFilesAreNotRewritten,
-                            ReplacingAFile);
+                            ReplacingAFile, NamesFoldTheLettersOfTheCodePage, TrailingDotsAndBlanks,
+                            RelativeShortPaths,
+                            GeneratedShortNamesHoldNoCharacterAnEightDotThreeNameRefuses,
+                            ShortNamesAreHashedAfterTheFourthCollision,
+                            WildcardsAsFindFirstFileReadsThem, RelativePathForms,
+                            WhatCannotBeDoneToFilesAndFolders, ReplacingAcrossDrives,
+                            TextFilesHeldOrHidden);
 
 }  // namespace vrx::contract
