@@ -27,7 +27,6 @@ inline constexpr Status kErrorInvalidName = 123;
 inline constexpr Status kErrorBadPathname = 161;
 inline constexpr Status kErrorBadExeFormat = 193;
 inline constexpr Status kErrorDirectory = 267;
-inline constexpr Status kErrorBadKey = 1010;
 inline constexpr Status kErrorKeyDeleted = 1018;
 
 enum class Deviation {
@@ -50,6 +49,19 @@ enum class Deviation {
   // Wine makes every 8.3 name from a hash of the long name (first characters, "~", three hash
   // characters); Windows NT numbers BASE~1 to BASE~4 and only then hashes.
   kShortNamesAreAllHashed,
+  // Wine makes a key whose name is longer than 255 characters; Windows refuses it with 87.
+  kLongKeyNamesAreMade,
+  // Wine matches listing patterns as plain globs: "?" is exactly one character, a dot included,
+  // and the dot Windows cuts from the end of a pattern ("*.") no longer counts.
+  kWildcardsAreGlobs,
+  // Wine removes a drive's root as it removes any folder: 145 while it holds something, where
+  // Windows refuses with 5.
+  kDriveRootIsAFolder,
+  // Wine's drives are folders of one Unix file system: a move between two of them succeeds where
+  // Windows NT refuses it with 17.
+  kDrivesShareOneVolume,
+  // Wine lets CreateFileA(CREATE_ALWAYS) empty a hidden or system file; Windows refuses with 5.
+  kHiddenFilesCanBeRewritten,
 };
 
 inline const char* Describe(Deviation deviation) {
@@ -66,6 +78,16 @@ inline const char* Describe(Deviation deviation) {
       return "known difference: a read-only file can be opened for writing";
     case Deviation::kShortNamesAreAllHashed:
       return "known difference: every 8.3 name is a hash of the long name";
+    case Deviation::kLongKeyNamesAreMade:
+      return "known difference: a key name longer than 255 characters is made";
+    case Deviation::kWildcardsAreGlobs:
+      return "known difference: listing patterns are plain globs";
+    case Deviation::kDriveRootIsAFolder:
+      return "known difference: a drive's root is removed as a folder";
+    case Deviation::kDrivesShareOneVolume:
+      return "known difference: files move between drives";
+    case Deviation::kHiddenFilesCanBeRewritten:
+      return "known difference: a hidden file can be opened for writing";
   }
   return "known difference";
 }

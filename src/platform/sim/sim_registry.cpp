@@ -156,22 +156,17 @@ Status SimRegistry::CheckAccess(const Target& target, uint32_t needed) const {
 Status SimRegistry::SplitPath(std::string_view subkey, bool creating,
                               std::vector<std::string_view>* parts) const {
   parts->clear();
-  if (!subkey.empty() && subkey.front() == '\\') {
-    if (family_ == kPlatformWinNT) return kErrorBadPathname;
-    if (!creating) return kErrorFileNotFound;
-    while (!subkey.empty() && subkey.front() == '\\') subkey.remove_prefix(1);
-  }
-  while (!subkey.empty() && subkey.back() == '\\') subkey.remove_suffix(1);
-  if (subkey.empty()) return kOk;
+  // Windows 95/98 skip one leading backslash when creating.
+  if (creating && family_ != kPlatformWinNT && subkey.starts_with('\\')) subkey.remove_prefix(1);
+  if (subkey.starts_with('\\')) return kErrorBadPathname;
+  // Empty parts, trailing backslashes included, name nothing.
   size_t start = 0;
-  while (true) {
-    size_t end = subkey.find('\\', start);
-    std::string_view part = subkey.substr(start, end == std::string_view::npos ? end : end - start);
-    if (part.empty()) return kErrorBadPathname;
-    parts->push_back(part);
-    if (end == std::string_view::npos) return kOk;
+  while (start <= subkey.size()) {
+    size_t end = std::min(subkey.find('\\', start), subkey.size());
+    if (end > start) parts->push_back(subkey.substr(start, end - start));
     start = end + 1;
   }
+  return kOk;
 }
 
 HKey SimRegistry::AddHandle(std::shared_ptr<SimKey> key, std::string path, uint32_t sam) {
@@ -224,6 +219,8 @@ Status SimRegistry::QueryValue(HKey key, const std::string& name, uint32_t* type
                                uint32_t* size) {
   Target target;
   Status status = Resolve(key, &target);
+  // Windows NT clears the size of what it could not read when no buffer was given.
+  if (status == kErrorKeyDeleted && !data && size && family_ == kPlatformWinNT) *size = 0;
   if (status != kOk) return status;
   status = CheckAccess(target, kKeyQueryValue);
   if (status != kOk) return status;
@@ -315,12 +312,12 @@ Status SimRegistry::DeleteValue(HKey key, const std::string& name) {
 
 Status SimRegistry::EnumKey(HKey key, uint32_t index, char* name, uint32_t* name_size,
                             uint64_t* last_write) {
+  if (!name || !name_size) return kErrorInvalidParameter;
   Target target;
   Status status = Resolve(key, &target);
   if (status != kOk) return status;
   status = CheckAccess(target, kKeyEnumerateSubKeys);
   if (status != kOk) return status;
-  if (!name || !name_size) return kErrorInvalidParameter;
   if (index >= target.key->subkey_count()) return kErrorNoMoreItems;
   const std::string& found = target.key->subkey(index).name();
   if (found.size() + 1 > *name_size) return kErrorMoreData;

@@ -17,17 +17,21 @@
 // Key paths given to OpenKey, CreateKey and DeleteKey are relative to the handle passed:
 //  - "" names the key of the handle itself. OpenKey of "" on a hive gives the hive's own handle
 //    (no new handle is opened); on an opened key, and for CreateKey, it opens a new handle.
-//  - Trailing backslashes are ignored.
-//  - A leading backslash gives 161 (bad path name) on Windows NT. On Windows 95/98 CreateKey
-//    ignores leading backslashes and OpenKey and DeleteKey answer 2.
-//  - An empty part inside the path ("A\\\\B") gives 161 on both families.
+//  - Empty parts name nothing: A\\B is A\B, and trailing backslashes are ignored.
+//  - A leading backslash gives 161 (bad path name), except that CreateKey on Windows 95/98 skips
+//    one.
 //  - CreateKey refuses with 87 a path with a part longer than 255 characters. Such keys can only
 //    come from the direct model (EnsureKey); OpenKey and DeleteKey find them like any other key.
+//
+// Null outputs. OpenKey without a place for the handle gives 87, CreateKey 1010 and EnumKey without
+// a name or a size 87 (Windows would write through the null pointer; the Windows backend refuses
+// them the same way).
 //
 // Handles. Opened handles are fresh numbers, never handed out twice and never equal to a hive.
 // HKEY_CLASSES_ROOT, HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE are always open; any other
 // predefined handle, the null handle and a closed handle give 6. A handle whose key has been
-// deleted meanwhile gives 1018 for every call but CloseKey.
+// deleted meanwhile gives 1018 for every call but CloseKey (QueryValue without a buffer also sets
+// the size to 0 on Windows NT).
 //
 // Access. On Windows NT a handle allows only what its access mask asked for: reading values
 // KEY_QUERY_VALUE, writing and deleting values KEY_SET_VALUE, enumerating KEY_ENUMERATE_SUB_KEYS;

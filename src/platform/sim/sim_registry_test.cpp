@@ -35,6 +35,14 @@ TEST(SimRegistryTest, HivesAreAlwaysOpenAndOtherPredefinedHandlesAreInvalid) {
   EXPECT_EQ(kOk, reg.OpenKey(kHkeyLocalMachine, "", kKeyAllUsed, &key));
   EXPECT_EQ(kHkeyLocalMachine, key);  // a hive's own key is the hive handle itself
   EXPECT_EQ(0u, reg.OpenHandleCount());
+  // Without a place for the handle or the name: refused before anything is looked up (Windows
+  // itself would write through the null pointer, so both backends refuse it first).
+  EXPECT_EQ(kErrorInvalidParameter, reg.OpenKey(kHkeyLocalMachine, "Software", 0x3F, nullptr));
+  EXPECT_EQ(kErrorBadKey, reg.CreateKey(kHkeyLocalMachine, "X", 0, 0x3F, nullptr, nullptr));
+  EXPECT_EQ(nullptr, reg.FindKey(kHkeyLocalMachine, "X"));
+  uint32_t size = 8;
+  EXPECT_EQ(kErrorInvalidParameter, reg.EnumKey(kHkeyLocalMachine, 0, nullptr, &size, nullptr));
+  EXPECT_EQ(8u, size);
   for (HKey bad : {HKey{0x80000003u}, HKey{0x80000005u}, HKey{0x1234}}) {
     key = kPoison;
     EXPECT_EQ(kErrorInvalidHandle, reg.OpenKey(bad, "Software", kKeyAllUsed, &key)) << bad;

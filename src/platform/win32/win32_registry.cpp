@@ -56,9 +56,8 @@ HKey Win32Registry::Adopt(HKEY key) {
 }
 
 Status Win32Registry::OpenKey(HKey parent, const std::string& subkey, uint32_t sam, HKey* result) {
-  if (!result) {
-    return TranslateError(::RegOpenKeyExA(Lookup(parent), subkey.c_str(), 0, sam, nullptr));
-  }
+  // RegOpenKeyExA would write through a null result.
+  if (!result) return kErrorInvalidParameter;
   *result = 0;
   HKEY base = Lookup(parent);
   if (!base) return kErrorInvalidHandle;
@@ -108,10 +107,8 @@ Status Win32Registry::SetValue(HKey key, const std::string& name, uint32_t type,
 
 Status Win32Registry::CreateKey(HKey parent, const std::string& subkey, uint32_t options,
                                 uint32_t sam, HKey* result, uint32_t* disposition) {
-  if (!result) {
-    return TranslateError(::RegCreateKeyExA(Lookup(parent), subkey.c_str(), 0, nullptr, options,
-                                            sam, nullptr, nullptr, nullptr));
-  }
+  // RegCreateKeyExA would write through a null result.
+  if (!result) return TranslateError(ERROR_BADKEY);
   *result = 0;
   HKEY base = Lookup(parent);
   if (!base) return kErrorInvalidHandle;
@@ -131,9 +128,10 @@ Status Win32Registry::DeleteValue(HKey key, const std::string& name) {
 
 Status Win32Registry::EnumKey(HKey key, uint32_t index, char* name, uint32_t* name_size,
                               uint64_t* last_write) {
+  // RegEnumKeyExA would write through a null name or size.
+  if (!name || !name_size) return kErrorInvalidParameter;
   HKEY real = Lookup(key);
   if (!real) return kErrorInvalidHandle;
-  if (!name_size) return kErrorInvalidParameter;
   DwordInOut size_arg(name_size);
   FILETIME written{};
   LSTATUS status = ::RegEnumKeyExA(real, index, name, size_arg.get(), nullptr, nullptr, nullptr,
