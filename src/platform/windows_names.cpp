@@ -88,12 +88,11 @@ bool SameName(std::string_view a, std::string_view b) {
 }
 
 int CompareFolded(std::string_view a, std::string_view b) {
+  // Equal bytes are equal characters: only the first difference needs its code points.
   const size_t n = std::min(a.size(), b.size());
-  for (size_t i = 0; i < n; ++i) {
-    const uint16_t x = CodeUnit(a[i]);
-    const uint16_t y = CodeUnit(b[i]);
-    if (x != y) return x < y ? -1 : 1;
-  }
+  const auto [x, y] =
+      std::mismatch(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(n), b.begin());
+  if (x != a.begin() + static_cast<std::ptrdiff_t>(n)) return CodeUnit(*x) < CodeUnit(*y) ? -1 : 1;
   return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 

@@ -97,6 +97,8 @@ scenario nt-wpwin8 "$MACHINES/nt-all" nt yes none WPWIN8
 scenario nt-msword-restart "$MACHINES/nt-all" nt yes restart MSWORD
 scenario win98-all-restart "$MACHINES/98-all" win98 yes restart MSWORD WPWIN7 WPWIN8 WPWIN9
 scenario nt-hostile "$MACHINES/hostile" nt no none MSWORD NOREBOOT
+# A folder named with a trailing dot, and a shared component counted under another case of "š".
+scenario nt-path-rules "$MACHINES/path-rules" nt yes none WPWIN8 NOREBOOT
 
 # A second copy says so and ends; the first goes on.
 if wanted second-copy; then

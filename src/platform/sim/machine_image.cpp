@@ -1,8 +1,12 @@
 #include "platform/sim/machine_image.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 #include <system_error>
 #include <utility>
@@ -23,10 +27,23 @@ bool Fail(std::string* error, const fs::path& path, const std::string& problem) 
 }
 
 bool ReadWholeFile(const fs::path& path, std::string* bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat info;
+  bool ok = ::fstat(fd, &info) == 0;
+  std::string data(ok ? static_cast<size_t>(info.st_size) : 0, '\0');
+  size_t done = 0;
+  while (ok) {
+    if (done == data.size()) data.resize(done + 4096);  // the file grew, or says size 0
+    const ssize_t got = ::read(fd, data.data() + done, data.size() - done);
+    if (got < 0) ok = false;
+    if (got <= 0) break;
+    done += static_cast<size_t>(got);
+  }
+  ::close(fd);
+  data.resize(done);
+  if (ok) *bytes = std::move(data);
+  return ok;
 }
 
 bool WriteWholeFile(const fs::path& path, const std::string& bytes) {
@@ -41,31 +58,44 @@ bool IsDriveFolderName(const std::string& name) {
          ((name[6] >= 'a' && name[6] <= 'z') || (name[6] >= 'A' && name[6] <= 'Z'));
 }
 
-// Reads the host folder `host` into the model's folder `windows_path` (which exists).
+// Reads the host folder `host` into the model's folder `windows_path` ("C:", "C:\\A"), which
+// exists.
 bool LoadHostFolder(const fs::path& host, const std::string& windows_path, SimFiles& files,
                     std::string* error) {
   struct HostEntry {
     std::string name;
     std::string folded;
-    fs::path path;
     bool directory;
     bool short_name;
   };
   std::vector<HostEntry> found;
-  std::error_code ec;
-  fs::directory_iterator it(host, ec);
-  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-    const fs::path path = it->path();
-    const std::string name = path.filename().string();
-    if (!IsValidFileName(name)) return Fail(error, path, "not a valid Windows file name");
-    fs::file_status status = it->symlink_status(ec);
-    if (ec) return Fail(error, path, "cannot be read: " + ec.message());
-    if (!fs::is_directory(status) && !fs::is_regular_file(status)) {
-      return Fail(error, path, "neither a file nor a folder");
+  DIR* dir = ::opendir(host.c_str());
+  if (dir == nullptr) return Fail(error, host, "cannot be read");
+  bool ok = true;
+  while (const dirent* d = ::readdir(dir)) {
+    const std::string name = d->d_name;
+    if (name == "." || name == "..") continue;
+    unsigned char type = d->d_type;
+    if (type == DT_UNKNOWN) {
+      struct stat info;
+      if (::lstat((host / name).c_str(), &info) != 0) {
+        ok = Fail(error, host / name, "cannot be read");
+        break;
+      }
+      type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISREG(info.st_mode) ? DT_REG : DT_LNK;
     }
-    found.push_back({name, FoldName(name), path, fs::is_directory(status), IsShortName(name)});
+    if (!IsValidFileName(name)) {
+      ok = Fail(error, host / name, "not a valid Windows file name");
+      break;
+    }
+    if (type != DT_DIR && type != DT_REG) {
+      ok = Fail(error, host / name, "neither a file nor a folder");
+      break;
+    }
+    found.push_back({name, FoldName(name), type == DT_DIR, IsShortName(name)});
   }
-  if (ec) return Fail(error, host, "cannot be read: " + ec.message());
+  ::closedir(dir);
+  if (!ok) return false;
 
   // Valid 8.3 names first, so that no generated short name takes one of them.
   std::sort(found.begin(), found.end(), [](const HostEntry& a, const HostEntry& b) {
@@ -73,24 +103,25 @@ bool LoadHostFolder(const fs::path& host, const std::string& windows_path, SimFi
     if (int order = CompareFolded(a.folded, b.folded); order != 0) return order < 0;
     return a.name < b.name;
   });
-  for (size_t i = 1; i < found.size(); ++i) {
-    if (found[i].folded == found[i - 1].folded) {
-      return Fail(error, found[i].path,
+  std::vector<SimFiles::NewEntry> entries;
+  entries.reserve(found.size());
+  for (size_t i = 0; i < found.size(); ++i) {
+    const HostEntry& h = found[i];
+    if (i > 0 && h.folded == found[i - 1].folded) {
+      return Fail(error, host / h.name,
                   "differs only in case from \"" + found[i - 1].name + "\" in the same folder");
     }
-  }
-  for (const HostEntry& h : found) {
-    const std::string path = windows_path + "\\" + h.name;
-    if (h.directory) {
-      if (!files.AddDirectory(path)) return Fail(error, h.path, "cannot be made");
-      continue;
+    SimFiles::NewEntry entry{h.name, h.directory, {}};
+    if (!h.directory && !ReadWholeFile(host / h.name, &entry.contents)) {
+      return Fail(error, host / h.name, "cannot be read");
     }
-    std::string contents;
-    if (!ReadWholeFile(h.path, &contents)) return Fail(error, h.path, "cannot be read");
-    if (!files.AddFile(path, contents)) return Fail(error, h.path, "cannot be made");
+    entries.push_back(std::move(entry));
+  }
+  if (!files.AddEntries(windows_path + "\\", std::move(entries))) {
+    return Fail(error, host, "cannot be made");
   }
   for (const HostEntry& h : found) {
-    if (h.directory && !LoadHostFolder(h.path, windows_path + "\\" + h.name, files, error)) {
+    if (h.directory && !LoadHostFolder(host / h.name, windows_path + "\\" + h.name, files, error)) {
       return false;
     }
   }

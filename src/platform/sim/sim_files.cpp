@@ -541,6 +541,18 @@ bool SimFiles::AddFile(const std::string& path, const std::string& contents, uin
   return true;
 }
 
+bool SimFiles::AddEntries(const std::string& folder, std::vector<NewEntry> entries) {
+  Found found = Resolve(folder);
+  if (found.entry == nullptr || !found.entry->directory) return false;
+  Entry& dir = *found.entry;
+  for (NewEntry& e : entries) {
+    bool by_short_name = false;
+    if (!IsValidFileName(e.name) || Child(dir, e.name, &by_short_name) != nullptr) return false;
+    CreateChild(dir, e.name, e.directory)->contents = std::move(e.contents);
+  }
+  return true;
+}
+
 bool SimFiles::SetAttributes(const std::string& path, uint32_t attributes) {
   Found found = Resolve(path);
   if (found.entry == nullptr || found.entry->parent == nullptr) return false;

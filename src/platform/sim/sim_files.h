@@ -125,6 +125,16 @@ class SimFiles : public Files {
   // Only the R H S A bits of `attributes` are kept.
   [[nodiscard]] bool AddFile(const std::string& path, const std::string& contents,
                              uint32_t attributes = 0);
+  // One entry of AddEntries: a folder, or a file with its bytes.
+  struct NewEntry {
+    std::string name;
+    bool directory = false;
+    std::string contents;
+  };
+  // Creates the entries in an existing folder, in the order given (which fixes their 8.3 names),
+  // looking the folder up once; false, having made the entries before it, when a name is not a
+  // valid Windows name or is taken already.
+  [[nodiscard]] bool AddEntries(const std::string& folder, std::vector<NewEntry> entries);
   // Sets R H S A of a file or folder (other bits ignored); false when missing or a drive root.
   [[nodiscard]] bool SetAttributes(const std::string& path, uint32_t attributes);
   // kAttrDirectory included for folders and drive roots; nullopt when missing.

@@ -341,8 +341,9 @@ Status SimRegistry::DeleteKey(HKey parent, const std::string& subkey) {
   if (!key) return kErrorFileNotFound;
   if (key->subkey_count() > 0 && family_ == kPlatformWinNT) return kErrorAccessDenied;
   key->MarkDeleted();
-  auto& siblings = key->parent_->subkeys_;
-  siblings.erase(std::find(siblings.begin(), siblings.end(), key));
+  SimKey& holder = *key->parent_;
+  holder.subkeys_.erase(holder.subkeys_.begin() +
+                        static_cast<std::ptrdiff_t>(holder.LowerBound(key->folded_)));
   key->parent_ = nullptr;
   return kOk;
 }

@@ -99,6 +99,8 @@ class SimKey {
   SimKey& operator=(const SimKey&) = delete;
 
   const std::string& name() const { return name_; }
+  // The key that holds this one; null for a hive's root and for a deleted key.
+  SimKey* parent() const { return parent_; }
 
   // Values in the order they were first set.
   const std::vector<SimValue>& values() const { return values_; }
