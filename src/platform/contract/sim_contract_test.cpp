@@ -1,5 +1,6 @@
 // The registry, file-system and process contracts, run against the simulated machine.
 #include "platform/contract/files_contract.h"
+#include "platform/contract/path_rules_contract.h"
 #include "platform/contract/processes_contract.h"
 #include "platform/contract/registry_contract.h"
 #include "platform/sim/sim_files.h"
@@ -79,6 +80,7 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Sim, RegistryContract, SimRegistries);
 
 using SimFileSystems = ::testing::Types<SimFilesEnv>;
 INSTANTIATE_TYPED_TEST_SUITE_P(Sim, FilesContract, SimFileSystems);
+INSTANTIATE_TYPED_TEST_SUITE_P(Sim, PathRulesContract, SimFileSystems);
 
 using SimProcessTables = ::testing::Types<SimProcessesEnv>;
 INSTANTIATE_TYPED_TEST_SUITE_P(Sim, ProcessesContract, SimProcessTables);

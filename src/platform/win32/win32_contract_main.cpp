@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/contract/files_contract.h"
+#include "platform/contract/path_rules_contract.h"
 #include "platform/contract/processes_contract.h"
 #include "platform/contract/registry_contract.h"
 #include "platform/win32/win32_contract_env.h"
@@ -154,6 +155,7 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Win32, RegistryContract, Win32Registries);
 
 using Win32FileSystems = ::testing::Types<Win32FilesEnv>;
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, FilesContract, Win32FileSystems);
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, PathRulesContract, Win32FileSystems);
 
 using Win32ProcessTables = ::testing::Types<Win32ProcessesEnv>;
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, ProcessesContract, Win32ProcessTables);
