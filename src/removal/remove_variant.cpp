@@ -8,6 +8,7 @@
 #include "manifest/file_manifest.h"
 #include "platform/mod_funcs.h"
 #include "platform/reg_tools.h"
+#include "platform/windows_names.h"
 #include "progress/processing_form.h"
 #include "removal/word_cleanup.h"
 #include "removal/wordperfect_cleanup.h"
@@ -35,24 +36,6 @@ std::string Trim(const std::string& text) {
   if (first == std::string::npos) return "";
   size_t last = text.find_last_not_of(' ');
   return text.substr(first, last - first + 1);
-}
-
-// Upper case as the ANSI code page has it: ASCII letters and the Windows-1252 letters.
-std::string UpperAnsi(std::string text) {
-  for (char& c : text) {
-    auto u = static_cast<unsigned char>(c);
-    if (u >= 'a' && u <= 'z') {
-      u = static_cast<unsigned char>(u - 0x20);
-    } else if (u >= 0xE0 && u <= 0xFE && u != 0xF7) {
-      u = static_cast<unsigned char>(u - 0x20);
-    } else if (u == 0x9A || u == 0x9C || u == 0x9E) {  // š œ ž
-      u = static_cast<unsigned char>(u - 0x10);
-    } else if (u == 0xFF) {  // ÿ
-      u = 0x9F;
-    }
-    c = static_cast<char>(u);
-  }
-  return text;
 }
 
 // regsvr32 takes a path with a blank in it only in quotation marks.
@@ -163,7 +146,7 @@ void DeleteManifestFile(Program& program, const ManifestEntry& entry,
 void ReleaseSharedComponent(Program& program, const ManifestEntry& entry,
                             const std::string& directory) {
   Registry& registry = program.registry();
-  const std::string path = UpperAnsi(Trim(directory) + "\\" + entry.FileName);
+  const std::string path = FoldName(Trim(directory) + "\\" + entry.FileName);
   int32_t count = QueryValue(registry, kSharedDllsKey, path, kHkeyLocalMachine).AsNumber();
 
   if (count <= 1) {

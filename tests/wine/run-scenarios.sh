@@ -242,6 +242,8 @@ wanted nt-msword-noreboot-quiet && quiet
 wanted nt-both-views && both_views
 wanted nt-second-copy && second_copy nt-second-copy nt "$MACHINES/nt-all"
 wanted win98-second-copy && second_copy win98-second-copy win98 "$MACHINES/98-all"
+# A folder named with a trailing dot, and a shared component counted under another case of "š".
+scenario nt-path-rules "$MACHINES/path-rules" nt yes none WPWIN8 NOREBOOT
 
 echo "$failures scenario checks failed"
 [ "$failures" -eq 0 ]
