@@ -2,6 +2,7 @@
 // the default button, Tab into the details list, message boxes and the pump.
 #include <string>
 
+#include "platform/win32/win32_system.h"
 #include "ui_smoke.h"
 
 namespace vrx::win32::testing {
@@ -237,6 +238,64 @@ TEST_F(FormsOnWindows, PumpEventsWithNothingWaitingSleepsUntilAMessageComes) {
   SetTimer(nullptr, 0, 1, Tick);  // due within the clock step the pump may sleep
   ui.PumpEvents();
   EXPECT_EQ(g_ticks, 1) << "the pump woke for the timer and handled it";
+}
+
+// A window on another thread that stops answering, as a hung program's does.
+struct Stuck {
+  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  HANDLE thread = nullptr;
+  ~Stuck() {
+    SetEvent(release);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    CloseHandle(release);
+    CloseHandle(ready);
+  }
+};
+
+DWORD WINAPI StuckWindow(void* param) {
+  auto* stuck = static_cast<Stuck*>(param);
+  HWND hwnd = CreateWindowExA(0, "STATIC", "stuck", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                              nullptr, nullptr);
+  SetEvent(stuck->ready);
+  WaitForSingleObject(stuck->release, INFINITE);  // no message is read meanwhile
+  DestroyWindow(hwnd);
+  return 0;
+}
+
+struct Broadcast {
+  Win32System* system;
+  HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+};
+
+DWORD WINAPI SendFontChange(void* param) {
+  auto* broadcast = static_cast<Broadcast*>(param);
+  (void)broadcast->system->SendMessage(kHwndBroadcast, kWmFontChange, 0, 0);
+  SetEvent(broadcast->done);
+  return 0;
+}
+
+TEST(FontBroadcast, AWindowThatDoesNotAnswerCannotHoldTheProgram) {
+  Stuck stuck;
+  stuck.thread = CreateThread(nullptr, 0, StuckWindow, &stuck, 0, nullptr);
+  ASSERT_EQ(WaitForSingleObject(stuck.ready, 10000), WAIT_OBJECT_0);
+  Win32System system;
+  Broadcast broadcast{&system};
+  HANDLE sender = CreateThread(nullptr, 0, SendFontChange, &broadcast, 0, nullptr);
+  // Far beyond the time the broadcast gives each window: with a plain SendMessage it never ends.
+  // This thread answers meanwhile, as the program's would.
+  const DWORD start = GetTickCount();
+  bool done = false;
+  while (!done && GetTickCount() - start < 20000) {
+    done = MsgWaitForMultipleObjects(1, &broadcast.done, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0;
+    Drain();
+  }
+  EXPECT_TRUE(done) << "the broadcast waits for the window that does not answer";
+  SetEvent(stuck.release);
+  WaitForSingleObject(sender, 20000);
+  CloseHandle(sender);
+  CloseHandle(broadcast.done);
 }
 
 }  // namespace

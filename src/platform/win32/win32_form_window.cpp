@@ -402,7 +402,6 @@ void FormWindow::PropertyChanged(const Control* control, std::string_view proper
   Child* child = ChildFor(control);
   if (child == nullptr) return;
   HWND hwnd = child->hwnd;
-  const bool active = GetActiveWindow() == window_.get();
   if (property == "Caption") {
     if (control->kind() != ControlKind::kListBox && control->kind() != ControlKind::kProgressBar) {
       SetWindowTextA(hwnd, control->Caption().c_str());
@@ -418,14 +417,20 @@ void FormWindow::PropertyChanged(const Control* control, std::string_view proper
     }
     if (control == CloseControl()) UpdateCloseBox();
     // A button that comes into use takes the focus when no usable control holds it.
-    if (on && active && CanFocus(*control) && !FocusIsUsable()) SetFocus(hwnd);
+    if (on && CanFocus(*control) && GetActiveWindow() == window_.get() && !FocusIsUsable()) {
+      SetFocus(hwnd);
+    }
   } else if (property == "Value") {
     if (control->kind() == ControlKind::kCheckBox) {
       SendMessageA(hwnd, BM_SETCHECK, control->Value() != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
     } else if (control->kind() == ControlKind::kProgressBar) {
-      SendMessageA(hwnd, PBM_SETPOS, Round(control->ProgressValue()), 0);
+      // Most steps of the walk move the bar by less than a pixel's worth: those are not sent.
+      const int position = Round(control->ProgressValue());
+      if (SendMessageA(hwnd, PBM_GETPOS, 0, 0) != position) {
+        SendMessageA(hwnd, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+      }
       // Last: what the waiting messages do may end this window.
-      ui_.HandleWaitingMessages();
+      ui_.HandleWaitingMessagesNowAndThen();
     }
   } else if (property == "Max") {
     if (control->kind() == ControlKind::kProgressBar) {

@@ -88,9 +88,18 @@ bool Win32Ui::HandleQueue() {
   return handled;
 }
 
-void Win32Ui::HandleWaitingMessages() { (void)HandleQueue(); }
+void Win32Ui::HandleWaitingMessages() {
+  last_handled_ = GetTickCount();
+  (void)HandleQueue();
+}
+
+void Win32Ui::HandleWaitingMessagesNowAndThen() {
+  // Unsigned arithmetic: right across the tick count's wrap after 49.7 days.
+  if (GetTickCount() - last_handled_ >= kProgressPumpMilliseconds) HandleWaitingMessages();
+}
 
 void Win32Ui::PumpEvents() {
+  last_handled_ = GetTickCount();
   if (HandleQueue()) return;
   // Nothing was waiting: sleep until something comes or the clock moves on.
   MsgWaitForMultipleObjects(0, nullptr, FALSE, kClockStepMilliseconds, QS_ALLINPUT);

@@ -14,8 +14,8 @@
 //   the progress window; while that button cannot be used, the close box is greyed and does
 //   nothing. BlankFrm is a tool window, without a button on the taskbar.
 // - The details list scrolls sideways far enough for its longest line.
-// - A change of a progress bar's value lets the waiting messages through, so that a long walk
-//   over the files keeps the window answering.
+// - A change of a progress bar's value lets the waiting messages through (at most ten times a
+//   second), so that a long walk over the files keeps the window answering.
 #pragma once
 
 #include <memory>
@@ -37,9 +37,13 @@ inline constexpr int kFirstControlId = 100;
 inline constexpr const char* kFormWindowClass = "VRXUnInstForm";
 // The program's icon in its resources.
 inline constexpr int kAppIconId = 1;
-// How long a wait sleeps at most before it looks at the clock again: one tick of the clock that
-// GetLocalTime reads (10 to 16 ms on every Windows).
-inline constexpr DWORD kClockStepMilliseconds = 16;
+// How long a wait sleeps at most before it looks at the clock again: one step of the program's
+// clock, 1/16 s, as on the simulated machine. A pause of n seconds then ends at most that much
+// late, and a wait for Word asks it 16 times a second.
+inline constexpr DWORD kClockStepMilliseconds = 62;
+// How often a long run of progress steps lets the waiting messages through: often enough that
+// Windows never takes the window for hung (5 s), seldom enough to cost nothing.
+inline constexpr DWORD kProgressPumpMilliseconds = 100;
 
 class Win32Ui : public Ui {
  public:
@@ -62,6 +66,8 @@ class Win32Ui : public Ui {
 
   // Handles every waiting message and returns at once.
   void HandleWaitingMessages();
+  // The same, unless it was done less than kProgressPumpMilliseconds ago.
+  void HandleWaitingMessagesNowAndThen();
 
   // One message of a message loop: the keyboard navigation of a form window (Tab and the arrow
   // keys move the focus, Enter presses the focused button, Esc the close box's button) when the
@@ -87,6 +93,7 @@ class Win32Ui : public Ui {
   bool HandleQueue();
 
   FormFonts fonts_;
+  DWORD last_handled_ = 0;
   std::vector<FormWindow*> windows_;  // the live views; the one shown last at the back
 };
 
