@@ -13,6 +13,10 @@
 
 namespace vrx::win32 {
 
+// The frame of every form window: a caption with the system menu and a minimize box, no sizing.
+inline constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+// The layout is in win32_form_layout.cpp, the rest in win32_form_window.cpp.
 class FormWindow : public FormView {
  public:
   FormWindow(Win32Ui& ui, Form& form);
