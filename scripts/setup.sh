@@ -23,6 +23,7 @@ if [ "${1:-}" = --wine ]; then
   command -v xauth >/dev/null || need+=(xauth)
   command -v import >/dev/null || need+=(imagemagick)
   command -v xdotool >/dev/null || need+=(xdotool)
+  [ -x /usr/bin/time ] || need+=(time)
 fi
 if [ "${#foreign[@]}" -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
   echo "adding the i386 architecture for ${foreign[*]}"

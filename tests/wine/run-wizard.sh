@@ -14,8 +14,10 @@
 #   08-restart.png            the restart prompt, "Restart Now" focused
 #
 # Every walk runs in Windows NT mode (a 64-bit prefix, WoW64, on the nt-all machine) and in
-# Windows 98 mode (a 32-bit prefix, on the 98-all machine); see harness.sh. The screenshots are
-# NT mode's; Windows 98 mode's go beside them with "-98" before ".png".
+# Windows 98 mode (a 32-bit prefix, on the 98-all machine) at 96 pixels per inch, and the whole
+# walk once more in NT mode at 144 (a screen at 150 %); see harness.sh. The screenshots are NT
+# mode's at 96; Windows 98 mode's go beside them with "-98" before ".png", those at 144 with
+# "-144".
 #
 #   tests/wine/run-wizard.sh [MINGW_BUILD_DIR [NATIVE_BUILD_DIR]]
 #
@@ -29,7 +31,7 @@
 set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 800x600x24" "$0" "$@"
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 MINGW_DIR=${1:-$ROOT/build/mingw}
 NATIVE_DIR=${2:-$ROOT/build/native}
@@ -79,10 +81,12 @@ step() {  # step WHAT COMMAND...: one action of the walk; a failed action is a f
   shift
   "$@" >/dev/null 2>&1 || fail "$what"
 }
-virtual_desktop() {
+virtual_desktop() {  # at WALK_DPI pixels per inch, large enough for the progress window at 144
   reg32 add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-  reg32 add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null 2>&1
-  wineserver -k 2>/dev/null  # the desktop is chosen when the Wine session starts
+  reg32 add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+  reg32 add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$WALK_DPI" /f \
+    >/dev/null 2>&1
+  wineserver -k 2>/dev/null  # the desktop and its DPI are chosen when the Wine session starts
   wineserver -w
 }
 ended() {  # ended PID NAME: the program ends by itself within 20 s
@@ -134,9 +138,9 @@ compare_with_sim() {
 
 # begin NAME: a fresh prefix of the walk's mode with a virtual desktop and a fresh work folder.
 begin() {
-  WORK=$WINE_DIR/$1-$WALK_MODE
+  WORK=$WINE_DIR/$1-$WALK_MODE-$WALK_DPI
   rm -rf "$WORK" && mkdir -p "$WORK"
-  new_prefix "$1-$WALK_MODE" "$WALK_MODE"
+  new_prefix "$1-$WALK_MODE-$WALK_DPI" "$WALK_MODE"
   virtual_desktop
 }
 # start_machine [COMMAND...]: the walk's machine seeded, COMMAND run, then the uninstaller
@@ -323,14 +327,20 @@ ended $notepad "restart: Restart Now ends the Wine session"
 wineserver -k 2>/dev/null
 }
 
-for WALK_MODE in nt win98; do
-  echo "== $WALK_MODE mode"
-  CHECK_PREFIX="$WALK_MODE: "
-  if [ "$WALK_MODE" = nt ]; then IMAGE=$MACHINES/nt-all SHOT_SUFFIX=""; else
-    IMAGE=$MACHINES/98-all SHOT_SUFFIX=-98; fi
-  walk_empty
-  walk_whole
-  walk_restart
+for walk in "nt 96" "win98 96" "nt 144"; do
+  read -r WALK_MODE WALK_DPI <<<"$walk"
+  echo "== $WALK_MODE mode, $WALK_DPI pixels per inch"
+  CHECK_PREFIX="$WALK_MODE $WALK_DPI: "
+  IMAGE=$MACHINES/nt-all SHOT_SUFFIX=""
+  [ "$WALK_MODE" = win98 ] && IMAGE=$MACHINES/98-all SHOT_SUFFIX=-98
+  [ "$WALK_DPI" = 144 ] && SHOT_SUFFIX=-144
+  if [ "$WALK_DPI" = 96 ]; then
+    walk_empty
+    walk_whole
+    walk_restart
+  else
+    walk_whole
+  fi
 done
 
 echo "screens: $(ls "$OUT"/*.png 2>/dev/null | wc -l) screenshots in $OUT"

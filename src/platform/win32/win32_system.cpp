@@ -65,7 +65,15 @@ int32_t Win32System::RemoveFontResource(const std::string& file_name) {
 
 intptr_t Win32System::SendMessage(uintptr_t window, uint32_t message, uintptr_t wparam,
                                   intptr_t lparam) {
-  return ::SendMessageA(reinterpret_cast<HWND>(window), message, wparam, lparam);
+  if (window != kHwndBroadcast) {
+    return ::SendMessageA(reinterpret_cast<HWND>(window), message, wparam, lparam);
+  }
+  // A broadcast waits for every top-level window in turn; one that hangs would hold the program
+  // for ever. A hung window is passed over at once, a slow one after kBroadcastTimeoutMs.
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutA(HWND_BROADCAST, message, wparam, lparam, SMTO_ABORTIFHUNG | SMTO_NORMAL,
+                        kBroadcastTimeoutMs, &result);
+  return static_cast<intptr_t>(result);
 }
 
 std::string Win32System::GetEnvironmentVariable(const std::string& name) {

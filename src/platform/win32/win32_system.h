@@ -6,6 +6,9 @@
 // 32-bit program on a 64-bit Windows a path in the system folder names the SysWOW64 file, which
 // is the file the program sees there (see win32_wow64.h).
 //
+// SendMessage to HWND_BROADCAST goes out with SendMessageTimeoutA (SMTO_ABORTIFHUNG): a window
+// that does not answer cannot hold the program.
+//
 // Handles: the process token handles that OpenProcessToken gives out are owned here until
 // CloseHandle closes them (or the backend goes); CloseHandle refuses any other handle. The
 // "VRXUnInst" mutex of the single-instance guard stays open while the backend lives.
@@ -21,6 +24,9 @@
 #include "platform/win32/win32_wow64.h"
 
 namespace vrx::win32 {
+
+// How long a broadcast waits for each window that is not hung.
+inline constexpr unsigned kBroadcastTimeoutMs = 1000;
 
 // The name of the mutex that marks a running copy of the program.
 inline constexpr char kInstanceMutexName[] = "VRXUnInst";
