@@ -1,11 +1,15 @@
 // vrxuninst-sim: runs the uninstaller on a simulated Windows machine loaded from an image folder,
 // plays a script of user actions, prints what happened and writes the machine as it is after.
+#include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "deploy/deployment.h"
 #include "platform/form.h"
 #include "platform/sim/machine_summary.h"
 #include "platform/sim/sim_machine.h"
@@ -75,6 +79,45 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
   return true;
 }
 
+// The log of a run (/LOG=path) as a file on the simulated machine's drive. Like the real program's
+// log it is made (or emptied) when the run starts, with the refusals of CreateFile, and held open
+// while the program runs, so that the run cannot delete it.
+class SimLogFile : public vrx::LogSink {
+ public:
+  SimLogFile(vrx::sim::SimFiles& files, const std::string& path) : files_(files) {
+    vrx::FileNumber number = 0;
+    if (files.OpenText(path, vrx::TextMode::kWriteBytes, &number) != vrx::kOk) return;
+    (void)files.Close(number);
+    path_ = files.LongPath(path).value_or("");
+    if (!path_.empty() && !files.SetInUse(path_, true)) path_.clear();
+  }
+  ~SimLogFile() override {
+    if (!path_.empty()) (void)files_.SetInUse(path_, false);
+  }
+  SimLogFile(const SimLogFile&) = delete;
+  SimLogFile& operator=(const SimLogFile&) = delete;
+
+  bool open() const { return !path_.empty(); }
+  bool Append(const std::string& line) override {
+    std::optional<std::string> contents = files_.Contents(path_);
+    if (!contents) return false;
+    return files_.AddFile(path_, *contents + line + "\r\n", files_.Attributes(path_).value_or(0));
+  }
+
+ private:
+  vrx::sim::SimFiles& files_;
+  std::string path_;
+};
+
+// The simulated clock as the log's start shows it.
+std::string ClockText(double seconds) {
+  const long whole = static_cast<long>(seconds);
+  char text[64];
+  std::snprintf(text, sizeof text, "%02ld:%02ld:%02ld (the simulated machine's clock)",
+                whole / 3600 % 24, whole / 60 % 60, whole % 60);
+  return text;
+}
+
 // The loaded form that holds the control, or null.
 vrx::Control* FindLoaded(vrx::Program& program, const std::string& name, int index) {
   for (vrx::Form* form : program.Forms()) {
@@ -140,19 +183,29 @@ int main(int argc, char** argv) {
   const vrx::sim::MachineSnapshot before = vrx::sim::TakeSnapshot(*machine);
   bool restarted = false;
   {
-    vrx::Program program(machine->platform());
-    vrx::Main(program, options.command_line);
+    vrx::CommandWords words = vrx::ReadCommandWords(options.command_line);
+    std::unique_ptr<SimLogFile> log;
+    if (words.log_path) {
+      log = std::make_unique<SimLogFile>(machine->files, *words.log_path);
+      if (!log->open()) log.reset();
+    }
+    vrx::Deployment deployment(machine->platform(), words, log.get());
+    vrx::Program program(deployment.platform());
+    deployment.Begin(program, options.command_line, ClockText(machine->clock.seconds()));
+    vrx::Main(program, words.program_words);
+    deployment.FinishQuietly(program);
     for (const Action& action : actions) {
       if (machine->system.restart_requested) break;
       if (action.verb != "answer") Play(program, *machine, action);
     }
     if (machine->system.restart_requested) {
       machine->transcript.Add("windows restarts");
+      const int code = deployment.End(program);
       machine->Restart();
       restarted = true;
-      machine->transcript.Add("end");
+      machine->transcript.Add("end, exit code " + std::to_string(code));
     } else if (!program.AnyFormLoaded()) {
-      machine->transcript.Add("end");
+      machine->transcript.Add("end, exit code " + std::to_string(deployment.End(program)));
     } else {
       std::string waiting = "waiting";
       for (vrx::Form* form : program.Forms()) {

@@ -74,7 +74,7 @@ TEST(SimMain, WizardPagesCanBeWalkedAndCancelled) {
       "set UnInstall.LblMsg1.Caption = \"Select the Software to Uninstall:\"",
       "set UnInstall.cmdNext.Caption = \"Next  >\"",
       "unload UnInstall",
-      "end",
+      "end, exit code 0",
   };
   long previous = -1;
   for (const char* line : expected_in_order) {
@@ -83,7 +83,7 @@ TEST(SimMain, WizardPagesCanBeWalkedAndCancelled) {
     EXPECT_GT(index, previous) << "out of order: " << line;
     previous = index;
   }
-  EXPECT_EQ("end", lines.back());
+  EXPECT_EQ("end, exit code 0", lines.back());
   // Only WordPerfect's boxes stay disabled: the image has Word alone.
   EXPECT_LT(at("set UnInstall.Check1(1).Enabled = false"), static_cast<long>(lines.size()));
 }
@@ -139,7 +139,7 @@ TEST(SimMain, UnattendedRunWritesTheMachineAfterwards) {
                     temp);
   ASSERT_EQ(0, r.status) << r.err;
   std::vector<std::string> lines = Lines(r.out);
-  auto end = std::find(lines.begin(), lines.end(), "end");
+  auto end = std::find(lines.begin(), lines.end(), "end, exit code 0");
   ASSERT_NE(lines.end(), end);
   EXPECT_EQ("restart", *(end + 1));
   EXPECT_EQ(lines.end(), std::find(lines.begin(), lines.end(), "show UnInstall"));
@@ -147,6 +147,34 @@ TEST(SimMain, UnattendedRunWritesTheMachineAfterwards) {
   EXPECT_FALSE(fs::exists(out / "drive_c" / "Program Files" / "Docseal" / "Setup"));
   // NOREBOOT: nothing is scheduled, so the program stays after the restart.
   EXPECT_TRUE(fs::exists(out / "drive_c" / "WINNT" / "system32" / "VRXUnInst.EXE"));
+}
+
+TEST(SimMain, QuietRunShowsNothingAndEndsOnItsExitCodeWithItsLogOnTheMachine) {
+  TempFolder temp;
+  fs::path out = temp.path() / "after";
+  std::string script = WriteScript(temp, "answer yes\nanswer yes\nclick cmdExit\n");
+  Result r = RunSim("--machine " + Sample("win98-all").string() + " --script " + script +
+                        " --out " + out.string() + " -- MSWORD /QUIET /LOG=C:\\vrx.log",
+                    temp);
+  ASSERT_EQ(0, r.status) << r.err;
+  std::vector<std::string> lines = Lines(r.out);
+  EXPECT_EQ("end, exit code 3010", lines.back());
+  for (const std::string& line : lines) {
+    EXPECT_NE(0u, line.rfind("show ", 0)) << line;
+    EXPECT_NE(0u, line.rfind("msgbox ", 0)) << line;
+  }
+  EXPECT_NE(std::string::npos, r.out.find("refused click cmdExit: not loaded"));
+  EXPECT_TRUE(fs::exists(out / "drive_c" / "Docseal" / "Word" / "Stamps" / "MYSTAMP.STB"));
+  std::ifstream in(out / "drive_c" / "vrx.log", std::ios::binary);
+  std::ostringstream log;
+  log << in.rdbuf();
+  EXPECT_EQ(0u, log.str().rfind("Docseal Uninstaller 4.0 log, started 12:00:00", 0));
+  EXPECT_NE(std::string::npos,
+            log.str().find("\r\nExit code: 3010 (finished; a restart of Windows is needed)\r\n"));
+  std::ifstream ini(out / "machine.ini");
+  std::ostringstream facts;
+  facts << ini.rdbuf();
+  EXPECT_EQ(std::string::npos, facts.str().find("vrx.log=1")) << "the log is not in use afterwards";
 }
 
 }  // namespace

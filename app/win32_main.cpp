@@ -1,6 +1,12 @@
 // VRXUnInst.exe: the uninstaller on the real Windows API.
+//
+// Its exit code is 0, as for any program, unless /QUIET is on the command line; then it says
+// what happened (deploy/deployment.h).
+#include <memory>
 #include <string>
 
+#include "deploy/deployment.h"
+#include "platform/win32/win32_log_file.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_ui.h"
 #include "platform/win32/win32_windows.h"
@@ -10,10 +16,19 @@
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*command_line*/,
                    int /*show*/) {
   const std::string command_line = vrx::ArgumentsOf(GetCommandLineA());
+  vrx::CommandWords words = vrx::ReadCommandWords(command_line);
+  std::unique_ptr<vrx::win32::Win32LogFile> log;
+  if (words.log_path) {
+    vrx::Status status = vrx::kOk;
+    log = vrx::win32::Win32LogFile::Create(*words.log_path, &status);
+  }
   vrx::win32::Win32Ui ui;
   vrx::win32::Win32Platform backend(&ui);
-  vrx::Program program(backend.platform());
-  vrx::Main(program, command_line);
+  vrx::Deployment deployment(backend.platform(), std::move(words), log.get());
+  vrx::Program program(deployment.platform());
+  deployment.Begin(program, command_line, vrx::win32::LocalTimeText());
+  vrx::Main(program, deployment.words().program_words);
+  deployment.FinishQuietly(program);
   // The program lives in its forms' handlers until the last form is unloaded. Every handler run
   // from a window posts a message when it returns, so the wait below ends then.
   MSG message;
@@ -21,5 +36,5 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
     if (GetMessageA(&message, nullptr, 0, 0) <= 0) break;  // WM_QUIT, or no queue to read
     vrx::win32::Win32Ui::Dispatch(message);
   }
-  return 0;
+  return deployment.End(program);
 }

@@ -16,6 +16,7 @@
 #include "manifest/file_manifest.h"
 #include "platform/mod_funcs.h"
 #include "platform/sim/sim_machine.h"
+#include "platform/windows_names.h"
 #include "progress/processing_form.h"
 #include "removal/remove_variant.h"
 #include "startup/program.h"
@@ -68,7 +69,7 @@ std::unique_ptr<SimMachine> MakeMachine(const std::vector<std::string>& texts) {
   return m;
 }
 
-std::string Upper(const std::string& text) { return vrx::UpperAnsi(text); }
+std::string Upper(const std::string& text) { return vrx::FoldName(text); }
 
 }  // namespace
 

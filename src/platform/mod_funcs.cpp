@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "platform/reg_tools.h"
+#include "platform/windows_names.h"
 #include "startup/program.h"
 
 namespace vrx {
@@ -29,11 +30,7 @@ std::string Hklm(const Platform& platform, const std::string& key, const std::st
 std::string TemplateDirectory(const Platform& platform, const std::string& token) {
   std::string program = Hklm(platform, "Software\\Docseal4\\WPWIN" + token.substr(4) + "\\Defaults",
                              "Program Directory");
-  std::string upper = program;
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  size_t found = upper.find("\\WPWIN");
+  size_t found = FoldName(program).find("\\WPWIN");
   std::string result = found == std::string::npos ? "" : program.substr(0, found + 1);
   result += "Template";
   if (token == "WPTD8") result += "\\Custom WP Templates";
@@ -97,23 +94,6 @@ std::string GetShortPath(System& system, const std::string& path) {
     return buffer.substr(0, written);
   }
   return buffer.substr(0, needed);
-}
-
-std::string UpperAnsi(std::string text) {
-  for (char& c : text) {
-    auto u = static_cast<unsigned char>(c);
-    if (u >= 'a' && u <= 'z') {
-      u = static_cast<unsigned char>(u - 0x20);
-    } else if (u >= 0xE0 && u <= 0xFE && u != 0xF7) {
-      u = static_cast<unsigned char>(u - 0x20);
-    } else if (u == 0x9A || u == 0x9C || u == 0x9E) {  // š œ ž
-      u = static_cast<unsigned char>(u - 0x10);
-    } else if (u == 0xFF) {  // ÿ
-      u = 0x9F;
-    }
-    c = static_cast<char>(u);
-  }
-  return text;
 }
 
 }  // namespace vrx

@@ -17,7 +17,4 @@ std::string GetDirectory(const Platform& platform, const ProgramState& state,
 // The short (8.3) form of an existing path; the empty text when the path does not exist.
 std::string GetShortPath(System& system, const std::string& path);
 
-// Upper case as the ANSI code page (Windows-1252) has it: ASCII and the Windows-1252 letters.
-std::string UpperAnsi(std::string text);
-
 }  // namespace vrx

@@ -363,7 +363,9 @@ class Ui {
   virtual ~Ui() = default;
   // A message box with the style's buttons and no icon; returns the button chosen.
   virtual int MessageBox(const std::string& text, int style, const std::string& title) = 0;
-  // Handles the window messages that are waiting; returns at once when there are none.
+  // Handles the window messages that are waiting. When there are none, waits until one comes or
+  // the clock moves on by a step, whichever is first: a loop that pumps while it waits for the
+  // clock or for another program does not spin.
   virtual void PumpEvents() = 0;
   // The view that mirrors a form's properties onto the screen, made when the form is loaded.
   virtual std::unique_ptr<FormView> CreateView(Form& form) = 0;

@@ -6,6 +6,7 @@
 
 #include "platform/mod_funcs.h"
 #include "platform/reg_tools.h"
+#include "platform/windows_names.h"
 #include "startup/program.h"
 
 namespace vrx {
@@ -111,7 +112,7 @@ size_t RootLength(const std::string& full) {
 // A path in the form paths are compared in: upper case, no separator at the end.
 std::string Comparable(std::string path) {
   while (!path.empty() && path.back() == '\\') path.pop_back();
-  return UpperAnsi(std::move(path));
+  return FoldName(path);
 }
 
 // The forms of an absolute path that name the same folder: as written and in 8.3 form.

@@ -8,6 +8,7 @@
 #include "manifest/file_manifest.h"
 #include "platform/mod_funcs.h"
 #include "platform/reg_tools.h"
+#include "platform/windows_names.h"
 #include "progress/processing_form.h"
 #include "removal/protected_folders.h"
 #include "removal/word_cleanup.h"
@@ -146,7 +147,7 @@ void DeleteManifestFile(Program& program, const ManifestEntry& entry,
 void ReleaseSharedComponent(Program& program, const ManifestEntry& entry,
                             const std::string& directory) {
   Registry& registry = program.registry();
-  const std::string path = UpperAnsi(Trim(directory) + "\\" + entry.FileName);
+  const std::string path = FoldName(Trim(directory) + "\\" + entry.FileName);
   // A count too large for 32 bits stands for many users and keeps the file.
   int32_t count = QueryValue(registry, kSharedDllsKey, path, kHkeyLocalMachine).AsCount();
 

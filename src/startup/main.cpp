@@ -3,6 +3,7 @@
 
 #include "platform/mod_funcs.h"
 #include "platform/reg_tools.h"
+#include "platform/windows_names.h"
 #include "platform/winver.h"
 #include "startup/program.h"
 #include "startup/variants.h"
@@ -20,7 +21,7 @@ std::vector<std::string> SplitCommandLine(const std::string& command_line) {
     }
     if (previous_blank) words.emplace_back();
     previous_blank = false;
-    words.back().push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+    words.back().push_back(FoldChar(c));
   }
   return words;
 }

@@ -6,6 +6,7 @@
 #include "manifest/file_manifest.h"
 #include "platform/mod_funcs.h"
 #include "platform/reg_tools.h"
+#include "platform/windows_names.h"
 #include "progress/processing_form.h"
 #include "startup/variants.h"
 
@@ -69,7 +70,7 @@ void AddVariant(SimMachine& before, const std::string& code, const std::string& 
     if (directory.empty()) continue;
     const std::string path = directory + "\\" + entry.FileName;
     allowed->files.insert(Existing(before, path));
-    if (IsShared(entry)) allowed->shared_values.insert(UpperName(UpperAnsi(path)));
+    if (IsShared(entry)) allowed->shared_values.insert(FoldName(path));
   }
 }
 

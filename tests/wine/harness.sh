@@ -1,92 +1,242 @@
-# Functions for the Wine scenarios: a prefix per scenario, seeded from a machine image, the real
-# VRXUnInst.EXE run in it, and its end state compared with the simulator's for the same image.
-# Sourced by run-scenarios.sh and run-wizard.sh; expects ROOT (the source tree), BUILD (the
-# native build) and MINGW (the MinGW build) to be set.
+# The Wine side of every Wine suite: the loaders, the prefix templates, a prefix per test seeded
+# as a 32-bit setup leaves a machine, the programs started as the program under test sees them,
+# and the end state read back from the same view. Sourced by run-contract.sh, run-ui.sh,
+# run-scenarios.sh, word-scenarios.sh and run-wizard.sh; expects ROOT (the source tree), and BUILD
+# (the native build) where a suite compares with the simulator. MINGW is the 32-bit build.
+#
+# Two modes, each with its own template prefix (made once, under build/wine-templates):
+#   nt     a 64-bit prefix with wine32 (WoW64), as today's Windows: the program is 32-bit, so its
+#          C:\windows\system32 is the prefix's syswow64 and HKLM\Software its Wow6432Node.
+#   win98  a 32-bit prefix (WINEARCH=win32) whose Windows version is "win98": Windows 98 never had
+#          a 64-bit side, so its system folder, Wininit.ini and the restart see one view.
+# Prefixes are the template's hard links for Wine's own program files and copies of the rest, so
+# a new one costs a fraction of a second; nothing may write into a program file of the template.
+#
+# Every program is started through the loader of its own bitness (run32, run64), by the path the
+# program sees: `wine` itself may be either loader, and Wine's loader picks its own bitness of a
+# built-in program (regedit, reg, wineboot) whatever path it is given.
 
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
-WINE_DIR="$BUILD/wine"
-# The same template as the contract tests use.
-TEMPLATE="$ROOT/build/wine-template"
+unset WINEARCH
+MINGW=${MINGW:-$ROOT/build/mingw}
+WINE_DIR=${VRX_WINE_DIR:-$ROOT/build/wine}
+TEMPLATES=${VRX_WINE_TEMPLATES:-$ROOT/build/wine-templates}
+mkdir -p "$WINE_DIR" "$TEMPLATES"
+
+# pass NAME, fail NAME [WHY]: one PASS or FAIL line, after CHECK_PREFIX (the mode, where a suite
+# runs its checks in both); `failures` counts the failures.
+failures=0
+pass() { echo "PASS ${CHECK_PREFIX:-}$1"; }
+fail() {
+  echo "FAIL ${CHECK_PREFIX:-}$1${2:+: $2}"
+  failures=$((failures + 1))
+}
+
+# missing WHAT PACKAGE: a suite that cannot run says so, fails and stops.
+missing() {
+  echo "FAIL $(basename "$0"): $1 is missing (Debian package $2; scripts/setup.sh --wine installs it)"
+  exit 1
+}
+
+# elf_bits FILE: 32 or 64 for an ELF executable, nothing for anything else (a shell script).
+elf_bits() {
+  local head
+  head=$(od -An -tx1 -N5 "$1" 2>/dev/null | tr -d ' \n')
+  case $head in 7f454c4601) echo 32 ;; 7f454c4602) echo 64 ;; esac
+}
+
+# The two loaders. VRX_WINE32 and VRX_WINE64 name them where they live elsewhere.
+find_loaders() {
+  WINE32="" WINE64=""
+  local candidate real bits
+  for candidate in "${VRX_WINE32:-}" "${VRX_WINE64:-}" /usr/lib/wine/wine /usr/lib/wine/wine64 \
+    "$(command -v wine 2>/dev/null)" "$(command -v wine64 2>/dev/null)" \
+    "$(command -v wine32 2>/dev/null)"; do
+    [ -n "$candidate" ] || continue
+    real=$(readlink -f "$candidate" 2>/dev/null) || continue
+    [ -x "$real" ] || continue
+    bits=$(elf_bits "$real")
+    if [ "$bits" = 32 ] && [ -z "$WINE32" ]; then WINE32=$real; fi
+    if [ "$bits" = 64 ] && [ -z "$WINE64" ]; then WINE64=$real; fi
+  done
+  [ -n "$WINE32" ] || missing "the 32-bit Wine loader" "wine32:i386"
+  [ -n "$WINE64" ] || missing "the 64-bit Wine loader" "wine64"
+  command -v wineserver >/dev/null || missing wineserver wine
+  command -v winepath >/dev/null || missing winepath wine
+}
+find_loaders
+
+run32() { "$WINE32" "$@"; }
+run64() { "$WINE64" "$@"; }
+
+# require_programs NAME...: the 32-bit build's programs that a suite needs.
+require_programs() {
+  local name
+  for name in "$@"; do
+    [ -f "$MINGW/$name.exe" ] ||
+      { echo "FAIL $(basename "$0"): no $MINGW/$name.exe (cmake --build --preset mingw)"; exit 1; }
+  done
+}
 
 # The Windows form of a host path.
 winpath() { winepath -w "$1" 2>/dev/null; }
 
-# A prefix made once and copied for every scenario.
+# make_template MODE: the template prefix of a mode, made once (and again when Wine changes).
 make_template() {
-  mkdir -p "$WINE_DIR"
-  if [ ! -f "$TEMPLATE/.vrx-ready" ]; then
-    rm -rf "$TEMPLATE"
-    WINEPREFIX="$TEMPLATE" wineboot -i >/dev/null 2>&1
-    WINEPREFIX="$TEMPLATE" wineserver -w
-    touch "$TEMPLATE/.vrx-ready"
+  local mode=$1 dir="$TEMPLATES/$1" stamp
+  stamp="$("$WINE32" --version 2>/dev/null) $(basename "$WINE32") $(basename "$WINE64")"
+  exec 9>"$TEMPLATES/.lock"
+  flock 9
+  if [ "$(cat "$dir/.vrx-ready" 2>/dev/null)" != "$stamp" ]; then
+    echo "== making the $mode Wine prefix template (once; takes a minute)"
+    rm -rf "$dir" "$TEMPLATES/$mode.baseline"*
+    if [ "$mode" = nt ]; then
+      WINEARCH=win64 WINEPREFIX="$dir" "$WINE64" wineboot.exe -i >/dev/null 2>&1
+    else
+      WINEARCH=win32 WINEPREFIX="$dir" "$WINE32" wineboot.exe -i >/dev/null 2>&1
+      WINEPREFIX="$dir" "$WINE32" reg.exe add 'HKCU\Software\Wine' /v Version /d win98 /f \
+        >/dev/null 2>&1
+    fi
+    WINEPREFIX="$dir" wineserver -w
+    if [ "$mode" = nt ] && [ ! -d "$dir/drive_c/windows/syswow64" ]; then
+      rm -rf "$dir"
+      missing "the 32-bit side of the 64-bit prefix (no syswow64)" "wine32:i386"
+    fi
+    echo "$stamp" >"$dir/.vrx-ready"
+  fi
+  flock -u 9
+}
+
+# clone_tree FROM TO: TO as a copy of FROM, with Wine's program files shared as hard links.
+clone_tree() {
+  rm -rf "$2"
+  mkdir -p "$(dirname "$2")"
+  cp -al "$1" "$2" || return 1
+  (cd "$1" && find . -type f ! \( -iname '*.dll' -o -iname '*.exe' -o -iname '*.drv' \
+    -o -iname '*.sys' -o -iname '*.ocx' -o -iname '*.acm' -o -iname '*.cpl' -o -iname '*.tlb' \
+    -o -iname '*.nls' -o -iname '*.ax' -o -iname '*.ds' -o -iname '*.vxd' -o -iname '*.com' \
+    -o -iname '*.msstyles' \) -print0 | xargs -0 -r cp -a --parents --remove-destination -t "$2")
+}
+
+# use_prefix DIR MODE: the mode's facts for an existing prefix; sets WINEPREFIX, PREFIX, MODE,
+# SYS32_DRIVE (the host folder that a 32-bit program sees as C:\windows\system32) and SYS32 (its
+# Windows path as a program that starts another names it: Wine looks for the program to start
+# before it knows its bitness, so without redirection), REGEDIT32 and, in NT mode, REGEDIT64 and
+# SYS64_DRIVE (the 64-bit side's system32).
+use_prefix() {
+  PREFIX=$1 MODE=$2
+  export WINEPREFIX="$PREFIX"
+  if [ "$MODE" = nt ]; then
+    SYS32='C:\windows\syswow64'
+    SYS32_DRIVE="$PREFIX/drive_c/windows/syswow64"
+    SYS64_DRIVE="$PREFIX/drive_c/windows/system32"
+    REGEDIT32='C:\windows\syswow64\regedit.exe'
+    REGEDIT64='C:\windows\regedit.exe'
+    REDIRECT=(--redirect 'C:\windows\system32=C:\windows\syswow64')
+  else
+    SYS32='C:\windows\system32'
+    SYS32_DRIVE="$PREFIX/drive_c/windows/system32"
+    SYS64_DRIVE=""
+    REGEDIT32='C:\windows\regedit.exe'
+    REGEDIT64=""
+    REDIRECT=()
   fi
 }
 
-# new_prefix NAME: a fresh copy of the template; sets WINEPREFIX and PREFIX.
+# new_prefix NAME MODE: a fresh prefix of the mode below WINE_DIR.
 new_prefix() {
-  PREFIX="$WINE_DIR/$1"
-  WINEPREFIX="$PREFIX" wineserver -k 2>/dev/null || true
-  rm -rf "$PREFIX"
-  cp -a --reflink=auto "$TEMPLATE" "$PREFIX"
-  export WINEPREFIX="$PREFIX"
+  make_template "$2"
+  local dir="$WINE_DIR/$1"
+  WINEPREFIX="$dir" wineserver -k 2>/dev/null || true
+  clone_tree "$TEMPLATES/$2" "$dir" || { echo "FAIL cannot copy the $2 template to $dir"; exit 1; }
+  use_prefix "$dir" "$2"
 }
+
+# end_prefix: stops what still runs in the prefix.
+end_prefix() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+}
+
+regedit32() { run32 "$REGEDIT32" "$@"; }
+regedit64() { run64 "$REGEDIT64" "$@"; }
+reg32() { run32 'C:\windows\system32\reg.exe' "$@"; }
+reg64() { run64 'C:\windows\system32\reg.exe' "$@"; }
+
+# restart_windows: the next start of Windows, done by the system's own bitness.
+restart_windows() {
+  if [ "$MODE" = nt ]; then
+    run64 'C:\windows\system32\wineboot.exe' -r >/dev/null 2>&1
+  else
+    run32 'C:\windows\system32\wineboot.exe' -r >/dev/null 2>&1
+  fi
+  wineserver -w
+}
+
+# install_uninstaller: VRXUnInst.EXE in the system folder the program sees, the tools in
+# C:\windows (seen alike by both sides).
+install_uninstaller() {
+  cp "$MINGW/VRXUnInst.exe" "$SYS32_DRIVE/VRXUnInst.EXE"
+  local tool
+  for tool in file_locker ui_driver; do
+    [ -f "$MINGW/$tool.exe" ] && cp "$MINGW/$tool.exe" "$PREFIX/drive_c/windows/"
+  done
+  return 0
+}
+
+# start_uninstaller WORDS...: the program as it is installed, in the foreground of the caller.
+start_uninstaller() { run32 "$SYS32\\VRXUnInst.EXE" "$@"; }
+
+ui() { run32 'C:\windows\ui_driver.exe' "$@"; }
 
 # ini_section IMAGE SECTION: the key=value lines of one section of machine.ini.
 ini_section() {
   awk -v want="[$2]" '/^\[/ { inside = ($0 == want); next } inside && /=/ { print }' "$1/machine.ini"
 }
 
-# seed IMAGE [win98]: the image's registry, files, attributes and Windows version; the uninstaller
-# in the system folder; file_locker.exe holding the image's files in use.
+# seed IMAGE: the image's registry through the 32-bit regedit, its files (the system folder's into
+# the one the program sees), attributes, the uninstaller installed, and file_locker.exe holding
+# the image's files in use.
 seed() {
-  local image=$1 mode=${2:-nt}
-  if [ "$mode" = win98 ]; then
-    wine reg add 'HKCU\Software\Wine' /v Version /d win98 /f >/dev/null
-  fi
-  wine regedit /S "$(winpath "$image/registry.reg")"
-  "$BUILD/vrx-image-diff" --seed "$image" --wine-drive "$PREFIX/drive_c"
+  local image=$1
+  regedit32 /S "$(winpath "$image/registry.reg")"
+  "$BUILD/vrx-image-diff" --seed "$image" --wine-drive "$PREFIX/drive_c" "${REDIRECT[@]}" ||
+    fail "seeding $image"
+  local path letters flags
   while IFS='=' read -r path letters; do
-    local flags=""
+    flags=""
     case $letters in *R*) flags="$flags +R" ;; esac
     case $letters in *H*) flags="$flags +H" ;; esac
     case $letters in *S*) flags="$flags +S" ;; esac
     # shellcheck disable=SC2086
-    wine attrib $flags "$path" >/dev/null
+    run32 'C:\windows\system32\attrib.exe' $flags "$path" >/dev/null
   done < <(ini_section "$image" attributes)
-  cp "$MINGW/VRXUnInst.exe" "$PREFIX/drive_c/windows/system32/VRXUnInst.EXE"
-  cp "$MINGW/file_locker.exe" "$MINGW/ui_driver.exe" "$PREFIX/drive_c/windows/"
-  local locked=()
+  install_uninstaller
+  local locked=() flag
   while IFS='=' read -r path flag; do
     [ "$flag" = 1 ] && locked+=("$path")
   done < <(ini_section "$image" in-use)
-  rm -f "$PREFIX/locker.ready" "$PREFIX/locker.stop"
+  rm -f "$PREFIX/drive_c/locker.ready" "$PREFIX/drive_c/locker.stop"
   if [ "${#locked[@]}" -gt 0 ]; then
-    wine 'C:\windows\file_locker.exe' --ready 'C:\locker.ready' --stop 'C:\locker.stop' \
+    run32 'C:\windows\file_locker.exe' --ready 'C:\locker.ready' --stop 'C:\locker.stop' \
       "${locked[@]}" &
-    for _ in $(seq 100); do [ -f "$PREFIX/drive_c/locker.ready" ] && break; sleep 0.2; done
+    for _ in $(seq 100); do [ -f "$PREFIX/drive_c/locker.ready" ] && break; sleep 0.1; done
+    [ -f "$PREFIX/drive_c/locker.ready" ] || fail "file_locker.exe holds the image's files"
     rm -f "$PREFIX/drive_c/locker.ready"
   fi
 }
 
 # release_locks: lets file_locker.exe go.
 release_locks() {
+  [ -n "$(jobs -p)" ] || return 0
   touch "$PREFIX/drive_c/locker.stop"
-  sleep 1
+  for _ in $(seq 50); do [ -z "$(jobs -pr)" ] && break; sleep 0.1; done
   rm -f "$PREFIX/drive_c/locker.stop"
 }
 
-ui() { wine 'C:\windows\ui_driver.exe' "$@"; }
-
-# pass NAME, fail NAME [WHY]: one PASS or FAIL line; `failures` counts the failures.
-failures=0
-pass() { echo "PASS $1"; }
-fail() {
-  echo "FAIL $1${2:+: $2}"
-  failures=$((failures + 1))
-}
-
-# export_state OUT: the registry roots the uninstaller touches, as regedit exports them.
+# export_state OUT [64]: the registry roots the uninstaller touches, as the 32-bit regedit (or,
+# with 64, the 64-bit one) exports them.
 ROOTS=(
   'HKEY_LOCAL_MACHINE\Software\Docseal4'
   'HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\Uninstall'
@@ -95,25 +245,39 @@ ROOTS=(
   'HKEY_CLASSES_ROOT\CLSID\{BF7A5B3D-566C-11D3-99AF-0010608026A6}'
 )
 export_state() {
-  local out=$1 i=0
+  local out=$1 bits=${2:-32} i=0 root
   mkdir -p "$out"
   for root in "${ROOTS[@]}"; do
     i=$((i + 1))
-    wine regedit /E "$(winpath "$out/export$i.reg")" "$root" >/dev/null 2>&1 || true
+    "regedit$bits" /E "$(winpath "$out/export$i.reg")" "$root" >/dev/null 2>&1 || true
   done
 }
 
-# compare IMAGE SIM_OUT EXPORTS [--ignore PATH]...: the Wine prefix against the simulator; what
-# the template prefix itself holds under the roots is Wine's own.
-compare() {
-  local image=$1 sim=$2 exports=$3
-  shift 3
-  if [ ! -d "$WINE_DIR/baseline" ]; then
-    (export WINEPREFIX="$TEMPLATE"; export_state "$WINE_DIR/baseline"; wineserver -w)
+# baseline [64]: what the mode's template itself holds under the roots (Wine's own), exported
+# once per template from a copy of it.
+baseline() {
+  local bits=${1:-32} out="$TEMPLATES/$MODE.baseline${1:-}"
+  if [ ! -f "$out/.done" ]; then
+    (
+      clone_tree "$TEMPLATES/$MODE" "$WINE_DIR/baseline-$MODE" &&
+        use_prefix "$WINE_DIR/baseline-$MODE" "$MODE" && export_state "$out" "$bits"
+      end_prefix
+    ) >/dev/null
+    rm -rf "$WINE_DIR/baseline-$MODE"
+    touch "$out/.done"
   fi
-  local args=(--before "$image" --sim "$sim" --wine-drive "$PREFIX/drive_c")
+  echo "$out"
+}
+
+# compare IMAGE SIM_OUT EXPORTS [OPTION]...: the Wine prefix, as the 32-bit program sees it,
+# against the simulator's image after the same run.
+compare() {
+  local image=$1 sim=$2 exports=$3 base f root
+  shift 3
+  base=$(baseline)
+  local args=(--before "$image" --sim "$sim" --wine-drive "$PREFIX/drive_c" "${REDIRECT[@]}")
   for f in "$exports"/export*.reg; do args+=(--wine-reg "$f"); done
-  for f in "$WINE_DIR"/baseline/export*.reg; do args+=(--baseline-reg "$f"); done
+  for f in "$base"/export*.reg; do args+=(--baseline-reg "$f"); done
   for root in "${ROOTS[@]}"; do args+=(--root "$root"); done
   "$BUILD/vrx-image-diff" "${args[@]}" "$@"
 }

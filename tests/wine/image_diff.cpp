@@ -1,14 +1,20 @@
 // Compares what a run left on a Wine prefix with what the simulator left for the same image.
 //
-//   vrx-image-diff --seed IMAGE --wine-drive PREFIX/drive_c
+//   vrx-image-diff --seed IMAGE --wine-drive PREFIX/drive_c [--redirect FROM=TO]...
 //
 // copies the image's drive C: into the prefix first, each folder merged into the one Wine
 // already has under any case (Wine finds names without regard to case, so a second folder that
-// differs only in case would hide the first).
+// differs only in case would hide the first). A file that is there already is replaced, not
+// written through (the prefix may share it with its template). Wine keeps a Windows name on the
+// host in UTF-8: the image's Windows-1252 names are written so and read back so.
 //
 //   vrx-image-diff --before IMAGE --sim IMAGE_AFTER --wine-drive PREFIX/drive_c
 //                  [--wine-reg EXPORT.reg]... [--baseline-reg EXPORT.reg]...
-//                  [--root HIVE\KEY]... [--ignore PATH]...
+//                  [--root HIVE\KEY]... [--ignore PATH]... [--redirect FROM=TO]...
+//
+// --redirect names where a folder of the image lies on the Wine drive: with
+// 'C:\windows\system32=C:\windows\syswow64' the image's system folder, as a 32-bit program on a
+// 64-bit Windows sees it, is the prefix's syswow64.
 //
 // Files: every file and folder of drive C: that the image had before or the simulator has after
 // must exist on the Wine drive exactly when it exists in the simulator's image (names are matched
@@ -28,57 +34,76 @@
 
 #include "platform/sim/reg_file.h"
 #include "platform/sim/sim_machine.h"
+#include "platform/sim/transcript.h"
+#include "platform/windows_names.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using vrx::FoldName;
+using vrx::SameName;
 using vrx::sim::SimMachine;
 using vrx::sim::SimRegistry;
-using vrx::sim::UpperName;
 
-// The host path of a Windows path below drive_c, found without regard to case.
-bool ExistsOnDrive(const fs::path& drive, const std::string& windows_path) {
-  std::string rest = windows_path.size() > 3 ? windows_path.substr(3) : "";
-  fs::path here = drive;
-  std::istringstream parts(rest);
-  for (std::string part; std::getline(parts, part, '\\');) {
-    if (part.empty()) continue;
-    std::error_code ec;
-    bool found = false;
-    for (const auto& entry : fs::directory_iterator(here, ec)) {
-      if (UpperName(entry.path().filename().string()) == UpperName(part)) {
-        here = entry.path();
-        found = true;
-        break;
-      }
-    }
-    if (!found) return false;
-  }
-  return true;
+// The Windows name of a host file name that Wine wrote (UTF-8); empty when it has none.
+std::string WindowsName(const fs::path& host) {
+  std::string ansi;
+  return vrx::sim::Utf8ToAnsi(host.filename().string(), &ansi) ? ansi : std::string();
 }
 
-// The host path for a Windows path below drive_c, reusing the folders and files that exist under
-// any case and keeping the image's spelling for new ones.
-fs::path HostPath(const fs::path& drive, const std::string& windows_path) {
+// The host path of a Windows path below drive_c: the folders and files that exist under any case
+// are found, and new ones are named as the image spells them, in UTF-8. `found` tells whether the
+// whole path exists.
+fs::path HostPath(const fs::path& drive, const std::string& windows_path, bool* found) {
   std::string rest = windows_path.size() > 3 ? windows_path.substr(3) : "";
   fs::path here = drive;
+  *found = true;
   std::istringstream parts(rest);
   for (std::string part; std::getline(parts, part, '\\');) {
     if (part.empty()) continue;
-    fs::path next = here / part;
+    fs::path next = here / vrx::sim::AnsiToUtf8(part);
+    bool exists = false;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(here, ec)) {
-      if (UpperName(entry.path().filename().string()) == UpperName(part)) {
+      if (SameName(WindowsName(entry.path()), part)) {
         next = entry.path();
+        exists = true;
         break;
       }
     }
+    *found = *found && exists;
     here = next;
   }
   return here;
 }
 
-int Seed(const std::string& image, const fs::path& drive) {
+// Where Windows paths of the image lie on the Wine drive: FROM=TO pairs, FROM in upper case.
+using Redirects = std::vector<std::pair<std::string, std::string>>;
+
+bool AddRedirect(const std::string& spec, Redirects* redirects) {
+  size_t equals = spec.find('=');
+  if (equals == std::string::npos || equals == 0 || equals + 1 == spec.size()) return false;
+  redirects->emplace_back(FoldName(spec.substr(0, equals)), spec.substr(equals + 1));
+  return true;
+}
+
+std::string Redirected(const std::string& windows_path, const Redirects& redirects) {
+  std::string upper = FoldName(windows_path);
+  for (const auto& [from, to] : redirects) {
+    if (upper.rfind(from, 0) == 0 && (upper.size() == from.size() || upper[from.size()] == '\\')) {
+      return to + windows_path.substr(from.size());
+    }
+  }
+  return windows_path;
+}
+
+bool ExistsOnDrive(const fs::path& drive, const std::string& windows_path) {
+  bool found = false;
+  HostPath(drive, windows_path, &found);
+  return found;
+}
+
+int Seed(const std::string& image, const fs::path& drive, const Redirects& redirects) {
   auto machine = std::make_unique<SimMachine>();
   std::string error;
   if (!vrx::sim::LoadMachineImage(image, machine.get(), &error)) {
@@ -87,12 +112,14 @@ int Seed(const std::string& image, const fs::path& drive) {
   }
   for (const vrx::sim::EntryInfo& e : machine->files.Entries()) {
     if (e.path.rfind("C:\\", 0) != 0) continue;
-    fs::path host = HostPath(drive, e.path);
+    bool exists = false;
+    fs::path host = HostPath(drive, Redirected(e.path, redirects), &exists);
     std::error_code ec;
     if (e.directory) {
       fs::create_directories(host, ec);
     } else {
       fs::create_directories(host.parent_path(), ec);
+      if (!ec) fs::remove(host, ec);
       std::ofstream(host, std::ios::binary) << machine->files.Contents(e.path).value_or("");
     }
     if (ec) {
@@ -111,17 +138,17 @@ std::map<std::string, std::string> Flatten(const SimRegistry& registry,
     std::string full = std::string(vrx::sim::HiveName(hive)) + (path.empty() ? "" : "\\" + path);
     bool below = false;
     for (const std::string& root : roots) {
-      std::string upper_root = UpperName(root);
-      std::string upper = UpperName(full);
+      std::string upper_root = FoldName(root);
+      std::string upper = FoldName(full);
       if (upper == upper_root || upper.rfind(upper_root + "\\", 0) == 0) below = true;
     }
     if (!below) return;
-    flat[UpperName(full)] = "key " + full;
+    flat[FoldName(full)] = "key " + full;
     for (const vrx::sim::SimValue& v : key.values()) {
       std::ostringstream data;
       data << "type " << v.type << ":";
       for (unsigned char c : v.data) data << ' ' << std::hex << static_cast<int>(c);
-      flat[UpperName(full) + "\\\"" + UpperName(v.name) + "\""] =
+      flat[FoldName(full) + "\\\"" + FoldName(v.name) + "\""] =
           "value " + full + "\\\"" + v.name + "\" " + data.str();
     }
   });
@@ -140,15 +167,20 @@ bool LoadImage(const std::string& folder, SimMachine* machine) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 5 && std::string(argv[1]) == "--seed" && std::string(argv[3]) == "--wine-drive") {
-    return Seed(argv[2], argv[4]);
-  }
-  std::string before_dir, sim_dir, wine_drive;
+  std::string seed_dir, before_dir, sim_dir, wine_drive;
   std::vector<std::string> wine_regs, baseline_regs, roots, ignored;
+  Redirects redirects;
   for (int i = 1; i + 1 < argc; i += 2) {
     std::string option = argv[i];
     std::string value = argv[i + 1];
-    if (option == "--before") {
+    if (option == "--seed") {
+      seed_dir = value;
+    } else if (option == "--redirect") {
+      if (!AddRedirect(value, &redirects)) {
+        std::cerr << "vrx-image-diff: --redirect takes FROM=TO, not " << value << "\n";
+        return 2;
+      }
+    } else if (option == "--before") {
       before_dir = value;
     } else if (option == "--sim") {
       sim_dir = value;
@@ -161,15 +193,20 @@ int main(int argc, char** argv) {
     } else if (option == "--root") {
       roots.push_back(value);
     } else if (option == "--ignore") {
-      ignored.push_back(UpperName(value));
+      ignored.push_back(FoldName(value));
     } else {
       std::cerr << "vrx-image-diff: unknown option " << option << "\n";
       return 2;
     }
   }
+  if (!seed_dir.empty() && !wine_drive.empty() && before_dir.empty() && argc % 2 == 1) {
+    return Seed(seed_dir, wine_drive, redirects);
+  }
   if (before_dir.empty() || sim_dir.empty() || wine_drive.empty() || argc % 2 == 0) {
-    std::cerr << "usage: vrx-image-diff --before IMAGE --sim IMAGE --wine-drive DIR "
-                 "[--wine-reg FILE]... [--root KEY]... [--ignore PATH]...\n";
+    std::cerr << "usage: vrx-image-diff --seed IMAGE --wine-drive DIR [--redirect FROM=TO]...\n"
+                 "       vrx-image-diff --before IMAGE --sim IMAGE --wine-drive DIR "
+                 "[--wine-reg FILE]... [--root KEY]... [--ignore PATH]... "
+                 "[--redirect FROM=TO]...\n";
     return 2;
   }
   auto before = std::make_unique<SimMachine>();
@@ -187,8 +224,8 @@ int main(int argc, char** argv) {
   for (const auto* machine : {before.get(), after.get()}) {
     for (const vrx::sim::EntryInfo& e : machine->files.Entries()) {
       if (e.path.rfind("C:\\", 0) != 0) continue;
-      paths.insert(UpperName(e.path));
-      shown.emplace(UpperName(e.path), e.path);
+      paths.insert(FoldName(e.path));
+      shown.emplace(FoldName(e.path), e.path);
     }
   }
   for (const std::string& path : paths) {
@@ -198,7 +235,7 @@ int main(int argc, char** argv) {
     }
     if (skip) continue;
     bool in_sim = after->files.Exists(shown[path]);
-    bool in_wine = ExistsOnDrive(wine_drive, shown[path]);
+    bool in_wine = ExistsOnDrive(wine_drive, Redirected(shown[path], redirects));
     if (in_sim != in_wine) {
       differ(std::string(in_sim ? "only the simulator has " : "only Wine has ") + shown[path]);
     }

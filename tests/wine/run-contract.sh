@@ -1,52 +1,41 @@
 #!/usr/bin/env bash
-# Runs the registry and file-system contracts against the real API under Wine: once in Wine's
-# default Windows NT mode and once in Windows 98 mode (HKCU\Software\Wine "Version" = "win98").
-# Builds build/mingw/vrx_contract_tests.exe unless VRX_NO_BUILD=1. The Wine prefix is made once
-# into build/wine-template (wineboot -i) and copied afresh for every run.
+# Runs the registry and file-system contracts, and the backend's own cases, against the real
+# 32-bit Windows backend under Wine: in Windows NT mode in a 64-bit prefix (WoW64, where the
+# program sees the 32-bit view) and in Windows 98 mode in a 32-bit prefix (see harness.sh).
+# Builds build/mingw/vrx_contract_tests.exe unless VRX_NO_BUILD=1; VRX_CONTRACT_PREFIX names the
+# prefix (default build/wine/contract). Arguments go to the test program (--gtest_filter=...).
 # Exit status: 0 when both modes pass, 1 otherwise.
-set -euo pipefail
-cd "$(dirname "$0")/../.."
-root=$PWD
-
+set -uo pipefail
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 if [[ "${VRX_NO_BUILD:-0}" != 1 ]]; then
-  cmake --preset mingw >/dev/null
-  cmake --build --preset mingw -j2 --target vrx_contract_tests
+  (cd "$ROOT" && cmake --preset mingw >/dev/null &&
+    cmake --build --preset mingw -j2 --target vrx_contract_tests) || exit 1
 fi
-exe="$root/build/mingw/vrx_contract_tests.exe"
-[[ -f "$exe" ]] || { echo "missing $exe" >&2; exit 1; }
+# shellcheck source=harness.sh
+. "$ROOT/tests/wine/harness.sh"
+require_programs vrx_contract_tests
+exe="$MINGW/vrx_contract_tests.exe"
+prefix="${VRX_CONTRACT_PREFIX:-$WINE_DIR/contract}"
 
-export WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all WINEARCH=win64
-template="$root/build/wine-template"
-if [[ ! -f "$template/.vrx-ready" ]]; then
-  rm -rf "$template"
-  echo "== making the Wine prefix template (once; takes a minute)"
-  WINEPREFIX="$template" wineboot -i >/dev/null 2>&1
-  WINEPREFIX="$template" wineserver -w
-  touch "$template/.vrx-ready"
-fi
-
-prefix="${VRX_CONTRACT_PREFIX:-/tmp/vrx-wine-contract}"
 failed=0
-run_mode() {  # mode-name platform-id [Wine version]
-  local name=$1 platform=$2 version=${3:-}
+run_mode() {  # run_mode NAME MODE PLATFORM WOW64 ARGS...
+  local name=$1 mode=$2 platform=$3 wow64=$4
+  shift 4
   echo "== $name"
-  rm -rf "$prefix"
-  cp -a --reflink=auto "$template" "$prefix"
-  export WINEPREFIX="$prefix"
-  if [[ -n "$version" ]]; then
-    wine reg add 'HKCU\Software\Wine' /v Version /t REG_SZ /d "$version" /f >/dev/null 2>&1
-  fi
-  if VRX_EXPECT_PLATFORM="$platform" wine "$exe" "${@:4}"; then
+  make_template "$mode"
+  wineserver -k 2>/dev/null || true
+  clone_tree "$TEMPLATES/$mode" "$prefix"
+  use_prefix "$prefix" "$mode"
+  if VRX_EXPECT_PLATFORM="$platform" VRX_EXPECT_WOW64="$wow64" run32 "$exe" "$@"; then
     echo "== $name: passed"
   else
     echo "== $name: FAILED"
     failed=1
   fi
-  wineserver -k 2>/dev/null || true
-  wineserver -w 2>/dev/null || true
+  end_prefix
 }
 
-run_mode "Windows NT mode" 2 "" "$@"
-run_mode "Windows 98 mode" 1 win98 "$@"
+run_mode "Windows NT mode, 32-bit view of a 64-bit prefix" nt 2 1 "$@"
+run_mode "Windows 98 mode, 32-bit prefix" win98 1 0 "$@"
 rm -rf "$prefix"
 exit $failed

@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
-# The Wine scenarios: the real VRXUnInst.EXE in a Wine prefix seeded from a machine image, its end
-# state compared with the simulator's for the same image, and the next start of Windows.
+# The Wine scenarios: the real 32-bit VRXUnInst.EXE in a prefix seeded from a machine image as a
+# 32-bit setup leaves it, its end state (as the 32-bit program sees it) compared with the
+# simulator's for the same image, and the next start of Windows. Windows NT mode runs in a 64-bit
+# prefix (WoW64), Windows 98 mode in a 32-bit one (see harness.sh). One scenario plants the
+# add-in in both views of the 64-bit registry and system folder and checks that the run takes
+# exactly the 32-bit side's copy.
 #
 #   tests/wine/run-scenarios.sh BUILD_DIR MINGW_BUILD_DIR
 #
-# Runs under an X server (xvfb-run). Exit status 0 when every scenario passes.
+# Runs under an X server (xvfb-run). SCENARIOS, when set, names the ones to run. Exit status 0
+# when every scenario passes.
 set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 BUILD=$(cd "$1" && pwd)
@@ -12,23 +17,25 @@ MINGW=$(cd "$2" && pwd)
 MACHINES="$ROOT/tests/wine/machines"
 # shellcheck source=harness.sh
 . "$ROOT/tests/wine/harness.sh"
-
+require_programs VRXUnInst file_locker ui_driver
 
 # run_program REPLY WORDS...: starts the uninstaller and plays the user until it ends: REPLY
 # (yes or no) to every question, Exit on the finished progress window, "Don't Restart" on the
-# restart prompt.
+# restart prompt. SECONDS_TAKEN is how long it ran, QUESTIONS how many questions it asked.
 run_program() {
-  local reply=$1
+  local reply=$1 started=$EPOCHREALTIME
   shift
-  wine 'C:\windows\system32\VRXUnInst.EXE' "$@" &
+  QUESTIONS=0
+  start_uninstaller "$@" &
   local pid=$!
   for _ in $(seq 600); do
     kill -0 "$pid" 2>/dev/null || break
-    ui answer Docseal "$reply" >/dev/null 2>&1 && continue
+    ui answer Docseal "$reply" >/dev/null 2>&1 && QUESTIONS=$((QUESTIONS + 1)) && continue
     ui click "Finished" "Don't Restart" >/dev/null 2>&1 && continue
-    ui click "Processing Uninstall" Exit >/dev/null 2>&1
-    sleep 0.3
+    ui click "Processing Uninstall" Exit >/dev/null 2>&1 && continue
+    sleep 0.2
   done
+  SECONDS_TAKEN=$(awk -v a="$started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')
   if kill -0 "$pid" 2>/dev/null; then
     kill "$pid"
     return 1
@@ -36,12 +43,23 @@ run_program() {
   wait "$pid"
 }
 
-# simulate IMAGE OUT SCRIPT WORDS...: the same run on the simulator.
+# simulate IMAGE OUT SCRIPT [--restart] -- WORDS...: the same run on the simulator.
 simulate() {
   local image=$1 out=$2 script=$3
   shift 3
   rm -rf "$out"
-  "$BUILD/vrxuninst-sim" --machine "$image" --script "$script" --out "$out" -- "$@" >"$out.txt"
+  "$BUILD/vrxuninst-sim" --machine "$image" --script "$script" --out "$out" "$@" >"$out.txt"
+}
+
+# check_same NAME IMAGE SIM EXPORTS: one comparison with the simulator, shown on failure.
+check_same() {
+  local name=$1 diff="$WORK/$(tr ' /' '__' <<<"$1").diff"
+  if compare "$2" "$3" "$4" >"$diff"; then
+    pass "$name"
+  else
+    fail "$name" "end state differs from the simulator's:"
+    sed 's/^/    /' "$diff"
+  fi
 }
 
 # run_scenario NAME IMAGE MODE REPLY RESTART WORDS...: seeds, runs, compares; with
@@ -49,44 +67,166 @@ simulate() {
 run_scenario() {
   local name=$1 image=$2 mode=$3 reply=$4 restart=$5
   shift 5
-  local work="$WINE_DIR/$name.out"
-  rm -rf "$work" && mkdir -p "$work"
-  for _ in $(seq 20); do echo "answer $reply"; done >"$work/script"
-  printf 'click cmdExit\nclick cmdLater\n' >>"$work/script"
-  simulate "$image" "$work/sim" "$work/script" "$@"
-  new_prefix "$name"
-  seed "$image" "$mode"
+  WORK="$WINE_DIR/$name.out"
+  rm -rf "$WORK" && mkdir -p "$WORK"
+  for _ in $(seq 20); do echo "answer $reply"; done >"$WORK/script"
+  printf 'click cmdExit\nclick cmdLater\n' >>"$WORK/script"
+  simulate "$image" "$WORK/sim" "$WORK/script" -- "$@"
+  new_prefix "$name" "$mode"
+  seed "$image"
   if ! run_program "$reply" "$@"; then
     fail "$name" "the program did not end"
+    release_locks
+    end_prefix
     return
   fi
-  export_state "$work/wine"
-  if compare "$image" "$work/sim" "$work/wine" >"$work/diff.txt"; then
-    pass "$name"
-  else
-    fail "$name" "end state differs from the simulator's:"
-    sed 's/^/    /' "$work/diff.txt"
-  fi
+  echo "     $name: the program ran $SECONDS_TAKEN s and asked $QUESTIONS questions"
+  export_state "$WORK/wine"
+  check_same "$name" "$image" "$WORK/sim" "$WORK/wine"
+  release_locks
   if [ "$restart" = restart ]; then
-    release_locks
-    wineboot -r >/dev/null 2>&1
-    wineserver -w
-    "$BUILD/vrxuninst-sim" --machine "$image" --script "$work/script" --restart \
-      --out "$work/sim-restart" -- "$@" >/dev/null
-    export_state "$work/wine-restart"
-    if compare "$image" "$work/sim-restart" "$work/wine-restart" >"$work/diff-restart.txt"; then
-      pass "$name after the restart"
-    else
-      fail "$name after the restart" "end state differs from the simulator's:"
-      sed 's/^/    /' "$work/diff-restart.txt"
-    fi
-  else
-    release_locks
+    restart_windows
+    simulate "$image" "$WORK/sim-restart" "$WORK/script" --restart -- "$@"
+    export_state "$WORK/wine-restart"
+    check_same "$name after the restart" "$image" "$WORK/sim-restart" "$WORK/wine-restart"
+    [[ " $* " == *" NOREBOOT "* ]] || check_removed_itself "$name"
   fi
-  wineserver -k 2>/dev/null || true
+  end_prefix
 }
 
-make_template
+# An unattended run that asks nothing (nt-all with no file in use): how long MSWORD NOREBOOT takes
+# under Wine, the same end state as the simulator's, and not one question.
+quiet() {
+  local name=nt-msword-noreboot-quiet image="$WINE_DIR/nt-all-quiet"
+  rm -rf "$image" && cp -r "$MACHINES/nt-all" "$image"
+  sed -i '/^\[in-use\]$/,/^\[/{/^C:/d}' "$image/machine.ini"
+  run_scenario "$name" "$image" nt no none MSWORD NOREBOOT
+  if [ "${QUESTIONS:-1}" -eq 0 ]; then
+    pass "$name: no question asked; MSWORD NOREBOOT took $SECONDS_TAKEN s under Wine"
+  else
+    fail "$name: no question asked" "$QUESTIONS questions"
+  fi
+}
+
+# check_removed_itself NAME: after the restart, the program's own file is gone from the system
+# folder it ran from.
+check_removed_itself() {
+  if [ -e "$SYS32_DRIVE/VRXUnInst.EXE" ]; then
+    fail "$1: the program removed itself at the restart" "$SYS32_DRIVE/VRXUnInst.EXE is still there"
+  else
+    pass "$1: the program removed itself at the restart"
+  fi
+}
+
+# The add-in in both views of a 64-bit Windows: nt-all as a 32-bit setup left it (32-bit regedit,
+# syswow64), with VrxMenu.exe in use and the class key that takes the "Reboot" value, and
+# nt-64bit-side as a 64-bit setup would have left it (64-bit regedit, system32), other contents
+# under the same names. Every variant is removed and Windows restarted: the 32-bit side ends as
+# the simulator says, the 64-bit side as it was.
+both_views() {
+  local name=nt-both-views image64="$MACHINES/nt-64bit-side"
+  WORK="$WINE_DIR/$name.out"
+  rm -rf "$WORK" && mkdir -p "$WORK"
+  local image="$WORK/image"
+  cp -r "$MACHINES/nt-all" "$image"
+  sed -i 's/^\[in-use\]$/[in-use]\nC:\\windows\\system32\\VrxMenu.exe=1/' "$image/machine.ini"
+  printf 'answer yes\n%.0s' $(seq 20) >"$WORK/script"
+  printf 'click cmdExit\nclick cmdLater\n' >>"$WORK/script"
+  local words=(MSWORD WPWIN7 WPWIN8 WPWIN9)
+  simulate "$image" "$WORK/sim" "$WORK/script" -- "${words[@]}"
+  simulate "$image" "$WORK/sim-restart" "$WORK/script" --restart -- "${words[@]}"
+
+  new_prefix "$name" nt
+  regedit64 /S "$(winpath "$image64/registry.reg")"
+  "$BUILD/vrx-image-diff" --seed "$image64" --wine-drive "$PREFIX/drive_c" ||
+    fail "$name: seeding the 64-bit side"
+  seed "$image"
+  if [ "$(cat "$SYS64_DRIVE/VRXUnInst.EXE")" != "MZ the 64-bit side" ] ||
+    ! cmp -s "$MINGW/VRXUnInst.exe" "$SYS32_DRIVE/VRXUnInst.EXE"; then
+    fail "$name: each side holds its own VRXUnInst.EXE"
+  fi
+  if ! run_program yes "${words[@]}"; then
+    fail "$name" "the program did not end"
+    release_locks
+    end_prefix
+    return
+  fi
+  # The "Reboot" value, read as a 32-bit program reads it.
+  local clsid='HKCR\CLSID\{BF7A5B3D-566C-11D3-99AF-0010608026A6}\Programmable' reboot
+  reboot=$(reg32 query "$clsid" /v Reboot 2>/dev/null | tr -d '\r' | awk '$1 == "Reboot" { print $2, $3 }')
+  if [ "$reboot" = "REG_DWORD 0x1" ]; then
+    pass "$name: the \"Reboot\" value is where a 32-bit program reads it ($reboot)"
+  else
+    fail "$name: the \"Reboot\" value is where a 32-bit program reads it" "found \"$reboot\""
+  fi
+  export_state "$WORK/wine32"
+  check_same "$name: the 32-bit side" "$image" "$WORK/sim" "$WORK/wine32"
+  check_64bit_side "$name: the 64-bit side is untouched" "$image64"
+  release_locks
+  restart_windows
+  export_state "$WORK/wine32-restart"
+  check_same "$name: the 32-bit side after the restart" "$image" "$WORK/sim-restart" \
+    "$WORK/wine32-restart"
+  check_removed_itself "$name"
+  # The restart itself runs (and so removes) the 64-bit side's own RunOnce command.
+  check_64bit_side "$name: the 64-bit side is untouched by the restart" "$image64" RunOnce
+  end_prefix
+}
+
+# check_64bit_side NAME IMAGE64 [SKIPPED_ROOT]: the 64-bit view (64-bit regedit, system32) is the
+# image as planted, but for the root whose name ends in SKIPPED_ROOT.
+check_64bit_side() {
+  local name=$1 image64=$2 skipped=${3:-} out="$WORK/wine64-$RANDOM" base f root
+  export_state "$out" 64
+  base=$(baseline 64)
+  local args=(--before "$image64" --sim "$image64" --wine-drive "$PREFIX/drive_c")
+  for f in "$out"/export*.reg; do args+=(--wine-reg "$f"); done
+  for f in "$base"/export*.reg; do args+=(--baseline-reg "$f"); done
+  for root in "${ROOTS[@]}"; do
+    [ -n "$skipped" ] && [[ "$root" == *"\\$skipped" ]] && continue
+    args+=(--root "$root")
+  done
+  if "$BUILD/vrx-image-diff" "${args[@]}" >"$out.diff" &&
+    [ "$(cat "$SYS64_DRIVE/VRXUnInst.EXE" 2>/dev/null)" = "MZ the 64-bit side" ] &&
+    [ "$(cat "$SYS64_DRIVE/VrxMenu.exe" 2>/dev/null)" = "MZ the 64-bit side" ]; then
+    pass "$name"
+  else
+    fail "$name"
+    sed 's/^/    /' "$out.diff"
+    ls -la "$SYS64_DRIVE"/VRXUnInst.EXE "$SYS64_DRIVE"/VrxMenu.exe 2>&1 | sed 's/^/    /'
+  fi
+}
+
+# A second copy says so and ends; the first goes on.
+second_copy() {
+  local name=$1 mode=$2 image=$3
+  new_prefix "$name" "$mode"
+  seed "$image"
+  start_uninstaller &
+  local first=$!
+  ui wait "Docseal Uninstaller" 30 >/dev/null
+  start_uninstaller MSWORD &
+  local second=$!
+  local text
+  text=$(ui text VRXUnInst 20 2>/dev/null | tr -d '\r')
+  ui answer VRXUnInst ok >/dev/null 2>&1
+  for _ in $(seq 50); do kill -0 "$second" 2>/dev/null || break; sleep 0.1; done
+  local second_ended=no first_alive=no
+  kill -0 "$second" 2>/dev/null || second_ended=yes
+  ui wait "Docseal Uninstaller" 1 >/dev/null 2>&1 && first_alive=yes
+  if [ "$text" = "You cannot start more than one copy" ] && [ $second_ended = yes ] &&
+    [ $first_alive = yes ]; then
+    pass "$name"
+  else
+    fail "$name" "message \"$text\", second copy ended: $second_ended, first still open: $first_alive"
+  fi
+  ui click "Docseal Uninstaller" Cancel >/dev/null 2>&1
+  wait "$first" 2>/dev/null
+  if [ -d "$PREFIX/drive_c/Docseal/Word/Stamps" ]; then pass "$name: nothing removed"; else
+    fail "$name" "files were removed"; fi
+  release_locks
+  end_prefix
+}
 
 # SCENARIOS, when set, names the ones to run (a space-separated list).
 wanted() { [ -z "${SCENARIOS:-}" ] || [[ " $SCENARIOS " == *" $1 "* ]]; }
@@ -95,40 +235,17 @@ scenario() { wanted "$1" && run_scenario "$@"; }
 scenario nt-msword-noreboot "$MACHINES/nt-all" nt yes none MSWORD NOREBOOT
 scenario nt-wpwin8 "$MACHINES/nt-all" nt yes none WPWIN8
 scenario nt-msword-restart "$MACHINES/nt-all" nt yes restart MSWORD
-scenario win98-all-restart "$MACHINES/98-all" win98 yes restart MSWORD WPWIN7 WPWIN8 WPWIN9
 scenario nt-hostile "$MACHINES/hostile" nt no none MSWORD NOREBOOT
+scenario win98-msword-noreboot "$MACHINES/98-all" win98 yes none MSWORD NOREBOOT
+scenario win98-all-restart "$MACHINES/98-all" win98 yes restart MSWORD WPWIN7 WPWIN8 WPWIN9
+wanted nt-msword-noreboot-quiet && quiet
+wanted nt-both-views && both_views
+wanted nt-second-copy && second_copy nt-second-copy nt "$MACHINES/nt-all"
+wanted win98-second-copy && second_copy win98-second-copy win98 "$MACHINES/98-all"
 scenario nt-hostile-yes "$MACHINES/hostile" nt yes none MSWORD NOREBOOT
 scenario win98-wininit "$MACHINES/98-wininit" win98 yes restart MSWORD
+# A folder named with a trailing dot, and a shared component counted under another case of "š".
+scenario nt-path-rules "$MACHINES/path-rules" nt yes none WPWIN8 NOREBOOT
 
-# A second copy says so and ends; the first goes on.
-if wanted second-copy; then
-new_prefix second-copy
-seed "$MACHINES/nt-all" nt
-wine 'C:\windows\system32\VRXUnInst.EXE' &
-first=$!
-ui wait "Docseal Uninstaller" 30 >/dev/null
-wine 'C:\windows\system32\VRXUnInst.EXE' MSWORD &
-second=$!
-text=$(ui text VRXUnInst 2>/dev/null | tr -d '\r')
-ui answer VRXUnInst ok >/dev/null 2>&1
-for _ in $(seq 50); do kill -0 "$second" 2>/dev/null || break; sleep 0.2; done
-second_ended=no
-kill -0 "$second" 2>/dev/null || second_ended=yes
-first_alive=no
-ui wait "Docseal Uninstaller" 1 >/dev/null 2>&1 && first_alive=yes
-if [ "$text" = "You cannot start more than one copy" ] && [ $second_ended = yes ] &&
-  [ $first_alive = yes ]; then
-  pass second-copy
-else
-  fail second-copy "message \"$text\", second copy ended: $second_ended, first still open: $first_alive"
-fi
-ui click "Docseal Uninstaller" Cancel >/dev/null 2>&1
-wait "$first" 2>/dev/null
-if [ -d "$PREFIX/drive_c/Docseal/Word/Stamps" ]; then pass "second-copy removed nothing"; else
-  fail second-copy "files were removed"; fi
-release_locks
-wineserver -k 2>/dev/null || true
-fi
-
-echo "$failures scenarios failed"
+echo "$failures scenario checks failed"
 [ "$failures" -eq 0 ]

@@ -13,6 +13,12 @@
 #   07-details.png            after Details: the window enlarged with the list, Details greyed
 #   08-restart.png            the restart prompt, "Restart Now" focused
 #
+# Every walk runs in Windows NT mode (a 64-bit prefix, WoW64, on the nt-all machine) and in
+# Windows 98 mode (a 32-bit prefix, on the 98-all machine) at 96 pixels per inch, and the whole
+# walk once more in NT mode at 144 (a screen at 150 %); see harness.sh. The screenshots are NT
+# mode's at 96; Windows 98 mode's go beside them with "-98" before ".png", those at 144 with
+# "-144".
+#
 #   tests/wine/run-wizard.sh [MINGW_BUILD_DIR [NATIVE_BUILD_DIR]]
 #
 # The builds default to build/mingw and build/native; VRXUnInst.exe, ui_driver.exe,
@@ -25,7 +31,7 @@
 set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 800x600x24" "$0" "$@"
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
 MINGW_DIR=${1:-$ROOT/build/mingw}
 NATIVE_DIR=${2:-$ROOT/build/native}
@@ -37,16 +43,15 @@ if [ "${VRX_NO_BUILD:-0}" != 1 ]; then
 fi
 MINGW=$(cd "$MINGW_DIR" && pwd)
 BUILD=$(cd "$NATIVE_DIR" && pwd)
-for exe in VRXUnInst ui_driver file_locker; do
-  [ -f "$MINGW/$exe.exe" ] || { echo "FAIL missing $MINGW/$exe.exe"; exit 1; }
-done
 OUT=$ROOT/build/screens
 mkdir -p "$OUT"
 rm -f "$OUT"/*.png
 MACHINES=$ROOT/tests/wine/machines
 # shellcheck source=harness.sh
 . "$ROOT/tests/wine/harness.sh"
-make_template
+command -v xdotool >/dev/null || missing xdotool xdotool
+command -v import >/dev/null || missing "ImageMagick's import" imagemagick
+require_programs VRXUnInst ui_driver file_locker
 
 WIZARD="Docseal Uninstaller"
 PROGRESS="Processing Uninstall"
@@ -69,17 +74,19 @@ check() {
 dump() { ui dump "$1" 2>/dev/null | tr -d '\r' >"$WORK/$2.txt"; }
 shot() {
   sleep 0.7
-  import -window root "$OUT/$1.png" || fail "screenshot $1"
+  import -window root "$OUT/$1$SHOT_SUFFIX.png" || fail "screenshot $1$SHOT_SUFFIX"
 }
 step() {  # step WHAT COMMAND...: one action of the walk; a failed action is a failed check
   local what=$1
   shift
   "$@" >/dev/null 2>&1 || fail "$what"
 }
-virtual_desktop() {
-  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 800x600 /f >/dev/null 2>&1
-  wineserver -k 2>/dev/null  # the desktop is chosen when the Wine session starts
+virtual_desktop() {  # at WALK_DPI pixels per inch, large enough for the progress window at 144
+  reg32 add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  reg32 add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+  reg32 add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$WALK_DPI" /f \
+    >/dev/null 2>&1
+  wineserver -k 2>/dev/null  # the desktop and its DPI are chosen when the Wine session starts
   wineserver -w
 }
 ended() {  # ended PID NAME: the program ends by itself within 20 s
@@ -118,10 +125,10 @@ answer_questions() {
 }
 # compare_with_sim NAME SCRIPT: the prefix's end state against the simulator's for the same clicks.
 compare_with_sim() {
-  "$BUILD/vrxuninst-sim" --machine "$MACHINES/nt-all" --script "$2" --out "$WORK/sim" \
+  "$BUILD/vrxuninst-sim" --machine "$IMAGE" --script "$2" --out "$WORK/sim" \
     >"$WORK/sim.txt" 2>&1 || { fail "$1" "the simulator failed"; return; }
   export_state "$WORK/wine"
-  if compare "$MACHINES/nt-all" "$WORK/sim" "$WORK/wine" >"$WORK/diff.txt"; then
+  if compare "$IMAGE" "$WORK/sim" "$WORK/wine" >"$WORK/diff.txt"; then
     pass "$1"
   else
     fail "$1" "end state differs from the simulator's:"
@@ -129,27 +136,28 @@ compare_with_sim() {
   fi
 }
 
-# begin NAME: a fresh prefix with a virtual desktop and a fresh work folder for one walk.
+# begin NAME: a fresh prefix of the walk's mode with a virtual desktop and a fresh work folder.
 begin() {
-  WORK=$WINE_DIR/$1
+  WORK=$WINE_DIR/$1-$WALK_MODE-$WALK_DPI
   rm -rf "$WORK" && mkdir -p "$WORK"
-  new_prefix "$1"
+  new_prefix "$1-$WALK_MODE-$WALK_DPI" "$WALK_MODE"
   virtual_desktop
 }
-# start_nt_all [COMMAND...]: the nt-all machine seeded, COMMAND run, then the uninstaller
+# start_machine [COMMAND...]: the walk's machine seeded, COMMAND run, then the uninstaller
 # started; sets pid.
-start_nt_all() {
-  seed "$MACHINES/nt-all"
+start_machine() {
+  seed "$IMAGE"
   "$@"
-  wine 'C:\windows\system32\VRXUnInst.EXE' &
+  start_uninstaller &
   pid=$!
 }
 
 # ---------------------------------------------------------------------------------------------
 # 1. A machine without the add-in: nothing to choose; Cancel ends the program.
+walk_empty() {
 begin wizard-empty
-cp "$MINGW/VRXUnInst.exe" "$MINGW/ui_driver.exe" "$PREFIX/drive_c/windows/"
-wine 'C:\windows\VRXUnInst.exe' &
+install_uninstaller
+start_uninstaller &
 pid=$!
 step "empty: the wizard opens" ui wait "$WIZARD" 30
 shot 01-selection-empty
@@ -161,12 +169,14 @@ check "empty: every box disabled, Next disabled, Back hidden" "$WORK/empty.txt" 
 step "empty: Cancel" ui click "$WIZARD" Cancel
 ended $pid "empty: Cancel ends the program"
 wineserver -k 2>/dev/null
+}
 
 # ---------------------------------------------------------------------------------------------
 # 2. Every variant installed, a Word stamp in use. The whole walk: tick Word by keyboard, Next,
 # Back, Next, Finish, Yes to the question, Details, Exit, the restart prompt, "Don't Restart".
+walk_whole() {
 begin wizard-walk
-start_nt_all
+start_machine
 step "walk: the wizard opens" ui wait "$WIZARD" 30
 shot 02-selection
 dump "$WIZARD" selection
@@ -262,17 +272,19 @@ click cmdLater
 EOF
 compare_with_sim "walk: the end state is the simulator's" "$WORK/walk.script"
 wineserver -k 2>/dev/null
+}
 
 # ---------------------------------------------------------------------------------------------
 # 3. Word and WordPerfect 7 ticked by mouse, No to every question, "Restart Now": the folders the
 # user kept stay with their files, and the Wine session ends, a notepad started before it with it.
+walk_restart() {
 begin wizard-restart
 start_notepad() {
-  wine notepad >/dev/null 2>&1 &
+  run32 'C:\windows\system32\notepad.exe' >/dev/null 2>&1 &
   notepad=$!
   step "restart: a notepad opens" ui wait "Untitled - Notepad" 30
 }
-start_nt_all start_notepad
+start_machine start_notepad
 step "restart: the wizard opens" ui wait "$WIZARD" 30
 step "restart: tick Word" ui click-id "$WIZARD" 108
 step "restart: tick WordPerfect 7" ui click-id "$WIZARD" 109
@@ -313,6 +325,23 @@ step "restart: Restart Now" ui click "$PROMPT" "Restart Now"
 ended $pid "restart: Restart Now ends the program"
 ended $notepad "restart: Restart Now ends the Wine session"
 wineserver -k 2>/dev/null
+}
+
+for walk in "nt 96" "win98 96" "nt 144"; do
+  read -r WALK_MODE WALK_DPI <<<"$walk"
+  echo "== $WALK_MODE mode, $WALK_DPI pixels per inch"
+  CHECK_PREFIX="$WALK_MODE $WALK_DPI: "
+  IMAGE=$MACHINES/nt-all SHOT_SUFFIX=""
+  [ "$WALK_MODE" = win98 ] && IMAGE=$MACHINES/98-all SHOT_SUFFIX=-98
+  [ "$WALK_DPI" = 144 ] && SHOT_SUFFIX=-144
+  if [ "$WALK_DPI" = 96 ]; then
+    walk_empty
+    walk_whole
+    walk_restart
+  else
+    walk_whole
+  fi
+done
 
 echo "screens: $(ls "$OUT"/*.png 2>/dev/null | wc -l) screenshots in $OUT"
 echo "$failures checks failed"

@@ -6,10 +6,12 @@
 #
 #   tests/wine/word-scenarios.sh [MINGW_BUILD_DIR]
 #
-# Builds VRXUnInst, fake_winword, fake_wpwin and ui_driver first unless VRX_NO_BUILD=1, and runs
-# itself under xvfb-run when there is no X display. The prefixes are copies of the template that
-# run-contract.sh makes (build/wine-template), under VRX_WORD_PREFIX (default /tmp/vrx-wine-word).
-# Prints a PASS or FAIL line per check; exit status 0 when every check passes.
+# Every check runs in Windows NT mode (a 64-bit prefix, WoW64: the 32-bit program, Word's
+# registration written as a 32-bit setup writes it) and in Windows 98 mode (a 32-bit prefix); see
+# harness.sh. Builds VRXUnInst, fake_winword, fake_wpwin and ui_driver first unless
+# VRX_NO_BUILD=1, and runs itself under xvfb-run when there is no X display. The prefixes go under
+# VRX_WORD_PREFIX (default build/wine/word). Prints a PASS or FAIL line per check; exit status 0
+# when every check passes.
 set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 MINGW=${1:-$ROOT/build/mingw}
@@ -20,32 +22,18 @@ if [[ "${VRX_NO_BUILD:-0}" != 1 ]]; then
     { echo "FAIL build"; exit 1; }
 fi
 if [[ -z "${DISPLAY:-}" ]]; then
+  command -v xvfb-run >/dev/null ||
+    { echo "FAIL word-scenarios.sh: xvfb-run is missing (Debian package xvfb)"; exit 1; }
   VRX_NO_BUILD=1 exec xvfb-run -a "$0" "$@"
 fi
 MINGW=$(cd "$MINGW" && pwd)
-for exe in VRXUnInst fake_winword fake_wpwin ui_driver; do
-  [[ -f "$MINGW/$exe.exe" ]] || { echo "FAIL missing $MINGW/$exe.exe"; exit 1; }
-done
-
-export WINEDLLOVERRIDES="mscoree,mshtml=" WINEDEBUG=-all WINEARCH=win64
-TEMPLATE="$ROOT/build/wine-template"
-if [[ ! -f "$TEMPLATE/.vrx-ready" ]]; then
-  rm -rf "$TEMPLATE"
-  echo "== making the Wine prefix template (once; takes a minute)"
-  WINEPREFIX="$TEMPLATE" wineboot -i >/dev/null 2>&1
-  WINEPREFIX="$TEMPLATE" wineserver -w
-  touch "$TEMPLATE/.vrx-ready"
-fi
-PREFIXES=${VRX_WORD_PREFIX:-/tmp/vrx-wine-word}
+# shellcheck source=harness.sh
+. "$ROOT/tests/wine/harness.sh"
+require_programs VRXUnInst fake_winword fake_wpwin ui_driver
+PREFIXES=${VRX_WORD_PREFIX:-$WINE_DIR/word}
 WORD_CLASS='{000209FF-0000-0000-C000-000000000046}'
 RUN_SECONDS=180
 
-failures=0
-pass() { echo "PASS $1"; }
-fail() {
-  echo "FAIL $1${2:+: $2}"
-  failures=$((failures + 1))
-}
 # expect NAME EXPECTED ACTUAL: one check of two texts, with both shown on failure.
 expect() {
   if [[ "$2" == "$3" ]]; then
@@ -59,22 +47,12 @@ expect() {
   fi
 }
 
-# new_prefix NAME: a fresh copy of the template; sets WINEPREFIX and DRIVE (its drive C:).
-new_prefix() {
-  export WINEPREFIX="$PREFIXES/$1"
-  wineserver -k 2>/dev/null || true
-  rm -rf "$WINEPREFIX"
-  mkdir -p "$PREFIXES"
-  cp -a --reflink=auto "$TEMPLATE" "$WINEPREFIX"
-  DRIVE="$WINEPREFIX/drive_c"
-  cp "$MINGW/VRXUnInst.exe" "$DRIVE/windows/system32/VRXUnInst.EXE"
-  cp "$MINGW/ui_driver.exe" "$DRIVE/windows/ui_driver.exe"
-}
-
-# end_prefix: stops what still runs in the prefix.
-end_prefix() {
-  wineserver -k 2>/dev/null || true
-  wineserver -w 2>/dev/null || true
+# word_prefix NAME: a fresh prefix of the current MODE with the uninstaller installed; sets
+# DRIVE (its drive C:).
+word_prefix() {
+  WINE_DIR=$PREFIXES new_prefix "$1-$MODE_NAME" "$MODE_NAME"
+  DRIVE="$PREFIX/drive_c"
+  install_uninstaller
 }
 
 # crlf FILE LINE...: writes a Windows text file.
@@ -85,12 +63,13 @@ crlf() {
   printf '%s\r\n' "$@" >"$file"
 }
 
-# reg_import NAME LINE...: imports REGEDIT4 lines (backslashes in values doubled) into the prefix.
+# reg_import NAME LINE...: imports REGEDIT4 lines (backslashes in values doubled) into the
+# prefix, as a 32-bit setup writes them.
 reg_import() {
   local name=$1
   shift
   crlf "$DRIVE/$name.reg" REGEDIT4 "" "$@"
-  wine regedit /S "C:\\$name.reg" >/dev/null 2>&1
+  regedit32 /S "C:\\$name.reg" >/dev/null 2>&1
   rm -f "$DRIVE/$name.reg"
 }
 
@@ -98,7 +77,7 @@ reg_import() {
 # cmd leaves the last part of the path as it is, so PATH should end in a name that is short already.
 short_path() {
   crlf "$DRIVE/short.bat" "@for %%I in (\"$1\") do @echo %%~sI"
-  wine cmd /c 'C:\short.bat' 2>/dev/null | tr -d '\r'
+  run32 'C:\windows\system32\cmd.exe' /c 'C:\short.bat' 2>/dev/null | tr -d '\r'
   rm -f "$DRIVE/short.bat"
 }
 
@@ -110,7 +89,7 @@ ini_value() { text "$1" | sed -n "s/^$2=//p"; }
 # (the add-in's folders that are not empty), and waits for it to end by itself; false when it has
 # not ended within RUN_SECONDS (it is then stopped). QUESTIONS counts the questions answered.
 run_uninstaller() {
-  wine 'C:\windows\system32\VRXUnInst.EXE' "$@" >/dev/null 2>&1 &
+  start_uninstaller "$@" >/dev/null 2>&1 &
   local pid=$! started=$SECONDS
   QUESTIONS=0
   while kill -0 "$pid" 2>/dev/null; do
@@ -118,7 +97,7 @@ run_uninstaller() {
       kill "$pid" 2>/dev/null
       return 1
     fi
-    if ui wait Docseal 0 && ui answer Docseal yes; then
+    if quiet_ui wait Docseal 0 && quiet_ui answer Docseal yes; then
       QUESTIONS=$((QUESTIONS + 1))
       continue
     fi
@@ -128,7 +107,7 @@ run_uninstaller() {
   return 0
 }
 
-ui() { wine 'C:\windows\ui_driver.exe' "$@" >/dev/null 2>&1; }
+quiet_ui() { ui "$@" >/dev/null 2>&1; }
 
 # ---------------------------------------------------------------------------------------------
 # Word: a running Word that refuses to quit once, then Word 97 and Word 2000, each started with
@@ -154,7 +133,7 @@ tick() { text "$1" | sed -n "s/^tick at $2 //p"; }
 
 word_scenario() {
   echo "== Word 97 and Word 2000, with a running Word that refuses to quit once"
-  new_prefix word
+  word_prefix word
   local bar97='File|Edit|View|Insert|Format|Tools|Table|Window|Docseal|Help'
   local bar2000='File|Edit|View|Insert|Format|Tools|Table|Window|Docseal|Help|Docseal'
   install_word Office97 97 "$bar97" 'New...|Open...|Docseal|View Docseal Manual|Exit' \
@@ -187,7 +166,7 @@ word_scenario() {
 
   local running="$DRIVE/OfficeRunning/fake_winword.log"
   local log97="$DRIVE/Office97/fake_winword.log" log2000="$DRIVE/Office2000/fake_winword.log"
-  wine 'C:\OfficeRunning\winword.exe' >/dev/null 2>&1 &
+  run32 'C:\OfficeRunning\winword.exe' >/dev/null 2>&1 &
   local running_pid=$!
   for _ in $(seq 60); do
     text "$running" | grep -qx registered && break
@@ -350,7 +329,7 @@ wp_keys() {
 
 wordperfect_scenario() {
   echo "== WordPerfect 7, 8 and 9"
-  new_prefix wordperfect
+  word_prefix wordperfect
   local entry variant program file startup
   for entry in "${WP_VERSIONS[@]}"; do
     IFS='|' read -r variant program file startup <<<"$entry"
@@ -402,8 +381,12 @@ wordperfect_scenario() {
   end_prefix
 }
 
-word_scenario
-wordperfect_scenario
+for MODE_NAME in nt win98; do
+  echo "== $MODE_NAME mode"
+  CHECK_PREFIX="$MODE_NAME: "
+  word_scenario
+  wordperfect_scenario
+done
 rm -rf "$PREFIXES"
 
 echo "$failures checks failed"

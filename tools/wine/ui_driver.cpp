@@ -2,22 +2,34 @@
 //
 //   ui_driver.exe wait CAPTION [SECONDS]     waits for a visible top-level window with the caption
 //   ui_driver.exe gone CAPTION [SECONDS]     waits until no such window is left
-//   ui_driver.exe dump CAPTION               prints the window's client and outer size and its
+//   ui_driver.exe dump CAPTION [SECONDS]     prints the window's client and outer size and its
 //                                            controls (id, place, state, focus, items)
-//   ui_driver.exe click CAPTION TEXT         clicks the button or check box with that text
-//   ui_driver.exe click-id CAPTION ID        clicks the control with that id (check boxes have no
-//                                            text of their own)
-//   ui_driver.exe answer TITLE yes|no|ok     presses a button of the message box with that title
-//   ui_driver.exe text TITLE                 prints the text of the message box with that title
+//   ui_driver.exe click CAPTION TEXT [SECONDS]   clicks the button or check box with that text
+//   ui_driver.exe click-id CAPTION ID [SECONDS]  clicks the control with that id (check boxes
+//                                            have no text of their own)
+//   ui_driver.exe answer TITLE yes|no|ok [SECONDS]  presses a button of the message box with
+//                                            that title
+//   ui_driver.exe text TITLE [SECONDS]       prints the text of the message box with that title
+//   ui_driver.exe run PROGRAM [WORDS...]     starts the program with the words (joined by blanks)
+//                                            as a deployment tool does, waits for it to end and
+//                                            prints "exit N" with its whole exit code
+//   ui_driver.exe shown-by EXE               prints a line for each visible top-level window of
+//                                            the processes whose program is named EXE
+//                                            (VRXUnInst.EXE); none when it shows no window
 //
-// Exit status 0 on success, 1 when the window or control is not found in time.
+// SECONDS is how long to wait for the window: 20 for wait and gone, none (one look) for the
+// others unless given, so that a loop that polls for several windows goes round at once.
+// Exit status 0 on success, 1 when the window or control is not found in time (shown-by: 0
+// always).
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
+#include <tlhelp32.h>
 // clang-format on
 
 #include <cstdio>
 #include <cstdlib>
+#include <set>
 #include <string>
 
 namespace {
@@ -107,8 +119,39 @@ BOOL CALLBACK DumpChild(HWND child, LPARAM focus) {
   return TRUE;
 }
 
+// The ids of the running processes whose program has the name, without regard to case.
+std::set<DWORD> ProcessesNamed(const char* name) {
+  std::set<DWORD> ids;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return ids;
+  PROCESSENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    if (lstrcmpiA(entry.szExeFile, name) == 0) ids.insert(entry.th32ProcessID);
+  }
+  CloseHandle(snapshot);
+  return ids;
+}
+
+struct ShownBy {
+  std::set<DWORD> processes;
+};
+
+BOOL CALLBACK PrintShown(HWND window, LPARAM param) {
+  const auto* shown = reinterpret_cast<const ShownBy*>(param);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (!IsWindowVisible(window) || shown->processes.count(process) == 0) return TRUE;
+  char text[512] = {};
+  char cls[64] = {};
+  GetWindowTextA(window, text, sizeof text);
+  GetClassNameA(window, cls, sizeof cls);
+  std::printf("%s \"%s\"\n", cls, text);
+  return TRUE;
+}
+
 int Usage() {
-  std::fprintf(stderr, "usage: ui_driver.exe wait|gone|dump|click|answer|text ...\n");
+  std::fprintf(stderr, "usage: ui_driver.exe wait|gone|dump|click|answer|text|shown-by ...\n");
   return 2;
 }
 
@@ -118,7 +161,38 @@ int main(int argc, char** argv) {
   if (argc < 3) return Usage();
   std::string verb = argv[1];
   const char* caption = argv[2];
-  double seconds = (verb == "wait" || verb == "gone") && argc > 3 ? std::atof(argv[3]) : 20;
+  if (verb == "run") {
+    std::string command_line;
+    for (int i = 2; i < argc; ++i) {
+      if (i > 2) command_line += ' ';
+      command_line += argv[i];
+    }
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessA(nullptr, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &started)) {
+      std::fprintf(stderr, "ui_driver: cannot start %s\n", command_line.c_str());
+      return 1;
+    }
+    WaitForSingleObject(started.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(started.hProcess, &code);
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    std::printf("exit %lu\n", static_cast<unsigned long>(code));
+    std::fflush(stdout);
+    return 0;
+  }
+  if (verb == "shown-by") {
+    ShownBy shown{ProcessesNamed(argv[2])};
+    EnumWindows(PrintShown, reinterpret_cast<LPARAM>(&shown));
+    return 0;
+  }
+  // Where a verb's optional SECONDS stands, and how long it waits without it.
+  const bool waits = verb == "wait" || verb == "gone";
+  const int seconds_at = waits || verb == "dump" || verb == "text" ? 3 : 4;
+  double seconds = argc > seconds_at ? std::atof(argv[seconds_at]) : waits ? 20 : 0;
   if (verb == "gone") {
     for (int waited = 0; waited <= seconds * 1000; waited += 100) {
       if (FindTopWindow(caption, false, 0) == nullptr) return 0;

@@ -10,9 +10,10 @@
 //   std::string root()          the scratch folder's full path, without a trailing backslash
 //   void MakeFolder(path)       creates a folder (its parent exists)
 //   void MakeFile(path, contents, attributes)
-//   void HoldOpen(path)         another holder opens the file without sharing its deletion,
-//                               until the environment goes
+//   void HoldOpen(path)         another holder opens the file sharing its reading only (not
+//                               writing, not deletion), until the environment goes
 //   std::string Contents(path)  a file's bytes; "<missing>" when there is no such file
+//   std::string other_drive()   an empty scratch folder on another drive ("" when there is none)
 //   bool Deviates(Deviation)    see contract_env.h
 #pragma once
 
@@ -32,6 +33,18 @@ class FilesContract : public ::testing::Test {
  protected:
   Files& files() { return env_.files(); }
   std::string At(const std::string& relative) { return env_.root() + "\\" + relative; }
+
+  // GetShortPathNameA of a path; "<status 0>" when it fails.
+  std::string ShortPath(const std::string& path) {
+    char buffer[260];
+    uint32_t length = env_.system().GetShortPathName(path, buffer, sizeof(buffer));
+    if (length == 0 || length >= sizeof(buffer)) return "<status 0>";
+    return std::string(buffer, length);
+  }
+  // The last part of a path.
+  static std::string LastPart(const std::string& path) {
+    return path.substr(path.find_last_of('\\') + 1);
+  }
 
   std::vector<std::string> List(const std::string& pattern, ListFilter filter) {
     std::vector<std::string> names;
@@ -95,16 +108,6 @@ TYPED_TEST_P(FilesContract, ListingPatterns) {
   EXPECT_EQ("plain.txt", this->files().ListFirst(this->At("Mixed\\plain.txt"), ListFilter::kPlain));
   EXPECT_EQ("", this->files().ListNext());
   EXPECT_EQ("", this->files().ListNext());
-}
-
-TYPED_TEST_P(FilesContract, PatternsAlsoMatchShortNames) {
-  if (this->env_.Deviates(Deviation::kPatternsIgnoreShortNames)) {
-    GTEST_SKIP() << Describe(Deviation::kPatternsIgnoreShortNames);
-  }
-  this->env_.MakeFolder(this->At("Ext"));
-  this->env_.MakeFile(this->At("Ext\\a.txt"), "", 0);
-  this->env_.MakeFile(this->At("Ext\\c.txta"), "", 0);
-  EXPECT_EQ((Names{"a.txt", "c.txta"}), this->List(this->At("Ext\\*.txt"), ListFilter::kPlain));
 }
 
 TYPED_TEST_P(FilesContract, NoDotsInADrivesRoot) {
@@ -284,11 +287,79 @@ TYPED_TEST_P(FilesContract, ReplacingAFile) {
             this->files().ReplaceFile(this->At("old.ini"), this->At("other.ini")));
 }
 
-REGISTER_TYPED_TEST_SUITE_P(FilesContract, ListingFilters, ListingPatterns,
-                            PatternsAlsoMatchShortNames, NoDotsInADrivesRoot, DeletingFiles,
-                            DeletingAFileInUse, RemovingFolders, CurrentDirectory,
+TYPED_TEST_P(FilesContract, WhatCannotBeDoneToFilesAndFolders) {
+  this->env_.MakeFile(this->At("f.txt"), "f", 0);
+  EXPECT_EQ(kErrorDirectory, this->files().RemoveDirectory(this->At("f.txt")));
+  const std::string before = this->files().GetCurrentDirectory();
+  EXPECT_EQ(kErrorDirectory, this->files().SetCurrentDirectory(this->At("f.txt")));
+  EXPECT_EQ(before, this->files().GetCurrentDirectory());
+  FileNumber number = -1;
+  EXPECT_EQ(kErrorInvalidName,
+            this->files().OpenText(this->At("a|b.ini"), TextMode::kWriteBytes, &number));
+  EXPECT_EQ(-1, number);
+  // A drive's root cannot be removed.
+  if (!this->env_.Deviates(Deviation::kDriveRootIsAFolder)) {
+    EXPECT_EQ(kErrorAccessDenied, this->files().RemoveDirectory(this->env_.root().substr(0, 3)));
+  }
+  // A file in use and read-only: the use counts first.
+  this->env_.MakeFile(this->At("both.dll"), "b", kAttrReadOnly);
+  this->env_.HoldOpen(this->At("both.dll"));
+  EXPECT_EQ(kErrorSharingViolation, this->files().DeleteFile(this->At("both.dll")));
+  EXPECT_EQ("f", this->env_.Contents(this->At("f.txt")));
+  EXPECT_EQ("b", this->env_.Contents(this->At("both.dll")));
+}
+
+TYPED_TEST_P(FilesContract, ReplacingAcrossDrives) {
+  if (this->env_.Deviates(Deviation::kDrivesShareOneVolume)) {
+    GTEST_SKIP() << Describe(Deviation::kDrivesShareOneVolume);
+  }
+  const std::string other = this->env_.other_drive();
+  if (other.empty()) GTEST_SKIP() << "no second drive";
+  this->env_.MakeFile(this->At("new.tmp"), "new", 0);
+  this->env_.MakeFile(other + "\\old.ini", "old", 0);
+  EXPECT_EQ(kErrorNotSameDevice,
+            this->files().ReplaceFile(this->At("new.tmp"), other + "\\old.ini"));
+  EXPECT_EQ("new", this->env_.Contents(this->At("new.tmp")));
+  EXPECT_EQ("old", this->env_.Contents(other + "\\old.ini"));
+}
+
+TYPED_TEST_P(FilesContract, TextFilesHeldOrHidden) {
+  Files& files = this->files();
+  FileNumber out = -1;
+  ASSERT_EQ(kOk, files.OpenText(this->At("Wininit.ini"), TextMode::kWriteBytes, &out));
+  ASSERT_EQ(kOk, files.Write(out, "[RENAME]\r\n"));
+  // What is written shows at once, and the file is held while it is open.
+  EXPECT_EQ("[RENAME]\r\n", this->env_.Contents(this->At("Wininit.ini")));
+  EXPECT_EQ(kErrorSharingViolation, files.DeleteFile(this->At("Wininit.ini")));
+  FileNumber again = -7;
+  EXPECT_EQ(kErrorSharingViolation,
+            files.OpenText(this->At("WININIT.INI"), TextMode::kWriteBytes, &again));
+  EXPECT_EQ(-7, again);
+  ASSERT_EQ(kOk, files.Close(out));
+  EXPECT_EQ(kOk, files.DeleteFile(this->At("Wininit.ini")));
+  // Held by another program, a file is not rewritten.
+  this->env_.MakeFile(this->At("busy.ini"), "keep", 0);
+  this->env_.HoldOpen(this->At("busy.ini"));
+  EXPECT_EQ(kErrorSharingViolation,
+            files.OpenText(this->At("busy.ini"), TextMode::kWriteBytes, &again));
+  EXPECT_EQ(-7, again);
+  EXPECT_EQ("keep", this->env_.Contents(this->At("busy.ini")));
+  // Nor is a hidden one.
+  if (this->env_.Deviates(Deviation::kHiddenFilesCanBeRewritten)) {
+    GTEST_SKIP() << Describe(Deviation::kHiddenFilesCanBeRewritten);
+  }
+  this->env_.MakeFile(this->At("hidden.ini"), "keep", kAttrHidden);
+  EXPECT_EQ(kErrorAccessDenied,
+            files.OpenText(this->At("hidden.ini"), TextMode::kWriteBytes, &again));
+  EXPECT_EQ(-7, again);
+  EXPECT_EQ("keep", this->env_.Contents(this->At("hidden.ini")));
+}
+
+REGISTER_TYPED_TEST_SUITE_P(FilesContract, ListingFilters, ListingPatterns, NoDotsInADrivesRoot,
+                            DeletingFiles, DeletingAFileInUse, RemovingFolders, CurrentDirectory,
                             SettingAMissingCurrentDirectory, ShortPaths, TextFilesWriteAndReadBack,
                             TextFilesThatCannotBeOpened, ReadOnlyFilesAreNotRewritten,
-                            ReplacingAFile);
+                            ReplacingAFile, WhatCannotBeDoneToFilesAndFolders,
+                            ReplacingAcrossDrives, TextFilesHeldOrHidden);
 
 }  // namespace vrx::contract

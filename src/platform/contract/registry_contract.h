@@ -108,9 +108,12 @@ TYPED_TEST_P(RegistryContract, SubkeysAreComparedUpperCased) {
   if (this->env_.Deviates(Deviation::kSubkeysSortedByLowerCase)) {
     GTEST_SKIP() << Describe(Deviation::kSubkeysSortedByLowerCase);
   }
-  for (const char* name : {"_under", "zulu", "Alpha"}) this->Create(this->root(), name);
-  // "_" (0x5F) lies between the upper-case letters and the lower-case ones.
-  EXPECT_EQ((Names{"Alpha", "zulu", "_under"}), this->Subkeys(this->root()));
+  for (const char* name : {"_under", "zulu", "Alpha", "\x9A", "\xE9t\xE9"}) {
+    this->Create(this->root(), name);
+  }
+  // "_" (0x5F) lies between the upper-case letters and the lower-case ones; upper-cased names
+  // are compared by code point: É (U+00C9) before Š (U+0160).
+  EXPECT_EQ((Names{"Alpha", "zulu", "_under", "\xE9t\xE9", "\x9A"}), this->Subkeys(this->root()));
 }
 
 TYPED_TEST_P(RegistryContract, EnumerationBufferSizes) {
@@ -198,17 +201,32 @@ TYPED_TEST_P(RegistryContract, ValuesKeepTheirTypeAndBytes) {
   EXPECT_EQ("<status 2>", this->Get(key, "Missing"));
 }
 
-TYPED_TEST_P(RegistryContract, StringWithoutItsNul) {
-  if (this->env_.Deviates(Deviation::kStringValuesKeepTheSizeGiven)) {
-    GTEST_SKIP() << Describe(Deviation::kStringValuesKeepTheSizeGiven);
-  }
+TYPED_TEST_P(RegistryContract, SetValueReadsOnlyTheBytesGiven) {
   HKey key = this->Create(this->root(), "Values");
-  // "abcX" with the size 3: Windows NT stores what it was given; Windows 95/98 go by the NUL.
-  this->Set(key, "Raw", kRegSz, std::string("abcX\0", 5), 3);
-  EXPECT_EQ(this->nt() ? std::string("abc") : std::string("abcX\0", 5), this->Get(key, "Raw"));
-  // A NUL right after the data counts even when the size leaves it out.
-  this->Set(key, "Counted", kRegSz, std::string("abc\0", 4), 3);
-  EXPECT_EQ(std::string("abc\0", 4), this->Get(key, "Counted"));
+  // Each text ends where readable memory ends, so a read of the byte after it would fault.
+  const std::pair<uint32_t, std::string> cases[] = {{kRegSz, "abc"},
+                                                    {kRegSz, std::string("ab\0cd", 5)},
+                                                    {kRegExpandSz, "%x%"},
+                                                    {kRegBinary, "\x01\x02"},
+                                                    {kRegSz, std::string("abc\0", 4)}};
+  std::vector<std::string> stored;
+  for (const auto& [type, bytes] : cases) {
+    GuardedBytes guarded(bytes);
+    ASSERT_TRUE(guarded.ok());
+    ASSERT_EQ(kOk, this->reg().SetValue(key, "v", type, guarded.data(), guarded.size()));
+    stored.push_back(this->Get(key, "v"));
+  }
+  using S = std::string;
+  if (this->nt()) {
+    // Windows NT adds the NUL a text lacks, as it does when a NUL follows the bytes.
+    EXPECT_EQ(
+        (std::vector<S>{S("abc\0", 4), S("ab\0cd\0", 6), S("%x%\0", 4), "\x01\x02", S("abc\0", 4)}),
+        stored);
+  } else {
+    // Windows 95/98 store a REG_SZ up to its first NUL; other types as given.
+    EXPECT_EQ((std::vector<S>{S("abc\0", 4), S("ab\0", 3), "%x%", "\x01\x02", S("abc\0", 4)}),
+              stored);
+  }
 }
 
 TYPED_TEST_P(RegistryContract, QuerySizes) {
@@ -318,11 +336,126 @@ TYPED_TEST_P(RegistryContract, ClosedAndNullHandles) {
   EXPECT_TRUE(this->Exists("Closing"));
 }
 
+TYPED_TEST_P(RegistryContract, NamesFoldTheLettersOfTheCodePage) {
+  // š œ ž ÿ é, created in lower case and found in upper case.
+  HKey key = this->Create(this->root(), "\x9A\x9C\x9E\xFF\xE9");
+  HKey again = kPoisonKey;
+  ASSERT_EQ(kOk, this->Open("\x8A\x8C\x8E\x9F\xC9", &again));
+  this->Set(key,
+            "\xFF"
+            "value",
+            kRegBinary, "1");
+  EXPECT_EQ("1", this->Get(again,
+                           "\x9F"
+                           "VALUE"));
+  // ß has no upper case in the code page; ÷ and × are not a pair.
+  uint32_t disposition = 0;
+  for (const char* name : {"\xDF", "SS", "\xF7", "\xD7"}) {
+    this->Create(this->root(), name, &disposition);
+    EXPECT_EQ(kRegCreatedNewKey, disposition) << name;
+  }
+  EXPECT_EQ(5u, this->Subkeys(this->root()).size());
+}
+
+TYPED_TEST_P(RegistryContract, QueryingIntoABufferOfNoSize) {
+  uint8_t data[4] = {'#', '#', '#', '#'};
+  EXPECT_EQ(kErrorInvalidParameter,
+            this->reg().QueryValue(this->root(), "v", nullptr, data, nullptr));
+  EXPECT_EQ('#', data[0]);
+}
+
+TYPED_TEST_P(RegistryContract, KeyPathRules) {
+  this->Create(this->root(), "A\\B");
+  HKey key = kPoisonKey;
+  // Empty parts, trailing backslashes included, name nothing.
+  EXPECT_EQ(kOk, this->Open("A\\B\\\\", &key));
+  EXPECT_EQ(kOk, this->Open("A\\\\B", &key));
+  this->Create(this->root(), "A\\\\C");
+  EXPECT_EQ((Names{"B", "C"}), this->Subkeys(this->Create(this->root(), "A")));
+  // A leading backslash: refused, but by CreateKey on Windows 95/98, which skips one.
+  key = kPoisonKey;
+  EXPECT_EQ(kErrorBadPathname, this->reg().OpenKey(this->root(), "\\A\\B", kKeyAllUsed, &key));
+  EXPECT_EQ(0u, key);
+  EXPECT_EQ(kErrorBadPathname, this->reg().DeleteKey(this->root(), "\\A\\B"));
+  HKey created = kPoisonKey;
+  Status create = this->reg().CreateKey(this->root(), "\\A\\D", 0, kKeyAllUsed, &created, nullptr);
+  if (create == kOk) this->opened_.push_back(created);
+  EXPECT_EQ(this->nt() ? kErrorBadPathname : kOk, create);
+  EXPECT_EQ(!this->nt(), this->Exists("A\\D"));
+  created = kPoisonKey;
+  EXPECT_EQ(kErrorBadPathname,
+            this->reg().CreateKey(this->root(), "\\\\A\\E", 0, kKeyAllUsed, &created, nullptr));
+  EXPECT_EQ(0u, created);
+  EXPECT_TRUE(this->Exists("A\\B"));
+}
+
+TYPED_TEST_P(RegistryContract, KeyNamesOfAtMost255Characters) {
+  if (this->env_.Deviates(Deviation::kLongKeyNamesAreMade)) {
+    GTEST_SKIP() << Describe(Deviation::kLongKeyNamesAreMade);
+  }
+  HKey key = kPoisonKey;
+  EXPECT_EQ(kErrorInvalidParameter,
+            this->reg().CreateKey(this->root(), "A\\" + std::string(256, 'x'), 0, kKeyAllUsed, &key,
+                                  nullptr));
+  EXPECT_EQ(0u, key);
+  EXPECT_FALSE(this->Exists("A"));
+  this->Create(this->root(), "A\\" + std::string(255, 'x'));
+  EXPECT_TRUE(this->Exists("A\\" + std::string(255, 'X')));
+}
+
+TYPED_TEST_P(RegistryContract, HandlesOfADeletedKey) {
+  HKey gone = this->Create(this->root(), "Gone");
+  ASSERT_EQ(kOk, this->reg().DeleteKey(this->root(), "Gone"));
+  uint32_t size = kPoisonSize;
+  EXPECT_EQ(kErrorKeyDeleted, this->reg().QueryValue(gone, "v", nullptr, nullptr, &size));
+  if (this->nt()) {
+    EXPECT_EQ(0u, size);  // as for a missing value (not compared on Windows 95/98)
+  }
+  EXPECT_EQ(kErrorKeyDeleted, this->reg().SetValue(gone, "v", kRegBinary, nullptr, 0));
+  EXPECT_EQ(kErrorKeyDeleted, this->reg().DeleteValue(gone, "v"));
+  char name[8] = "poison";
+  size = sizeof(name);
+  EXPECT_EQ(kErrorKeyDeleted, this->reg().EnumKey(gone, 0, name, &size, nullptr));
+  EXPECT_STREQ("poison", name);
+  HKey key = kPoisonKey;
+  EXPECT_EQ(kErrorKeyDeleted, this->reg().CreateKey(gone, "New", 0, kKeyAllUsed, &key, nullptr));
+  EXPECT_EQ(0u, key);
+  // A new key of the same name is another key.
+  this->Create(this->root(), "Gone");
+  EXPECT_EQ(kErrorKeyDeleted, this->reg().DeleteValue(gone, "v"));
+  // "" deletes the handle's own key.
+  HKey leaf = this->Create(this->root(), "Leaf");
+  EXPECT_EQ(kOk, this->reg().DeleteKey(leaf, ""));
+  EXPECT_FALSE(this->Exists("Leaf"));
+}
+
+TYPED_TEST_P(RegistryContract, AccessMasksCountOnWindowsNtOnly) {
+  HKey full = this->Create(this->root(), "Masked\\Sub");
+  (void)full;
+  HKey key = kPoisonKey;
+  constexpr uint32_t kKeyNotify = 0x10;
+  ASSERT_EQ(kOk, this->reg().OpenKey(this->root(), "Masked", kKeyNotify, &key));
+  this->opened_.push_back(key);
+  uint32_t size = 0;
+  char name[8];
+  uint32_t name_size = sizeof(name);
+  const Status refused = this->nt() ? kErrorAccessDenied : kOk;
+  EXPECT_EQ(this->nt() ? kErrorAccessDenied : kErrorFileNotFound,
+            this->reg().QueryValue(key, "missing", nullptr, nullptr, &size));
+  EXPECT_EQ(refused, this->reg().SetValue(key, "w", kRegBinary, nullptr, 0));
+  EXPECT_EQ(refused, this->reg().EnumKey(key, 0, name, &name_size, nullptr));
+  // Creating below a key does not ask for the parent's access.
+  this->Create(key, "Sub");
+}
+
 REGISTER_TYPED_TEST_SUITE_P(RegistryContract, SubkeysComeSortedWithoutRegardToCase,
                             SubkeysAreComparedUpperCased, EnumerationBufferSizes,
                             DeletingAKeyThatHasSubkeys, DeletingAChainOfKeys,
-                            ValuesKeepTheirTypeAndBytes, StringWithoutItsNul, QuerySizes,
+                            ValuesKeepTheirTypeAndBytes, SetValueReadsOnlyTheBytesGiven, QuerySizes,
                             QueryingAMissingValueForItsSize, NamesKeepTheirCase, MissingKeys,
-                            ClosedAndNullHandles);
+                            ClosedAndNullHandles, NamesFoldTheLettersOfTheCodePage,
+                            QueryingIntoABufferOfNoSize, KeyPathRules,
+                            KeyNamesOfAtMost255Characters, HandlesOfADeletedKey,
+                            AccessMasksCountOnWindowsNtOnly);
 
 }  // namespace vrx::contract

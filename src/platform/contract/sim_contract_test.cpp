@@ -1,6 +1,8 @@
-// The registry and file-system contracts, run against the simulated machine.
+// The registry, file-system and process contracts, run against the simulated machine.
 #include "platform/contract/files_contract.h"
 #include "platform/contract/path_calls_contract.h"
+#include "platform/contract/path_rules_contract.h"
+#include "platform/contract/processes_contract.h"
 #include "platform/contract/registry_contract.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_platform.h"
@@ -41,6 +43,10 @@ class SimFilesEnv {
   std::string Contents(const std::string& path) const {
     return files_.Contents(path).value_or("<missing>");
   }
+  std::string other_drive() {
+    MakeFolder("D:\\CONTRACT");
+    return "D:\\CONTRACT";
+  }
   bool Deviates(Deviation) const { return false; }
 
  private:
@@ -50,6 +56,26 @@ class SimFilesEnv {
   sim::SimSystem system_;
 };
 
+class SimProcessesEnv {
+ public:
+  SimProcessesEnv() { MakeFolder(root()); }
+  Processes& processes() { return processes_; }
+  std::string root() const { return "C:\\CONTRACT"; }
+  void MakeFolder(const std::string& path) { EXPECT_TRUE(files_.AddDirectory(path)) << path; }
+  void MakeFile(const std::string& path, const std::string& bytes) {
+    EXPECT_TRUE(files_.AddFile(path, bytes)) << path;
+  }
+  void MakeProgram(const std::string& path) {
+    MakeFile(path, "MZ");
+    processes_.programs.push_back({path.substr(0, path.size() - 4), "program"});
+  }
+
+ private:
+  sim::SimFiles files_;
+  sim::Transcript transcript_;
+  sim::SimProcesses processes_{&files_, &transcript_};
+};
+
 using SimRegistries = ::testing::Types<SimRegistryEnv<2>, SimRegistryEnv<1>>;
 INSTANTIATE_TYPED_TEST_SUITE_P(Sim, RegistryContract, SimRegistries);
 
@@ -57,6 +83,10 @@ using SimFileSystems = ::testing::Types<SimFilesEnv>;
 INSTANTIATE_TYPED_TEST_SUITE_P(Sim, FilesContract, SimFileSystems);
 INSTANTIATE_TYPED_TEST_SUITE_P(Sim, PathCallsContract, SimFileSystems);
 INSTANTIATE_TYPED_TEST_SUITE_P(Sim, ValueEnumContract, SimRegistries);
+INSTANTIATE_TYPED_TEST_SUITE_P(Sim, PathRulesContract, SimFileSystems);
+
+using SimProcessTables = ::testing::Types<SimProcessesEnv>;
+INSTANTIATE_TYPED_TEST_SUITE_P(Sim, ProcessesContract, SimProcessTables);
 
 }  // namespace
 }  // namespace vrx::contract

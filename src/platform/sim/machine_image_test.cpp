@@ -3,6 +3,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/sim/machine_ini.h"
 #include "platform/sim/sim_machine.h"
 #include "platform/sim/sim_test_util.h"
 
@@ -138,6 +139,123 @@ TEST_F(BadImage, MissingOrForeignFilesAreRefused) {
   Spit(dir_.path() / "registry.reg", "REGEDIT4\r\n");
   Spit(dir_.path() / "notes.txt", "x");
   EXPECT_NE(std::string::npos, Load().find("notes.txt: not part of a machine image"));
+}
+
+TEST(DriveFolders, RoundTrip) {
+  TempFolder dir;
+  const fs::path in = dir.path() / "in";
+  Spit(in / "drive_c" / "WINDOWS" / "Win.ini", "[windows]\r\n");
+  Spit(in / "drive_c" / "Program Files" / "\xe9t\xe9.dat", std::string("\0\xff", 2));
+  fs::create_directories(in / "drive_c" / "Empty");
+  Spit(in / "drive_d" / "Stamps" / "DRAFT.STP", "d");
+  Spit(in / "drive_c" / "DOCSEA~1", "");  // an 8.3 name keeps itself
+  fs::create_directories(in / "drive_c" / "Docseal Files");
+  SimFiles files;
+  std::string error;
+  ASSERT_TRUE(LoadDriveFolders(in, &files, &error)) << error;
+  EXPECT_EQ(std::string("\0\xff", 2), files.Contents("C:\\PROGRA~1\\\xc9T\xc9.DAT"));
+  EXPECT_EQ("[windows]\r\n", files.Contents("c:\\windows\\win.ini"));
+  EXPECT_EQ(0u, files.Attributes("C:\\WINDOWS\\Win.ini"));
+  EXPECT_EQ((std::vector<char>{'C', 'D'}), files.Drives());
+  EXPECT_EQ("C:\\DOCSEA~2", files.ShortPath("C:\\Docseal Files"));
+  EXPECT_EQ((std::vector<std::string>{"C:\\Docseal Files", "C:\\Empty"}), files.EmptyFolders());
+  std::vector<std::string> paths;
+  for (const EntryInfo& e : files.Entries()) paths.push_back(e.path);
+  EXPECT_EQ((std::vector<std::string>{"C:\\Docseal Files", "C:\\DOCSEA~1", "C:\\Empty",
+                                      "C:\\Program Files", "C:\\Program Files\\\xe9t\xe9.dat",
+                                      "C:\\WINDOWS", "C:\\WINDOWS\\Win.ini", "D:\\Stamps",
+                                      "D:\\Stamps\\DRAFT.STP"}),
+            paths);
+
+  const fs::path out = dir.path() / "out";
+  ASSERT_TRUE(WriteDriveFolders(files, out, &error)) << error;
+  ExpectSameTree(in, out);
+  EXPECT_FALSE(WriteDriveFolders(files, out, &error));  // never merges into an old image
+  EXPECT_NE(std::string::npos, error.find("drive_c")) << error;
+}
+
+TEST(DriveFolders, BadFoldersNameTheFileAndLeaveTheModel) {
+  TempFolder dir;
+  Spit(dir.path() / "case" / "drive_c" / "A.txt", "");
+  Spit(dir.path() / "case" / "drive_c" / "a.TXT", "");
+  Spit(dir.path() / "name" / "drive_c" / "sub" / "what?.txt", "");
+  Spit(dir.path() / "dot" / "drive_c" / "sub" / "trailing.", "");
+  Spit(dir.path() / "blank" / "drive_c" / "trailing ", "");
+  fs::create_directories(dir.path() / "link" / "drive_c");
+  fs::create_symlink("/etc/hostname", dir.path() / "link" / "drive_c" / "link.txt");
+  fs::create_directories(dir.path() / "upper" / "drive_C");
+  SimFiles files;
+  ASSERT_TRUE(files.AddFile("C:\\keep.txt", "k"));
+  const std::pair<const char*, const char*> cases[] = {
+      {"case", "differs only in case"}, {"name", "what?.txt"}, {"dot", "trailing."},
+      {"blank", "trailing "},           {"link", "link.txt"},  {"upper", "drive_C"}};
+  for (const auto& [image, named] : cases) {
+    std::string error;
+    EXPECT_FALSE(LoadDriveFolders(dir.path() / image, &files, &error)) << image;
+    EXPECT_NE(std::string::npos, error.find(named)) << error;
+  }
+  EXPECT_EQ("k", files.Contents("C:\\keep.txt"));
+}
+
+TEST(DriveFolders, UnreadableFileIsAnError) {
+  TempFolder dir;
+  const fs::path locked = dir.path() / "in" / "drive_c" / "locked.txt";
+  Spit(locked, "secret");
+  fs::permissions(locked, fs::perms::none);
+  const bool enforced = !std::ifstream(locked).is_open();
+  SimFiles files;
+  std::string error;
+  const bool loaded = LoadDriveFolders(dir.path() / "in", &files, &error);
+  fs::permissions(locked, fs::perms::owner_all, fs::perm_options::add);
+  if (!enforced) GTEST_SKIP() << "permissions are not enforced here";
+  EXPECT_FALSE(loaded);
+  EXPECT_NE(std::string::npos, error.find("locked.txt")) << error;
+}
+
+// A machine with something in every section of machine.ini.
+void FillEverySection(SimMachine& m) {
+  m.facts.platform = 1;
+  m.facts.windows = "C:\\WIN=DOWS";
+  m.facts.username = "bob";
+  m.facts.another_instance = true;
+  m.facts.exit_windows = false;
+  m.clock.Set(43200.0625);
+  ASSERT_TRUE(m.files.AddFile("C:\\a=b.dll", "MZ"));  // "=" in a path
+  ASSERT_TRUE(m.files.SetAttributes("C:\\a=b.dll", kAttrReadOnly | kAttrSystem));
+  ASSERT_TRUE(m.files.SetInUse("C:\\a=b.dll", true));
+  ASSERT_TRUE(m.files.AddDirectory("C:\\Empty Folder"));
+  m.processes.programs.push_back({"C:\\WP\\WPWin8", "wordperfect"});
+  m.system.fonts.push_back("C:\\WINDOWS\\FONTS\\Docsealw.ttf");
+  m.system.pending = {"C:\\Z.DLL", "C:\\A.DLL"};
+  m.word.facts.running = 1;
+  m.word.facts.never_document = true;
+  m.word.templates["word2000"] = WordTemplate::Parse("File|Docseal", "Open...", "592:Print:2");
+}
+
+TEST(MachineIniTable, CopyAndImageGoThroughTheSameDescription) {
+  SimMachine original;
+  FillEverySection(original);
+  const std::string text = MachineIni::Format(original);
+  for (const char* section : {"[system]", "[shutdown]", "[attributes]", "[in-use]", "[folders]",
+                              "[programs]", "[fonts]", "[word]", "[word2000]", "[pending]"}) {
+    EXPECT_NE(std::string::npos, text.find(section)) << section << " missing from\n" << text;
+  }
+  EXPECT_NE(std::string::npos, text.find("clock=43200.0625\n")) << text;
+
+  SimMachine copy;
+  CopyMachine(original, &copy);
+  EXPECT_EQ(text, MachineIni::Format(copy));
+  EXPECT_TRUE(copy.files.InUse("C:\\A=B.DLL"));
+  EXPECT_EQ(kAttrReadOnly | kAttrSystem, copy.files.Attributes("C:\\a=b.dll"));
+
+  TempFolder out;
+  std::string error;
+  ASSERT_TRUE(WriteMachineImage(original, out.path() / "image", &error)) << error;
+  EXPECT_EQ(text, Slurp(out.path() / "image" / "machine.ini"));
+  SimMachine again;
+  ASSERT_TRUE(LoadMachineImage(out.path() / "image", &again, &error)) << error;
+  EXPECT_EQ(text, MachineIni::Format(again));
+  EXPECT_EQ(1, again.word.RunningCount());
 }
 
 TEST(Restart, DelayedDeletionsAndWininitRenames) {

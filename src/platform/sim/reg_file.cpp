@@ -484,10 +484,33 @@ RegFileResult ParseRegFile(std::string_view bytes, const std::string& file_name,
     result.error = parser.error();
     return result;
   }
+  // Sections mostly follow their parent or a sibling: such a key is found from the previous one
+  // instead of from the hive.
+  auto parent_of = [](std::string_view path) {
+    const size_t cut = path.rfind('\\');
+    return cut == std::string_view::npos ? std::string_view() : path.substr(0, cut);
+  };
+  HKey last_hive = 0;
+  std::string last_path;
+  SimKey* last_key = nullptr;
   for (ParsedSection& section : sections) {
-    SimKey& key = registry->EnsureKey(section.hive, section.path);
+    const std::string_view path = section.path;
+    const std::string_view parent = parent_of(path);
+    const std::string_view name = path.substr(parent.empty() ? 0 : parent.size() + 1);
+    SimKey* key = nullptr;
+    if (last_key != nullptr && section.hive == last_hive && !path.empty()) {
+      if (parent == last_path) {
+        key = &last_key->EnsureSubKey(name);
+      } else if (!last_path.empty() && parent == parent_of(last_path)) {
+        key = &last_key->parent()->EnsureSubKey(name);
+      }
+    }
+    if (key == nullptr) key = &registry->EnsureKey(section.hive, section.path);
+    last_hive = section.hive;
+    last_path = section.path;
+    last_key = key;
     for (SimValue& value : section.values) {
-      key.SetValue(value.name, value.type, std::move(value.data));
+      key->SetValue(value.name, value.type, std::move(value.data));
     }
   }
   result.ok = true;

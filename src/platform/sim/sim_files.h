@@ -1,23 +1,27 @@
-// The drives of the simulated Windows machine, held in memory.
+// The drives of the simulated Windows machine, held in memory: the file system alone. Reading and
+// writing drives as host folders belongs to the machine image (machine_image.h); the name rules
+// (case, 8.3 names, patterns, trailing dots) are windows_names.h.
 //
 // Paths. `C:\WINDOWS\SYSTEM\FILE.DLL`; `/` is taken as `\`, repeated separators count as one, and
 // the components `.` and `..` are resolved as Windows resolves them (`..` of a root is the root).
-// A path starting with `\` is on the current directory's drive; `C:` alone or `C:name` is
-// relative to the current directory when that is on C: and to C:\ otherwise; any other path
-// without a drive is relative to the current directory, which starts as `C:\`. UNC paths
-// (`\\server\share`) name nothing. Trailing blanks and dots are part of a component: `NAME.` and
-// `NAME` are two different names.
+// Then one trailing dot is cut from every other component and every trailing dot and blank from
+// the last: `C:\D.\Stamps. ` is `C:\D\Stamps`. A path that ends in a separator names a folder,
+// never a file (`C:\D\A.TXT\` is refused with 123). A path starting with `\` is on the current
+// directory's drive; `C:` alone or `C:name` is relative to the current directory when that is on
+// C: and to C:\ otherwise; any other path without a drive is relative to the current directory,
+// which starts as `C:\`. UNC paths (`\\server\share`) name nothing.
 //
-// Names are matched without regard to case (ASCII and the Windows-1252 letters) and keep the case
-// they were created with. Every entry also answers to its 8.3 short name (see ShortPath), so a
-// path may mix long and short components. Entries of a folder come in the order NTFS gives them:
-// sorted by their upper-case forms, compared as Unicode code points.
+// Names are matched without regard to case (FoldName) and keep the case they were created with.
+// Every entry also answers to its 8.3 short name (see ShortPath), so a path may mix long and
+// short components. Entries of a folder come in the order NTFS gives them (CompareNames).
+// Looking up, creating and deleting an entry take time logarithmic in the size of its folder.
 //
 // Drives are A: to Z:. C: always exists; another drive exists once something was added to it.
 // Files carry bytes and DOS attributes (R H S A); folders carry the directory attribute and may
 // also be R, H or S. A file can be marked in use, standing for another program holding it open.
 //
-// The Files calls give the Win32 results the program relies on:
+// The Files calls give the Win32 results the program relies on (the contract suites in
+// platform/contract hold them to Windows):
 // - DeleteFile: 3 missing folder on the path, 2 missing file, 5 a folder, 32 a file in use or
 //   held open here, 5 a read-only file (the in-use test comes first, as on NTFS).
 // - SetAttributesNormal: clears R H S A of a file or folder (a drive root is left as it is);
@@ -31,16 +35,14 @@
 //   read-only, 32 when either is in use or held open here, 3 when `to`'s folder is missing,
 //   17 when the two are on different drives.
 // - Listing: ListFirst takes a pattern whose last part may hold `*` and `?`, matched against the
-//   long names without regard to case. DOS rules: a trailing `.*` also matches nothing (so `*.*`
-//   matches every name, with or without a dot) and a trailing `.` matches names without a dot;
-//   `?` matches exactly one character. A last part without wildcards names one entry (long or
-//   short name; the long name is given). An empty last part (`C:\WINDOWS\`, `C:`) lists every
-//   entry. Filters: kPlain gives entries without the hidden, system and directory attributes;
-//   kHidden adds hidden files; kDirectories adds folders that are neither hidden nor system and,
-//   below a drive root, `.` and `..` first (carrying the attributes of the folder and of its
-//   parent). The names are taken when ListFirst runs: later changes do not disturb ListNext. A
-//   missing folder, a pattern with wildcards before its last part, or no match give "".
-//   Once exhausted, ListNext keeps giving "".
+//   long and the 8.3 name of each entry (MatchesPattern). A last part without wildcards names one
+//   entry (long or short name; the long name is given). An empty last part (`C:\WINDOWS\`, `C:`)
+//   lists every entry. Filters: kPlain gives entries without the hidden, system and directory
+//   attributes; kHidden adds hidden files; kDirectories adds folders that are neither hidden nor
+//   system and, below a drive root, `.` and `..` first (carrying the attributes of the folder and
+//   of its parent). The names are taken when ListFirst runs: later changes do not disturb
+//   ListNext. A missing folder, a pattern with wildcards before its last part, or no match give
+//   "". Once exhausted, ListNext keeps giving "".
 // - Text files: numbers are the lowest free from 1. OpenText(kReadChars): 3/2 when missing, 5 for
 //   a folder, 32 in use. OpenText(kWriteBytes) creates the file or empties it: 3 missing folder,
 //   5 a folder, a read-only, a hidden or a system file (as CreateFile with CREATE_ALWAYS), 32 in
@@ -51,7 +53,7 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -73,6 +75,7 @@ struct EntryInfo {
   bool directory = false;
   uint32_t attributes = 0;  // kAttrDirectory included for a folder
   bool in_use = false;
+  bool empty = false;  // a folder that holds nothing
 };
 
 class SimFiles : public Files {
@@ -81,6 +84,9 @@ class SimFiles : public Files {
   ~SimFiles() override;
   SimFiles(const SimFiles&) = delete;
   SimFiles& operator=(const SimFiles&) = delete;
+  // Takes over another model whole (drives, current directory, listing, open files).
+  SimFiles(SimFiles&&) noexcept;
+  SimFiles& operator=(SimFiles&&) noexcept;
 
   // Files
   std::string ListFirst(const std::string& pattern, ListFilter filter) override;
@@ -100,15 +106,11 @@ class SimFiles : public Files {
   void CloseAll() override;
 
   // The 8.3 form of an existing path, as GetShortPathNameA gives it; nullopt when it does not
-  // exist. The drive prefix is kept as written. A component that is a valid 8.3 name (base of 1
-  // to 8 characters, at most one dot, extension of 0 to 3, no blank, none of `+,;=[]`, not
-  // starting with a dot) is given back as it was written; any other becomes its entry's short
-  // name. An entry's short name is fixed when it is created: upper case; the base (the part
-  // before the last dot, leading dots ignored) without blanks, dots and `+,;=[]`, cut to 6
-  // characters (fewer when N has several digits, so that the base with `~N` stays within 8),
-  // `~N`, then `.` and the first 3 characters of the extension so cleaned, if any remain; N is
-  // the lowest number from 1 that no entry of the folder uses. A base left empty becomes `_`.
-  // A relative path gives the short form of its full path; a trailing backslash is kept.
+  // exist. The path is given back as typed (drive prefix, separators, `.` and `..`, relative or
+  // not) with every component that is not a valid 8.3 name (IsShortName) replaced by the short
+  // name of its entry. An entry's short name is fixed when it is created: the name itself when it
+  // is a valid 8.3 name, otherwise the first ShortNameCandidate that no entry of the folder
+  // answers to.
   std::optional<std::string> ShortPath(const std::string& path) const;
   // The full path of an existing entry with the stored case of every component and an upper-case
   // drive letter ("C:\Program Files\Docseal 4.0"); nullopt when it does not exist.
@@ -123,6 +125,16 @@ class SimFiles : public Files {
   // Only the R H S A bits of `attributes` are kept.
   [[nodiscard]] bool AddFile(const std::string& path, const std::string& contents,
                              uint32_t attributes = 0);
+  // One entry of AddEntries: a folder, or a file with its bytes.
+  struct NewEntry {
+    std::string name;
+    bool directory = false;
+    std::string contents;
+  };
+  // Creates the entries in an existing folder, in the order given (which fixes their 8.3 names),
+  // looking the folder up once; false, having made the entries before it, when a name is not a
+  // valid Windows name or is taken already.
+  [[nodiscard]] bool AddEntries(const std::string& folder, std::vector<NewEntry> entries);
   // Sets R H S A of a file or folder (other bits ignored); false when missing or a drive root.
   [[nodiscard]] bool SetAttributes(const std::string& path, uint32_t attributes);
   // kAttrDirectory included for folders and drive roots; nullopt when missing.
@@ -134,32 +146,24 @@ class SimFiles : public Files {
   // A file's bytes; nullopt for a folder or a missing path.
   std::optional<std::string> Contents(const std::string& path) const;
 
+  // Makes this model a copy of another's drives: every entry with its name, 8.3 name, contents,
+  // attributes and in-use mark. Text files are closed, the listing ends and the current directory
+  // becomes C:\.
+  void CopyDrivesFrom(const SimFiles& other);
+
   // The existing drives ('C', 'D', ...), in order.
   std::vector<char> Drives() const;
-  // Every file and folder of every drive (roots excluded), drive by drive, each folder before
-  // what it holds, the entries of a folder in listing order.
+  // Visits every file and folder of every drive (roots excluded), drive by drive, each folder
+  // before what it holds, the entries of a folder in listing order; `contents` is a file's bytes
+  // (empty for a folder).
+  void VisitEntries(
+      const std::function<void(const EntryInfo& entry, const std::string& contents)>& visit) const;
+  // The same walk, collected.
   std::vector<EntryInfo> Entries() const;
   // The long paths of the files in use, in the order of Entries.
   std::vector<std::string> FilesInUse() const;
   // The long paths of the folders that hold nothing (drive roots excluded), in the same order.
   std::vector<std::string> EmptyFolders() const;
-
-  // Reads the `drive_x` folders of a machine image (x a lower-case letter: drive_c is C:), with
-  // the host names taken as Windows-1252 bytes and the files' bytes as they are; every file
-  // starts with no attribute and not in use. On success the drives read replace the whole model
-  // (C: stays, empty, when there is no drive_c), text files are closed, the listing ends and the
-  // current directory becomes C:\. Within a folder, names that are valid 8.3 names are created
-  // first, then the others in listing order, which fixes the short names. On failure the model
-  // is unchanged and *error holds one message naming the host file: two names of a folder that
-  // differ only in case, a name Windows refuses (one of `<>:"|?*\` or a control character), an
-  // entry that is neither a file nor a folder (symlinks included), a folder `drive_X` not in
-  // lower case, or a file or folder that cannot be read.
-  [[nodiscard]] bool LoadDriveFolders(const std::filesystem::path& image_dir, std::string* error);
-  // Writes every drive as `out_dir/drive_x/...` with the stored names, empty folders included
-  // (attributes and in-use marks are not written). `out_dir` is created when missing; a
-  // `drive_x` that already exists there is an error, so nothing is ever merged or overwritten.
-  [[nodiscard]] bool WriteDriveFolders(const std::filesystem::path& out_dir,
-                                       std::string* error) const;
 
   struct Entry;  // the stored form of a file or folder
 

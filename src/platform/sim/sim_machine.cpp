@@ -1,6 +1,10 @@
 #include "platform/sim/sim_machine.h"
 
 #include <sstream>
+#include <stdexcept>
+
+#include "platform/sim/machine_ini.h"
+#include "platform/windows_names.h"
 
 namespace vrx::sim {
 namespace {
@@ -55,10 +59,10 @@ void SimMachine::Restart() {
       while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (!line.empty() && line.front() == '[') {
-          in_rename = UpperName(line) == "[RENAME]";
+          in_rename = FoldName(line) == "[RENAME]";
           continue;
         }
-        if (!in_rename || UpperName(line.substr(0, 4)) != "NUL=") continue;
+        if (!in_rename || FoldName(line.substr(0, 4)) != "NUL=") continue;
         std::string path = line.substr(4);
         bool deleted = RemoveAtStart(files, path);
         transcript.Add("restart deletes " + Quoted(path) + (deleted ? "" : " -> not found"));
@@ -85,29 +89,17 @@ void SimMachine::Restart() {
 }
 
 void CopyMachine(const SimMachine& from, SimMachine* to) {
-  to->facts = from.facts;
-  to->clock.Set(from.clock.seconds());
   from.registry.ForEachKey([&](HKey hive, const std::string& path, const SimKey& key) {
     SimKey& copy = path.empty() ? *to->registry.Hive(hive) : to->registry.EnsureKey(hive, path);
     for (const SimValue& v : key.values()) copy.SetValue(v.name, v.type, v.data);
   });
   to->registry_format = from.registry_format;
-  for (const EntryInfo& e : from.files.Entries()) {
-    if (e.directory) {
-      (void)to->files.AddDirectory(e.path);
-    } else {
-      (void)to->files.AddFile(e.path, from.files.Contents(e.path).value_or(""));
-    }
-    (void)to->files.SetAttributes(e.path, e.attributes);
-    if (e.in_use) (void)to->files.SetInUse(e.path, true);
-  }
-  to->processes.programs = from.processes.programs;
-  to->system.fonts = from.system.fonts;
-  to->system.pending = from.system.pending;
-  to->word.facts = from.word.facts;
-  to->word.templates = from.word.templates;
-  to->ApplyFacts();
-  to->word.StartRunningInstances();
+  to->files.CopyDrivesFrom(from.files);
+  std::string error;
+  std::optional<MachineIni> ini =
+      MachineIni::Parse(MachineIni::Format(from), "machine.ini", &error);
+  if (!ini || !ini->ApplyTo(to, &error))
+    throw std::logic_error("machine.ini does not read back: " + error);
 }
 
 }  // namespace vrx::sim

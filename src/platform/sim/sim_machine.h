@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/sim/machine_image.h"
 #include "platform/sim/reg_file.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_platform.h"
@@ -45,16 +46,9 @@ class SimMachine {
   RegFileFormat registry_format = RegFileFormat::kRegedit4;
 };
 
-// Makes `to`, a fresh machine, the same as `from` as it stands: facts, registry, drives, programs,
-// fonts, scheduled deletions, Word. The transcript is not copied.
+// Makes `to`, a fresh machine, the same as `from` as it stands: its drives and registry, and every
+// fact of machine.ini, which goes through the same description as the image reader and writer.
+// The transcript is not copied.
 void CopyMachine(const SimMachine& from, SimMachine* to);
-
-// Reads a machine image folder (machine.ini, registry.reg, drive_x folders) into a fresh machine.
-// On failure gives false and one message naming the file and, where there is one, the line.
-bool LoadMachineImage(const std::filesystem::path& folder, SimMachine* machine, std::string* error);
-
-// Writes the machine as an image into `folder`, which must not exist or be empty.
-bool WriteMachineImage(const SimMachine& machine, const std::filesystem::path& folder,
-                       std::string* error);
 
 }  // namespace vrx::sim

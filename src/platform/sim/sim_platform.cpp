@@ -6,15 +6,10 @@
 #include "platform/form.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_registry.h"
+#include "platform/windows_names.h"
 
 namespace vrx::sim {
-namespace {
-
-bool EndsWithExe(const std::string& path) {
-  return path.size() >= 4 && UpperName(path.substr(path.size() - 4)) == ".EXE";
-}
-
-}  // namespace
+namespace {}  // namespace
 
 void SimClock::Advance(double seconds) {
   seconds_ += seconds;
@@ -66,9 +61,9 @@ bool SimSystem::MoveFileEx(const std::string& existing, const std::optional<std:
 }
 
 int32_t SimSystem::RemoveFontResource(const std::string& file_name) {
-  std::string wanted = UpperName(file_name);
+  std::string wanted = FoldName(file_name);
   for (auto it = fonts.begin(); it != fonts.end(); ++it) {
-    if (UpperName(*it) == wanted) {
+    if (FoldName(*it) == wanted) {
       fonts.erase(it);
       transcript_->Add("removefont " + Quoted(file_name) + " -> ok");
       return 1;
@@ -87,7 +82,7 @@ intptr_t SimSystem::SendMessage(uintptr_t window, uint32_t message, uintptr_t wp
 }
 
 std::string SimSystem::GetEnvironmentVariable(const std::string& name) {
-  if (UpperName(name) == "USERNAME") return facts_->username;
+  if (FoldName(name) == "USERNAME") return facts_->username;
   return "";
 }
 
@@ -139,33 +134,58 @@ bool SimSystem::ExitWindowsEx(uint32_t flags, uint32_t reason) {
   return ok;
 }
 
-const ProgramEntry* SimProcesses::Find(const std::string& command_line) const {
-  std::string program;
+Status SimProcesses::Locate(const std::string& command_line, const ProgramEntry** found) const {
+  *found = nullptr;
+  // A file name as CreateProcessA tries it: with ".exe" when its last part has no extension.
+  auto try_name = [&](std::string name) {
+    const size_t last = name.find_last_of("\\/:");
+    if (name.find('.', last == std::string::npos ? 0 : last + 1) == std::string::npos) {
+      name += ".exe";
+    }
+    // A short path names the same program as its long form.
+    const std::string full = files_->LongPath(name).value_or(name);
+    for (const ProgramEntry& entry : programs) {
+      if (SameName(entry.path + ".exe", full)) {
+        *found = &entry;
+        return kOk;
+      }
+    }
+    std::optional<uint32_t> attributes = files_->Attributes(name);
+    if (attributes && !(*attributes & kAttrDirectory)) return kErrorBadExeFormat;
+    return kErrorFileNotFound;
+  };
   if (!command_line.empty() && command_line[0] == '"') {
-    size_t end = command_line.find('"', 1);
-    if (end == std::string::npos) return nullptr;
-    program = command_line.substr(1, end - 1);
-  } else {
-    program = command_line.substr(0, command_line.find(' '));
+    const size_t end = command_line.find('"', 1);
+    if (end == std::string::npos || end == 1) return kErrorFileNotFound;
+    return try_name(command_line.substr(1, end - 1));
   }
-  if (program.empty()) return nullptr;
-  std::string file = EndsWithExe(program) ? program : program + ".exe";
-  // A short path names the same program as its long form.
-  if (std::optional<std::string> long_path = files_->LongPath(file)) file = *long_path;
-  std::string wanted = UpperName(file.substr(0, file.size() - 4));
-  for (const ProgramEntry& entry : programs) {
-    if (UpperName(entry.path) == wanted) return &entry;
+  // Unquoted: each prefix that ends before a blank, then the whole line; the first that names a
+  // file is the program, whether it can run or not.
+  for (size_t blank = 0;; ++blank) {
+    blank = command_line.find_first_of(" \t", blank);
+    const std::string prefix = command_line.substr(0, blank);
+    if (!prefix.empty()) {
+      Status status = try_name(prefix);
+      if (status != kErrorFileNotFound) return status;
+    }
+    if (blank == std::string::npos) return kErrorFileNotFound;
   }
-  return nullptr;
+}
+
+const ProgramEntry* SimProcesses::Find(const std::string& command_line) const {
+  const ProgramEntry* found = nullptr;
+  (void)Locate(command_line, &found);
+  return found;
 }
 
 Status SimProcesses::Start(const std::string& command_line, int window_style, TaskId* task) {
   started.push_back(command_line);
-  const ProgramEntry* entry = Find(command_line);
+  const ProgramEntry* entry = nullptr;
+  const Status status = Locate(command_line, &entry);
   std::string line = "start " + Quoted(command_line) + " style " + std::to_string(window_style);
-  if (entry == nullptr) {
+  if (status != kOk) {
     transcript_->Add(line + " -> failed");
-    return kErrorFileNotFound;
+    return status;
   }
   *task = next_task_++;
   transcript_->Add(line + " -> task " + std::to_string(*task));

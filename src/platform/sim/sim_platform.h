@@ -16,6 +16,8 @@ namespace vrx::sim {
 
 class SimFiles;
 
+inline constexpr Status kErrorBadExeFormat = 193;
+
 // Seconds since midnight; moves only when the program pumps events (or a test says so).
 class SimClock : public Clock {
  public:
@@ -115,6 +117,12 @@ struct ProgramEntry {
   std::string kind;  // regsvr32, wordperfect, word97, word2000, program
 };
 
+// Starting a command line: a quoted program name is taken as it stands; an unquoted command line
+// is tried as CreateProcessA tries it, blank by blank: "C:\Program Files\A B\x.exe /m" tries
+// C:\Program.exe, then C:\Program Files\A.exe, then C:\Program Files\A B\x.exe, then the whole
+// line; a name without an extension gets ".exe". The first that names a file (or a program of
+// [programs]) is the program: one of [programs] starts; any other file fails with 193
+// (ERROR_BAD_EXE_FORMAT); when none is found the start fails with 2.
 class SimProcesses : public Processes {
  public:
   SimProcesses(SimFiles* files, Transcript* transcript) : files_(files), transcript_(transcript) {}
@@ -132,6 +140,8 @@ class SimProcesses : public Processes {
   const ProgramEntry* Find(const std::string& command_line) const;
 
  private:
+  Status Locate(const std::string& command_line, const ProgramEntry** found) const;
+
   SimFiles* files_;
   Transcript* transcript_;
   TaskId next_task_ = 1;

@@ -12,13 +12,6 @@ constexpr uint32_t kKeyQueryValue = 0x1;
 constexpr uint32_t kKeySetValue = 0x2;
 constexpr uint32_t kKeyEnumerateSubKeys = 0x8;
 
-char UpperChar(char c) {
-  auto b = static_cast<unsigned char>(c);
-  if (b >= 'a' && b <= 'z') return static_cast<char>(b - 0x20);
-  if (b >= 0xE0 && b <= 0xFE && b != 0xF7) return static_cast<char>(b - 0x20);
-  return c;
-}
-
 int HiveIndex(HKey hive) {
   switch (hive) {
     case kHkeyClassesRoot:
@@ -33,20 +26,6 @@ int HiveIndex(HKey hive) {
 }
 
 }  // namespace
-
-std::string UpperName(std::string_view name) {
-  std::string upper(name);
-  for (char& c : upper) c = UpperChar(c);
-  return upper;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (UpperChar(a[i]) != UpperChar(b[i])) return false;
-  }
-  return true;
-}
 
 std::string_view HiveName(HKey hive) {
   switch (hive) {
@@ -72,49 +51,52 @@ std::optional<HKey> HiveFromName(std::string_view name) {
 // SimKey
 
 const SimValue* SimKey::FindValue(std::string_view name) const {
-  for (const SimValue& value : values_) {
-    if (SameName(value.name, name)) return &value;
-  }
-  return nullptr;
+  auto found = value_index_.find(FoldName(name));
+  return found == value_index_.end() ? nullptr : &values_[found->second];
 }
 
 void SimKey::SetValue(std::string_view name, uint32_t type, std::string data) {
-  for (SimValue& value : values_) {
-    if (SameName(value.name, name)) {
-      value.type = type;
-      value.data = std::move(data);
-      return;
-    }
+  auto [slot, added] = value_index_.try_emplace(FoldName(name), values_.size());
+  if (!added) {
+    SimValue& value = values_[slot->second];
+    value.type = type;
+    value.data = std::move(data);
+    return;
   }
   values_.push_back(SimValue{std::string(name), type, std::move(data)});
 }
 
 bool SimKey::DeleteValue(std::string_view name) {
-  auto found = std::find_if(values_.begin(), values_.end(),
-                            [&](const SimValue& value) { return SameName(value.name, name); });
-  if (found == values_.end()) return false;
-  values_.erase(found);
+  auto found = value_index_.find(FoldName(name));
+  if (found == value_index_.end()) return false;
+  const size_t place = found->second;
+  value_index_.erase(found);
+  values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(place));
+  for (auto& [folded, at] : value_index_) {
+    if (at > place) --at;
+  }
   return true;
 }
 
-size_t SimKey::LowerBound(std::string_view upper_name) const {
-  // std::string compares its characters as unsigned bytes.
-  auto found = std::lower_bound(subkeys_.begin(), subkeys_.end(), upper_name,
-                                [](const std::shared_ptr<SimKey>& key, std::string_view upper) {
-                                  return std::string_view(UpperName(key->name_)) < upper;
+size_t SimKey::LowerBound(std::string_view folded_name) const {
+  auto found = std::lower_bound(subkeys_.begin(), subkeys_.end(), folded_name,
+                                [](const std::shared_ptr<SimKey>& key, std::string_view folded) {
+                                  return CompareFolded(key->folded_, folded) < 0;
                                 });
   return static_cast<size_t>(found - subkeys_.begin());
 }
 
 std::shared_ptr<SimKey> SimKey::SharedSubKey(std::string_view name) const {
-  size_t at = LowerBound(UpperName(name));
-  if (at < subkeys_.size() && SameName(subkeys_[at]->name_, name)) return subkeys_[at];
+  const std::string folded = FoldName(name);
+  size_t at = LowerBound(folded);
+  if (at < subkeys_.size() && subkeys_[at]->folded_ == folded) return subkeys_[at];
   return nullptr;
 }
 
 std::shared_ptr<SimKey> SimKey::EnsureSharedSubKey(std::string_view name, bool* created) {
-  size_t at = LowerBound(UpperName(name));
-  if (at < subkeys_.size() && SameName(subkeys_[at]->name_, name)) {
+  const std::string folded = FoldName(name);
+  size_t at = LowerBound(folded);
+  if (at < subkeys_.size() && subkeys_[at]->folded_ == folded) {
     *created = false;
     return subkeys_[at];
   }
@@ -174,22 +156,17 @@ Status SimRegistry::CheckAccess(const Target& target, uint32_t needed) const {
 Status SimRegistry::SplitPath(std::string_view subkey, bool creating,
                               std::vector<std::string_view>* parts) const {
   parts->clear();
-  if (!subkey.empty() && subkey.front() == '\\') {
-    if (family_ == kPlatformWinNT) return kErrorBadPathname;
-    if (!creating) return kErrorFileNotFound;
-    while (!subkey.empty() && subkey.front() == '\\') subkey.remove_prefix(1);
-  }
-  while (!subkey.empty() && subkey.back() == '\\') subkey.remove_suffix(1);
-  if (subkey.empty()) return kOk;
+  // Windows 95/98 skip one leading backslash when creating.
+  if (creating && family_ != kPlatformWinNT && subkey.starts_with('\\')) subkey.remove_prefix(1);
+  if (subkey.starts_with('\\')) return kErrorBadPathname;
+  // Empty parts, trailing backslashes included, name nothing.
   size_t start = 0;
-  while (true) {
-    size_t end = subkey.find('\\', start);
-    std::string_view part = subkey.substr(start, end == std::string_view::npos ? end : end - start);
-    if (part.empty()) return kErrorBadPathname;
-    parts->push_back(part);
-    if (end == std::string_view::npos) return kOk;
+  while (start <= subkey.size()) {
+    size_t end = std::min(subkey.find('\\', start), subkey.size());
+    if (end > start) parts->push_back(subkey.substr(start, end - start));
     start = end + 1;
   }
+  return kOk;
 }
 
 HKey SimRegistry::AddHandle(std::shared_ptr<SimKey> key, std::string path, uint32_t sam) {
@@ -242,6 +219,8 @@ Status SimRegistry::QueryValue(HKey key, const std::string& name, uint32_t* type
                                uint32_t* size) {
   Target target;
   Status status = Resolve(key, &target);
+  // Windows NT clears the size of what it could not read when no buffer was given.
+  if (status == kErrorKeyDeleted && !data && size && family_ == kPlatformWinNT) *size = 0;
   if (status != kOk) return status;
   status = CheckAccess(target, kKeyQueryValue);
   if (status != kOk) return status;
@@ -275,18 +254,21 @@ Status SimRegistry::SetValue(HKey key, const std::string& name, uint32_t type, c
   status = CheckAccess(target, kKeySetValue);
   if (status != kOk) return status;
   if (!data && size > 0) return kErrorInvalidParameter;
-  const bool text = type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
-  if (text && size > 0) {
-    if (family_ != kPlatformWinNT && type == kRegSz) {
-      // Windows 95/98 store a text up to its NUL, whatever size is given.
-      size = static_cast<uint32_t>(std::strlen(reinterpret_cast<const char*>(data))) + 1;
-    } else if (data[size - 1] != '\0' && data[size] == '\0') {
-      // Windows NT adds the NUL that a caller left out of the size.
-      ++size;
-    }
-  }
+  // Exactly the `size` bytes given are read, never the one after them; texts are stored as
+  // Windows stores a text that a NUL follows.
   std::string bytes;
   if (size > 0) bytes.assign(reinterpret_cast<const char*>(data), size);
+  if (family_ != kPlatformWinNT && type == kRegSz) {
+    // Windows 95/98 store a REG_SZ up to its NUL, and the NUL, whatever size is given.
+    if (!data) return kErrorInvalidParameter;
+    bytes.resize(std::min(bytes.find('\0'), bytes.size()));
+    bytes.push_back('\0');
+  } else if (family_ == kPlatformWinNT &&
+             (type == kRegSz || type == kRegExpandSz || type == kRegMultiSz) && size > 0 &&
+             bytes.back() != '\0') {
+    // Windows NT adds the NUL that the size left out.
+    bytes.push_back('\0');
+  }
   target.key->SetValue(name, type, std::move(bytes));
   return kOk;
 }
@@ -330,12 +312,12 @@ Status SimRegistry::DeleteValue(HKey key, const std::string& name) {
 
 Status SimRegistry::EnumKey(HKey key, uint32_t index, char* name, uint32_t* name_size,
                             uint64_t* last_write) {
+  if (!name || !name_size) return kErrorInvalidParameter;
   Target target;
   Status status = Resolve(key, &target);
   if (status != kOk) return status;
   status = CheckAccess(target, kKeyEnumerateSubKeys);
   if (status != kOk) return status;
-  if (!name || !name_size) return kErrorInvalidParameter;
   if (index >= target.key->subkey_count()) return kErrorNoMoreItems;
   const std::string& found = target.key->subkey(index).name();
   if (found.size() + 1 > *name_size) return kErrorMoreData;
@@ -377,8 +359,9 @@ Status SimRegistry::DeleteKey(HKey parent, const std::string& subkey) {
   if (!key) return kErrorFileNotFound;
   if (key->subkey_count() > 0 && family_ == kPlatformWinNT) return kErrorAccessDenied;
   key->MarkDeleted();
-  auto& siblings = key->parent_->subkeys_;
-  siblings.erase(std::find(siblings.begin(), siblings.end(), key));
+  SimKey& holder = *key->parent_;
+  holder.subkeys_.erase(holder.subkeys_.begin() +
+                        static_cast<std::ptrdiff_t>(holder.LowerBound(key->folded_)));
   key->parent_ = nullptr;
   return kOk;
 }

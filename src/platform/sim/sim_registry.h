@@ -2,26 +2,36 @@
 // with the results and failures the Windows registry gives, plus a direct model of its keys and
 // values for the machine-image reader and writer and for tests.
 //
-// Names. Key and value names are matched without regard to case: ASCII letters, and the
-// Windows-1252 letters 0xE0-0xFE (except 0xF7) against 0xC0-0xDE. A name keeps the case it was
-// created with; setting a value again under another case keeps the stored name. "" is the default
-// value. Values keep their creation order; subkeys are enumerated sorted by their upper-cased names
-// compared bytewise.
+// Names. Key and value names are matched without regard to case, as file names are (SameName in
+// windows_names.h: ASCII, the Latin-1 letters and š œ ž ÿ). A name keeps the case it was created
+// with; setting a value again under another case keeps the stored name. "" is the default value.
+// Values keep their creation order; subkeys are enumerated sorted by their upper-cased names,
+// compared by code point (CompareNames). Finding a value or a subkey takes time logarithmic in
+// the number of values or subkeys of the key.
+//
+// RegSetValueExA reads exactly the `size` bytes it is given, never the byte after them, and stores
+// a text as Windows stores one that a NUL follows: Windows NT adds the NUL to a REG_SZ,
+// REG_EXPAND_SZ or REG_MULTI_SZ whose bytes do not end in one; Windows 95/98 store a REG_SZ up to
+// its first NUL, and the NUL, whatever the size (87 without data), and other types as given.
 //
 // Key paths given to OpenKey, CreateKey and DeleteKey are relative to the handle passed:
 //  - "" names the key of the handle itself. OpenKey of "" on a hive gives the hive's own handle
 //    (no new handle is opened); on an opened key, and for CreateKey, it opens a new handle.
-//  - Trailing backslashes are ignored.
-//  - A leading backslash gives 161 (bad path name) on Windows NT. On Windows 95/98 CreateKey
-//    ignores leading backslashes and OpenKey and DeleteKey answer 2.
-//  - An empty part inside the path ("A\\\\B") gives 161 on both families.
+//  - Empty parts name nothing: A\\B is A\B, and trailing backslashes are ignored.
+//  - A leading backslash gives 161 (bad path name), except that CreateKey on Windows 95/98 skips
+//    one.
 //  - CreateKey refuses with 87 a path with a part longer than 255 characters. Such keys can only
 //    come from the direct model (EnsureKey); OpenKey and DeleteKey find them like any other key.
+//
+// Null outputs. OpenKey without a place for the handle gives 87, CreateKey 1010 and EnumKey without
+// a name or a size 87 (Windows would write through the null pointer; the Windows backend refuses
+// them the same way).
 //
 // Handles. Opened handles are fresh numbers, never handed out twice and never equal to a hive.
 // HKEY_CLASSES_ROOT, HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE are always open; any other
 // predefined handle, the null handle and a closed handle give 6. A handle whose key has been
-// deleted meanwhile gives 1018 for every call but CloseKey.
+// deleted meanwhile gives 1018 for every call but CloseKey (QueryValue without a buffer also sets
+// the size to 0 on Windows NT).
 //
 // Access. On Windows NT a handle allows only what its access mask asked for: reading values
 // KEY_QUERY_VALUE, writing and deleting values KEY_SET_VALUE, enumerating KEY_ENUMERATE_SUB_KEYS;
@@ -46,6 +56,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/windows_names.h"
 
 namespace vrx::sim {
 
@@ -59,10 +70,10 @@ inline constexpr size_t kMaxKeyNameLength = 255;
 inline constexpr int kPlatformWin9x = 1;
 inline constexpr int kPlatformWinNT = 2;
 
-// The name as the registry compares it: letters upper-cased as described above.
-std::string UpperName(std::string_view name);
-// True when the registry takes the two names for the same name.
-bool SameName(std::string_view a, std::string_view b);
+// The name as the registry compares it, and whether two names are the same (FoldName and
+// SameName of windows_names.h).
+inline std::string UpperName(std::string_view name) { return FoldName(name); }
+using vrx::SameName;
 
 // "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE"; empty for any other handle.
 std::string_view HiveName(HKey hive);
@@ -83,11 +94,13 @@ struct SimValue {
 class SimKey {
  public:
   explicit SimKey(std::string name, SimKey* parent = nullptr)
-      : name_(std::move(name)), parent_(parent) {}
+      : name_(std::move(name)), folded_(FoldName(name_)), parent_(parent) {}
   SimKey(const SimKey&) = delete;
   SimKey& operator=(const SimKey&) = delete;
 
   const std::string& name() const { return name_; }
+  // The key that holds this one; null for a hive's root and for a deleted key.
+  SimKey* parent() const { return parent_; }
 
   // Values in the order they were first set.
   const std::vector<SimValue>& values() const { return values_; }
@@ -109,15 +122,17 @@ class SimKey {
  private:
   friend class SimRegistry;
 
-  size_t LowerBound(std::string_view upper_name) const;
+  size_t LowerBound(std::string_view folded_name) const;
   std::shared_ptr<SimKey> SharedSubKey(std::string_view name) const;
   std::shared_ptr<SimKey> EnsureSharedSubKey(std::string_view name, bool* created);
   void MarkDeleted();
 
   std::string name_;
-  SimKey* parent_;  // valid while the key is not deleted
+  std::string folded_;  // FoldName(name_)
+  SimKey* parent_;      // valid while the key is not deleted
   std::vector<SimValue> values_;
-  std::vector<std::shared_ptr<SimKey>> subkeys_;  // sorted by UpperName
+  std::map<std::string, size_t> value_index_;     // FoldName(value name) to its place
+  std::vector<std::shared_ptr<SimKey>> subkeys_;  // sorted by CompareFolded of folded_
   bool deleted_ = false;
 };
 

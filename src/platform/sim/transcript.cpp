@@ -2,21 +2,18 @@
 
 #include <cstdint>
 
+#include "platform/windows_names.h"
+
 namespace vrx::sim {
 namespace {
 
-// Code points of the bytes 0x80 to 0x9F; 0 where Windows-1252 leaves the byte undefined.
-constexpr uint16_t kHigh[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+uint32_t CodePoint(unsigned char byte) { return CodeUnit(static_cast<char>(byte)); }
 
-uint32_t CodePoint(unsigned char byte) {
-  if (byte >= 0x80 && byte < 0xA0) {
-    uint16_t cp = kHigh[byte - 0x80];
-    return cp != 0 ? cp : byte;  // undefined bytes map to the C1 control of the same value
+bool IsAscii(const std::string& text) {
+  for (char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
   }
-  return byte;
+  return true;
 }
 
 void AppendUtf8(uint32_t cp, std::string* out) {
@@ -35,6 +32,7 @@ void AppendUtf8(uint32_t cp, std::string* out) {
 }  // namespace
 
 std::string AnsiToUtf8(const std::string& ansi) {
+  if (IsAscii(ansi)) return ansi;
   std::string out;
   out.reserve(ansi.size());
   for (char c : ansi) AppendUtf8(CodePoint(static_cast<unsigned char>(c)), &out);
@@ -42,7 +40,12 @@ std::string AnsiToUtf8(const std::string& ansi) {
 }
 
 bool Utf8ToAnsi(const std::string& utf8, std::string* ansi) {
+  if (IsAscii(utf8)) {
+    *ansi = utf8;
+    return true;
+  }
   std::string out;
+  out.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) {
     auto b = static_cast<unsigned char>(utf8[i]);
     uint32_t cp;

@@ -115,10 +115,11 @@ class UniqueExcepInfo {
 
 // This thread's membership of a single-threaded COM apartment, left when its owner goes. Joining
 // fails when the thread already belongs to a multithreaded apartment; COM can still be used then,
-// and nothing is left at the end.
+// and nothing is left at the end. CoInitialize joins the same apartment as CoInitializeEx with
+// COINIT_APARTMENTTHREADED, and Windows 95 without DCOM has only the former.
 class ComApartment {
  public:
-  ComApartment() : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+  ComApartment() : result_(::CoInitialize(nullptr)) {}
   ComApartment(const ComApartment&) = delete;
   ComApartment& operator=(const ComApartment&) = delete;
   ~ComApartment() {

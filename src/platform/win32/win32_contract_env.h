@@ -27,6 +27,15 @@ inline std::string WineVersion() {
 
 inline bool RunningUnderWine() { return !WineVersion().empty(); }
 
+// Whether this 32-bit program runs on a 64-bit Windows (IsWow64Process, Windows XP SP2 on).
+inline bool IsWow64() {
+  using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, BOOL*);
+  auto is_wow64 = reinterpret_cast<IsWow64ProcessFn>(reinterpret_cast<void (*)()>(
+      ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+  BOOL wow64 = FALSE;
+  return is_wow64 != nullptr && is_wow64(::GetCurrentProcess(), &wow64) && wow64;
+}
+
 // The user the program runs as ("root" for Wine run by root).
 inline std::string UserName() {
   char name[256];

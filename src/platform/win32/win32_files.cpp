@@ -132,13 +132,20 @@ Status Win32Files::ReadChar(FileNumber number, char* c) {
 bool Win32Files::AtEnd(FileNumber number) {
   HANDLE file = FileOf(number);
   if (!file) return true;
-  LARGE_INTEGER position{};
-  LARGE_INTEGER size{};
-  if (!::SetFilePointerEx(file, LARGE_INTEGER{}, &position, FILE_CURRENT) ||
-      !::GetFileSizeEx(file, &size)) {
-    return true;
-  }
-  return position.QuadPart >= size.QuadPart;
+  // SetFilePointer and GetFileSize, not their ...Ex forms, which Windows 95 and NT 4.0 lack. Each
+  // gives the low half and stores the high half; an all-ones low half is a failure only when the
+  // last error says so.
+  LONG position_high = 0;
+  SetLastError(NO_ERROR);
+  DWORD position_low = ::SetFilePointer(file, 0, &position_high, FILE_CURRENT);
+  if (position_low == INVALID_SET_FILE_POINTER && ::GetLastError() != NO_ERROR) return true;
+  DWORD size_high = 0;
+  SetLastError(NO_ERROR);
+  DWORD size_low = ::GetFileSize(file, &size_high);
+  if (size_low == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) return true;
+  const uint64_t position = (uint64_t{static_cast<DWORD>(position_high)} << 32) | position_low;
+  const uint64_t size = (uint64_t{size_high} << 32) | size_low;
+  return position >= size;
 }
 
 Status Win32Files::Write(FileNumber number, const std::string& bytes) {

@@ -1,6 +1,7 @@
 #include "platform/win32/win32_registry.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/win32/win32_error.h"
 
@@ -56,6 +57,7 @@ HKey Win32Registry::Adopt(HKEY key) {
 }
 
 Status Win32Registry::OpenKey(HKey parent, const std::string& subkey, uint32_t sam, HKey* result) {
+  // RegOpenKeyExA would write through a null result.
   if (!result) return kErrorInvalidParameter;
   *result = 0;
   HKEY base = Lookup(parent);
@@ -91,12 +93,23 @@ Status Win32Registry::SetValue(HKey key, const std::string& name, uint32_t type,
                                const uint8_t* data, uint32_t size) {
   HKEY real = Lookup(key);
   if (!real) return kErrorInvalidHandle;
-  return TranslateError(::RegSetValueExA(real, name.c_str(), 0, type, data, size));
+  if (!data) {
+    // Windows NT would read the bytes that a size promises.
+    if (size > 0) return kErrorInvalidParameter;
+    return TranslateError(::RegSetValueExA(real, name.c_str(), 0, type, nullptr, 0));
+  }
+  // RegSetValueExA looks one byte past a text without its NUL (Windows NT) or reads a REG_SZ up to
+  // its NUL whatever the size (Windows 95/98). It gets a copy that a NUL of ours ends, so that it
+  // reads nothing of the caller's beyond `size` bytes.
+  std::vector<BYTE> copy(data, data + size);
+  copy.push_back(0);
+  return TranslateError(::RegSetValueExA(real, name.c_str(), 0, type, copy.data(), size));
 }
 
 Status Win32Registry::CreateKey(HKey parent, const std::string& subkey, uint32_t options,
                                 uint32_t sam, HKey* result, uint32_t* disposition) {
-  if (!result) return kErrorInvalidParameter;
+  // RegCreateKeyExA would write through a null result.
+  if (!result) return TranslateError(ERROR_BADKEY);
   *result = 0;
   HKEY base = Lookup(parent);
   if (!base) return kErrorInvalidHandle;
@@ -116,9 +129,10 @@ Status Win32Registry::DeleteValue(HKey key, const std::string& name) {
 
 Status Win32Registry::EnumKey(HKey key, uint32_t index, char* name, uint32_t* name_size,
                               uint64_t* last_write) {
+  // RegEnumKeyExA would write through a null name or size.
+  if (!name || !name_size) return kErrorInvalidParameter;
   HKEY real = Lookup(key);
   if (!real) return kErrorInvalidHandle;
-  if (!name_size) return kErrorInvalidParameter;
   DwordInOut size_arg(name_size);
   FILETIME written{};
   LSTATUS status = ::RegEnumKeyExA(real, index, name, size_arg.get(), nullptr, nullptr, nullptr,

@@ -49,7 +49,14 @@ uint32_t Win32System::PlatformId() {
 
 bool Win32System::MoveFileEx(const std::string& existing,
                              const std::optional<std::string>& new_name, uint32_t flags) {
-  return ::MoveFileExA(existing.c_str(), new_name ? new_name->c_str() : nullptr, flags) != 0;
+  if ((flags & MOVEFILE_DELAY_UNTIL_REBOOT) == 0) {
+    return ::MoveFileExA(existing.c_str(), new_name ? new_name->c_str() : nullptr, flags) != 0;
+  }
+  if (!view_) view_ = Wow64View::OfThisProcess();
+  const std::string from = view_->OnDisk(existing);
+  const std::optional<std::string> to =
+      new_name ? std::optional(view_->OnDisk(*new_name)) : std::nullopt;
+  return ::MoveFileExA(from.c_str(), to ? to->c_str() : nullptr, flags) != 0;
 }
 
 Status Win32System::MoveFile(const std::string& existing, const std::string& new_name) {
@@ -86,7 +93,15 @@ int32_t Win32System::RemoveFontResource(const std::string& file_name) {
 
 intptr_t Win32System::SendMessage(uintptr_t window, uint32_t message, uintptr_t wparam,
                                   intptr_t lparam) {
-  return ::SendMessageA(reinterpret_cast<HWND>(window), message, wparam, lparam);
+  if (window != kHwndBroadcast) {
+    return ::SendMessageA(reinterpret_cast<HWND>(window), message, wparam, lparam);
+  }
+  // A broadcast waits for every top-level window in turn; one that hangs would hold the program
+  // for ever. A hung window is passed over at once, a slow one after kBroadcastTimeoutMs.
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutA(HWND_BROADCAST, message, wparam, lparam, SMTO_ABORTIFHUNG | SMTO_NORMAL,
+                        kBroadcastTimeoutMs, &result);
+  return static_cast<intptr_t>(result);
 }
 
 std::string Win32System::GetEnvironmentVariable(const std::string& name) {

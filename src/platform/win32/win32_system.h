@@ -2,6 +2,13 @@
 // on the machine the program runs on (kernel32, advapi32, gdi32, user32). Each call forwards to
 // the ...A function of its name.
 //
+// MoveFileExA with MOVEFILE_DELAY_UNTIL_REBOOT is given the paths as they are on the disk: for a
+// 32-bit program on a 64-bit Windows a path in the system folder names the SysWOW64 file, which
+// is the file the program sees there (see win32_wow64.h).
+//
+// SendMessage to HWND_BROADCAST goes out with SendMessageTimeoutA (SMTO_ABORTIFHUNG): a window
+// that does not answer cannot hold the program.
+//
 // Handles: the process token handles that OpenProcessToken gives out are owned here until
 // CloseHandle closes them (or the backend goes); CloseHandle refuses any other handle. The
 // "VRXUnInst" mutex of the single-instance guard stays open while the backend lives.
@@ -14,8 +21,12 @@
 
 #include "platform/platform.h"
 #include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_wow64.h"
 
 namespace vrx::win32 {
+
+// How long a broadcast waits for each window that is not hung.
+inline constexpr unsigned kBroadcastTimeoutMs = 1000;
 
 // The name of the mutex that marks a running copy of the program.
 inline constexpr char kInstanceMutexName[] = "VRXUnInst";
@@ -56,6 +67,8 @@ class Win32System : public System {
   uint32_t PlatformId();
 
  private:
+  // Asked for at the first delayed move.
+  std::optional<Wow64View> view_;
   UniqueHandle instance_mutex_;
   std::optional<bool> another_instance_;
   std::map<Handle, UniqueHandle> tokens_;

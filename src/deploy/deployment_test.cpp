@@ -1,0 +1,230 @@
+// The deployment words on the simulated machine: what /QUIET keeps, which exit code each ending
+// gives, and what the log of a run holds.
+#include "deploy/deployment.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/sim/sim_test_util.h"
+#include "progress/processing_form.h"
+#include "startup/program.h"
+
+namespace vrx {
+namespace {
+
+using sim::SimMachine;
+using sim::testing::Sample;
+
+constexpr const char* kProgrammable = "CLSID\\{BF7A5B3D-566C-11D3-99AF-0010608026A6}\\Programmable";
+
+std::unique_ptr<SimMachine> Load(const char* sample) {
+  auto machine = std::make_unique<SimMachine>();
+  std::string error;
+  EXPECT_TRUE(sim::LoadMachineImage(Sample(sample), machine.get(), &error)) << error;
+  return machine;
+}
+
+bool Said(const SimMachine& m, const std::string& prefix) {
+  for (const std::string& line : m.transcript.lines()) {
+    if (line.rfind(prefix, 0) == 0) return true;
+  }
+  return false;
+}
+
+// Keeps the lines; refuses every line from `fail_from` on, as a full disk would.
+class LinesSink : public LogSink {
+ public:
+  bool Append(const std::string& line) override {
+    ++calls;
+    if (fail_from >= 0 && calls > fail_from) return false;
+    lines.push_back(line);
+    return true;
+  }
+  bool Has(const std::string& line) const {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  }
+  size_t IndexOf(const std::string& line) const {
+    return static_cast<size_t>(std::find(lines.begin(), lines.end(), line) - lines.begin());
+  }
+  std::vector<std::string> lines;
+  int calls = 0;
+  int fail_from = -1;
+};
+
+struct Outcome {
+  int exit_code = -1;
+  bool forms_left = true;
+};
+
+// The program as both mains run it: the words, Main, the quiet ending, the exit code.
+Outcome RunProgram(SimMachine& m, const std::string& command_line, LogSink* sink = nullptr) {
+  Deployment deployment(m.platform(), ReadCommandWords(command_line), sink);
+  Program program(deployment.platform());
+  deployment.Begin(program, command_line, "now");
+  Main(program, deployment.words().program_words);
+  deployment.FinishQuietly(program);
+  Outcome outcome;
+  outcome.forms_left = program.AnyFormLoaded();
+  if (!outcome.forms_left) outcome.exit_code = deployment.End(program);
+  return outcome;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The words
+
+TEST(CommandWords, QuietAndLogAreFoundInAnyCaseAndTheLogWordLeavesTheProgramsWords) {
+  CommandWords w = ReadCommandWords("msword\t/Quiet  /log=C:\\Temp\\Run.Log NOREBOOT");
+  EXPECT_TRUE(w.quiet);
+  ASSERT_TRUE(w.log_path.has_value());
+  EXPECT_EQ("C:\\Temp\\Run.Log", *w.log_path) << "the path keeps its case";
+  EXPECT_EQ("msword\t/Quiet   NOREBOOT", w.program_words);
+
+  w = ReadCommandWords("/QUIETLY /QUIET- QUIET MSWORD");
+  EXPECT_FALSE(w.quiet) << "only the word /QUIET itself";
+  EXPECT_FALSE(w.log_path.has_value());
+  EXPECT_EQ("/QUIETLY /QUIET- QUIET MSWORD", w.program_words);
+
+  w = ReadCommandWords("/LOG=a.log /LOG= /LOG=C:\\last.log");
+  EXPECT_EQ("C:\\last.log", w.log_path.value_or("<none>")) << "the last one counts";
+  w = ReadCommandWords("/LOG=");
+  EXPECT_EQ("", w.log_path.value_or("<none>"));
+  w = ReadCommandWords("/LOG=C:\\My Logs\\run.log");
+  EXPECT_EQ("C:\\My", w.log_path.value_or("<none>")) << "a blank ends the word";
+  EXPECT_EQ(" Logs\\run.log", w.program_words);
+}
+
+TEST(CommandWords, ALogPathNamingAVariantOrNorebootChoosesNothing) {
+  auto m = Load("nt-word");
+  Deployment deployment(m->platform(), ReadCommandWords("/LOG=C:\\MSWORD\\NOREBOOT.LOG"), nullptr);
+  Program program(deployment.platform());
+  Main(program, deployment.words().program_words);
+  EXPECT_FALSE(program.state.CommandLineMode);
+  EXPECT_FALSE(program.state.ChosenMsWord);
+  EXPECT_FALSE(program.state.NoReboot);
+  EXPECT_TRUE(Said(*m, "show UnInstall")) << "the wizard, as without the word";
+}
+
+// ---------------------------------------------------------------------------------------------
+// /QUIET
+
+TEST(Quiet, AFolderWithFilesIsKeptTheRestartIsLeftAndTheExitCodeSaysItIsNeeded) {
+  auto m = Load("win98-all");
+  m->ui.answers = {kIdYes, kIdYes, kIdYes};  // what a person would have said; never asked
+  Outcome out = RunProgram(*m, "MSWORD /QUIET");
+  EXPECT_FALSE(out.forms_left);
+  EXPECT_EQ(kExitRestartNeeded, out.exit_code);
+  EXPECT_TRUE(m->files.Exists("C:\\Docseal\\Word\\Stamps\\CONFID.STB"));
+  EXPECT_TRUE(m->files.Exists("C:\\Docseal\\Word\\Stamps")) << "the question got No";
+  EXPECT_EQ(3u, m->ui.answers.size()) << "no message box reached the machine's user";
+  EXPECT_FALSE(Said(*m, "show ")) << "no window was shown";
+  EXPECT_FALSE(Said(*m, "exitwindows")) << "no restart";
+  const sim::SimKey* key = m->registry.FindKey(kHkeyClassesRoot, kProgrammable);
+  const sim::SimValue* reboot = key != nullptr ? key->FindValue("Reboot") : nullptr;
+  ASSERT_NE(nullptr, reboot) << "Exit is pressed for the user, which writes the value";
+  EXPECT_EQ(std::string("\x01\0\0\0", 4), reboot->data);
+}
+
+TEST(Quiet, EachEndingHasItsExitCode) {
+  auto m = Load("nt-word");
+  ASSERT_TRUE(m->files.SetInUse("C:\\Program Files\\Docseal\\Stamps\\PASTDUE.STS", false));
+  EXPECT_EQ(kExitFinished, RunProgram(*m, "MSWORD NOREBOOT /QUIET").exit_code) << "nothing in use";
+
+  m = Load("nt-word");
+  m->facts.another_instance = true;
+  Outcome out = RunProgram(*m, "MSWORD /QUIET");
+  EXPECT_EQ(kExitAnotherCopy, out.exit_code);
+  EXPECT_FALSE(Said(*m, "msgbox")) << "the copy says nothing on the screen";
+
+  m = Load("nt-word");
+  m->facts.platform = 0;
+  m->ApplyFacts();
+  EXPECT_EQ(kExitNothingDone, RunProgram(*m, "MSWORD /QUIET").exit_code);
+
+  m = Load("nt-word");
+  out = RunProgram(*m, "/QUIET");
+  EXPECT_FALSE(out.forms_left) << "no wizard waits for nobody";
+  EXPECT_EQ(kExitNothingDone, out.exit_code);
+  EXPECT_TRUE(m->files.Exists("C:\\Program Files\\Docseal\\Stamps\\PASTDUE.STS"));
+}
+
+TEST(Quiet, WithoutItTheProgramEndsAndAnswersAsAlways) {
+  auto m = Load("nt-word");
+  m->facts.another_instance = true;
+  Outcome out = RunProgram(*m, "MSWORD");
+  EXPECT_EQ(kExitFinished, out.exit_code) << "the message box, then 0 as ever";
+  EXPECT_TRUE(Said(*m, "msgbox \"You cannot start more than one copy\""));
+
+  m = Load("win98-all");
+  out = RunProgram(*m, "MSWORD /LOG=C:\\run.log");
+  EXPECT_TRUE(out.forms_left) << "the progress window waits for Exit";
+  EXPECT_TRUE(Said(*m, "show Processing"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The log
+
+TEST(Log, NamesTheRunItsRemovalsItsQuestionsWhatStayedAndTheExitCode) {
+  auto m = Load("win98-all");
+  LinesSink log;
+  Outcome out = RunProgram(*m, "MSWORD /QUIET /LOG=C:\\vrx.log", &log);
+  ASSERT_EQ(kExitRestartNeeded, out.exit_code);
+  const std::vector<std::string> in_order = {
+      "Command line: MSWORD /QUIET /LOG=C:\\vrx.log",
+      "Platform: Windows 95/98 (platform 1), version 4.10 build 0",
+      "Chosen: MSWORD (Microsoft Word 97/2000)",
+      "Status: Removing Docseal from Microsoft Word\xAE.....",
+      "Deleted file C:\\Docseal\\Word\\Stamps\\1STDRAFT.STB",
+      "Could not delete file C:\\Docseal\\Word\\Stamps\\CONFID.STB: it is in use by another "
+      "program (error 32)",
+      "Detail: C:\\Docseal\\Word\\Stamps\\CONFID.STB this file will be removed when you reboot "
+      "your computer.",
+      "Question: Directory not empty C:\\Docseal\\Word\\Stamps / Do you want me to remove it?",
+      "Answer: No",
+      "Status: Uninstall complete.",
+      "  Deleted at the next start of Windows: C:\\Docseal\\Word\\Stamps\\CONFID.STB",
+      "  Kept folder C:\\Docseal\\Word\\Stamps (the answer was No), holding: CONFID.STB, "
+      "MYSTAMP.STB",
+      "  A restart is needed: yes",
+      "Exit code: 3010 (finished; a restart of Windows is needed)",
+  };
+  size_t last = 0;
+  for (const std::string& line : in_order) {
+    const size_t at = log.IndexOf(line);
+    ASSERT_LT(at, log.lines.size()) << "missing: " << line;
+    EXPECT_GE(at, last) << "out of order: " << line;
+    last = at;
+  }
+  EXPECT_EQ("Exit code: 3010 (finished; a restart of Windows is needed)", log.lines.back());
+}
+
+TEST(Log, ShortPathsAreNamedByTheirLongFormsAndRegistryChangesByTheirKeys) {
+  auto m = Load("nt-word");
+  LinesSink log;
+  RunProgram(*m, "MSWORD NOREBOOT /LOG=x", &log);
+  EXPECT_TRUE(log.Has("Deleted file C:\\Program Files\\Docseal\\Stamps\\DRAFT.STB"))
+      << "deleted as C:\\PROGRA~1\\...";
+  EXPECT_TRUE(log.Has("Deleted key HKEY_LOCAL_MACHINE\\Software\\Docseal4\\MSWord\\Defaults"));
+  EXPECT_TRUE(log.Has(
+      "  Kept file C:\\Program Files\\Docseal\\Stamps\\PASTDUE.STS: it is in use by another "
+      "program (error 32); not scheduled, NOREBOOT"));
+}
+
+TEST(Log, ALogThatCannotBeWrittenChangesNothingInTheRun) {
+  auto with_log = Load("win98-all");
+  auto without = Load("win98-all");
+  LinesSink log;
+  log.fail_from = 5;
+  Outcome a = RunProgram(*with_log, "MSWORD /QUIET /LOG=C:\\full.log", &log);
+  Outcome b = RunProgram(*without, "MSWORD /QUIET");
+  EXPECT_EQ(b.exit_code, a.exit_code);
+  EXPECT_EQ(without->transcript.lines(), with_log->transcript.lines());
+  EXPECT_EQ(5u, log.lines.size());
+  EXPECT_EQ(6, log.calls) << "the log stops at its first failure";
+}
+
+}  // namespace
+}  // namespace vrx
