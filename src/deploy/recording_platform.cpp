@@ -183,6 +183,14 @@ class RecordingPlatform::System_ : public ForwardingSystem {
     }
     return ok;
   }
+  // Wininit.ini is written through a fresh file that then takes its place.
+  Status MoveFile(const std::string& existing, const std::string& new_name) override {
+    const Status status = ForwardingSystem::MoveFile(existing, new_name);
+    owner_->log_->Line(status == kOk ? "Moved " + existing + " to " + new_name
+                                     : "Could not move " + existing + " to " + new_name + ": " +
+                                           ReasonOf(status));
+    return status;
+  }
   int32_t RemoveFontResource(const std::string& file_name) override {
     const int32_t result = ForwardingSystem::RemoveFontResource(file_name);
     owner_->log_->Line(result != 0 ? "Removed the font " + file_name + " from the font table"

@@ -5,7 +5,7 @@
 #include "platform/sim/sim_test_util.h"
 #include "platform/winver.h"
 #include "startup/program.h"
-#include "testing/forwarding_platform.h"
+#include "platform/forwarding_platform.h"
 
 namespace vrx {
 namespace {

@@ -7,7 +7,7 @@
 
 #include "platform/form.h"  // FormView, which the forwarding Ui needs complete
 #include "platform/sim/sim_registry.h"
-#include "testing/forwarding_platform.h"
+#include "platform/forwarding_platform.h"
 
 namespace vrx {
 namespace {

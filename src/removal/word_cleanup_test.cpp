@@ -14,7 +14,7 @@
 #include "removal/blank_form.h"
 #include "startup/program.h"
 #include "testing/fault_injection.h"
-#include "testing/forwarding_platform.h"
+#include "platform/forwarding_platform.h"
 #include "wizard/uninstall_form.h"
 
 namespace vrx {

@@ -10,7 +10,7 @@
 #include "progress/processing_form.h"
 #include "progress/reboot_form.h"
 #include "startup/program.h"
-#include "testing/forwarding_platform.h"
+#include "platform/forwarding_platform.h"
 #include "wizard/uninstall_form.h"
 
 namespace vrx {

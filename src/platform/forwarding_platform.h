@@ -1,6 +1,6 @@
 // Wrappers that pass every call on to another platform. A test subclasses one of them and
 // overrides only the call that it wants to observe; failures are injected by FaultInjection
-// (testing/fault_injection.h).
+// (testing/fault_injection.h); the deployment words record and quiet the run through them too.
 #pragma once
 
 #include "platform/form.h"
