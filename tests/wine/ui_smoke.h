@@ -88,6 +88,9 @@ class RefusingRegistry : public Registry {
   Status EnumKey(HKey, uint32_t, char*, uint32_t*, uint64_t*) override {
     return kErrorAccessDenied;
   }
+  Status EnumValue(HKey, uint32_t, char*, uint32_t*, uint32_t*) override {
+    return kErrorAccessDenied;
+  }
   Status DeleteKey(HKey, const std::string&) override { return kErrorAccessDenied; }
 };
 
