@@ -1,7 +1,8 @@
 // Main's command line: the split into words and the choice of variants, held to a plain reading
 // of the rules. Words are separated by blanks and tabs and upper-cased; a word containing WPWIN7,
 // WPWIN8, WPWIN9 or MSWORD (the first found in this order) chooses that variant; any other word
-// containing NOREBOOT sets NoReboot.
+// containing NOREBOOT sets NoReboot. Upper case is the ANSI code page's (Windows-1252): the
+// accented letters and š œ ž ÿ have capitals too.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -9,6 +10,19 @@
 #include <vector>
 
 #include "startup/program.h"
+
+namespace {
+
+char Upper(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  if (u >= 'a' && u <= 'z') return static_cast<char>(u - 'a' + 'A');
+  if (u >= 0xE0 && u <= 0xFE && u != 0xF7) return static_cast<char>(u - 0x20);  // à..þ, not ÷
+  if (u == 0x9A || u == 0x9C || u == 0x9E) return static_cast<char>(u - 0x10);  // š œ ž
+  if (u == 0xFF) return static_cast<char>(0x9F);                                // ÿ
+  return c;
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string line(reinterpret_cast<const char*>(data), size);
@@ -18,14 +32,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const std::string& word : words) {
     if (word.empty() || word.find_first_of(" \t") != std::string::npos) std::abort();
     for (char c : word) {
-      if (c >= 'a' && c <= 'z') std::abort();
+      if (Upper(c) != c) std::abort();
     }
     joined += word;
   }
   std::string expected;
   for (char c : line) {
     if (c == ' ' || c == '\t') continue;
-    expected += c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+    expected += Upper(c);
   }
   if (joined != expected) std::abort();
 
