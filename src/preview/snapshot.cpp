@@ -19,6 +19,12 @@ namespace {
 
 constexpr uint32_t kKeyRead = 0x20019;
 constexpr int kMostRounds = 40;
+constexpr int kDeepestKey = 16;
+constexpr const char* kSharedDlls = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
+constexpr const char* kRunOnce = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+constexpr const char* kShellFolders =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+constexpr const char* kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr uint32_t kKeptAttributes = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;
 
 std::string ParentOf(const std::string& path) {
@@ -26,8 +32,6 @@ std::string ParentOf(const std::string& path) {
   if (slash == std::string::npos) return path;
   return slash <= 2 ? path.substr(0, 3) : path.substr(0, slash);
 }
-
-bool IsRoot(const std::string& path) { return path.size() <= 3; }
 
 // Runs the uninstaller on a copy of `taken` as a person who says Yes to everything, ends it as
 // the person would, and notes what it reached for.
@@ -86,6 +90,25 @@ class Taker {
     m_.ApplyFacts();
   }
 
+  // The keys a run may read or delete whether or not this run reaches them: the add-in's tree,
+  // its class key and its uninstall entries whole, and the lists it changes entries of.
+  void Seeds() {
+    Subtree(kHkeyLocalMachine, std::string(kAddInKey), 0);
+    Subtree(kHkeyClassesRoot, "CLSID\\{BF7A5B3D-566C-11D3-99AF-0010608026A6}", 0);
+    for (const char* path : {kSharedDlls, kRunOnce, kShellFolders}) {
+      (void)Key(kHkeyLocalMachine, path);
+    }
+    (void)Key(kHkeyCurrentUser, kShellFolders);
+    for (std::string_view root : {kWord97InstallRoot, kWord2000InstallRoot}) {
+      (void)Key(kHkeyLocalMachine, std::string(root));
+    }
+    for (const std::string& entry : SubkeyNames(kHkeyLocalMachine, kUninstall)) {
+      if (FoldName(entry).find("DOCSEAL") != std::string::npos) {
+        Subtree(kHkeyLocalMachine, std::string(kUninstall) + "\\" + entry, 0);
+      }
+    }
+  }
+
   // One round: what the runs reached for that is not taken yet. False when there was nothing.
   bool Round(const std::string& words, std::vector<std::string>* removed) {
     Touches touches;
@@ -98,14 +121,9 @@ class Taker {
     bool more = false;
     for (const auto& [hive, path] : touches.keys) more |= Key(hive, path);
     for (const std::string& path : touches.folders) more |= Folder(path);
-    for (const std::string& path : touches.paths) {
-      more |= Folder(ParentOf(path));
-      LiveEntry entry;
-      if (!IsRoot(path) && files_->Stat(path, &entry) == kOk &&
-          (entry.attributes & kAttrDirectory)) {
-        more |= Folder(path);
-      }
-    }
+    // A path named is found in its folder's listing; a folder's own entries are listed only when
+    // a run lists or removes it.
+    for (const std::string& path : touches.paths) more |= Folder(ParentOf(path));
     for (const std::string& path : touches.reads) more |= Contents(path);
     for (const std::string& command : touches.starts) more |= Program(command);
     return more;
@@ -116,6 +134,28 @@ class Taker {
     char buffer[260] = {};
     const uint32_t length = (live_.system->*call)(buffer, sizeof buffer);
     return length > 0 && length < sizeof buffer ? std::string(buffer, length) : std::string();
+  }
+
+  std::vector<std::string> SubkeyNames(HKey hive, const std::string& path) {
+    std::vector<std::string> names;
+    HKey key = 0;
+    if (live_.registry->OpenKey(hive, path, kKeyRead, &key) != kOk) return names;
+    std::vector<char> name(16384);
+    for (uint32_t i = 0;; ++i) {
+      uint32_t size = static_cast<uint32_t>(name.size());
+      if (live_.registry->EnumKey(key, i, name.data(), &size, nullptr) != kOk) break;
+      names.emplace_back(name.data(), size);
+    }
+    (void)live_.registry->CloseKey(key);
+    return names;
+  }
+
+  void Subtree(HKey hive, const std::string& path, int depth) {
+    (void)Key(hive, path);
+    if (depth >= kDeepestKey) return;
+    for (const std::string& name : SubkeyNames(hive, path)) {
+      Subtree(hive, path + "\\" + name, depth + 1);
+    }
   }
 
   // A key's values and the names of its subkeys.
@@ -291,6 +331,7 @@ void TakeSnapshot(const Platform& live, LiveFiles* files, const std::string& pro
   *report = SnapshotReport{};
   Taker taker(live, files, machine, report);
   taker.Facts();
+  taker.Seeds();
   std::vector<std::string> removed;
   for (int round = 0; round < kMostRounds; ++round) {
     if (!taker.Round(program_words, &removed)) break;

@@ -10,11 +10,14 @@
 //
 // What is taken:
 //  - the platform (GetVersionEx), the Windows and system folders, USERNAME, the clock;
+//  - the add-in's registry tree, its class key and its uninstall entries, whole; the SharedDLLs,
+//    RunOnce and Shell Folders lists and Word's install roots;
 //  - each registry key the runs open, create or delete: its values as stored, and the names of
 //    its subkeys (as empty keys until a run reaches into one);
-//  - each folder the runs name, list or name a file of: every entry with its stored name, its
-//    attributes and, for files, whether another program holds it (an open that shares nothing),
-//    every file empty; the folders above it as folders;
+//  - each folder the runs list, remove, or name an entry of: every entry with its stored name,
+//    its attributes and, for files, whether another program holds it (an open that shares
+//    nothing), every file empty and every folder below it empty until a run reaches into it;
+//    the folders above it as folders;
 //  - the bytes of each file a run opens to read (Wininit.ini), unless another program holds it;
 //  - each program a run starts that exists, as a [programs] entry;
 //  - whether Word runs (one instance, whatever the count), asked through its automation class.
