@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "deploy/deployment.h"
 #include "platform/win32/win32_log_file.h"
@@ -34,15 +35,16 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
       vrx::win32::Win32ImageFolder out;
       return vrx::preview::RunSnapshot(backend.platform(), &live_files, &out, words, log.get());
     }
-    return vrx::preview::RunWhatIf(backend.platform(), &live_files, &ui, words, log.get(),
-                                   command_line, vrx::win32::LocalTimeText(),
-                                   [](const std::function<bool()>& more) {
-                                     MSG message;
-                                     while (more()) {
-                                       if (GetMessageA(&message, nullptr, 0, 0) <= 0) break;
-                                       vrx::win32::Win32Ui::Dispatch(message);
-                                     }
-                                   });
+    return vrx::preview::RunWhatIf(
+        backend.platform(), &live_files, &ui, words, log.get(), command_line,
+        vrx::win32::LocalTimeText(),
+        [](const std::vector<vrx::Form*>&, const std::function<bool()>& more) {
+          MSG message;
+          while (more()) {
+            if (GetMessageA(&message, nullptr, 0, 0) <= 0) break;
+            vrx::win32::Win32Ui::Dispatch(message);
+          }
+        });
   }
   vrx::Deployment deployment(backend.platform(), std::move(words), log.get());
   vrx::Program program(deployment.platform());

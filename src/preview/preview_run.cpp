@@ -36,12 +36,12 @@ int RunWhatIf(const Platform& live, LiveFiles* files, Ui* person, const CommandW
   WhatIf what_if(live, files, words, words.quiet ? nullptr : person, sink);
   what_if.Start(command_line, started);
   Program& program = what_if.program();
-  if (!words.quiet) wait([&] { return program.AnyFormLoaded(); });
+  if (!words.quiet) wait(program.Forms(), [&] { return program.AnyFormLoaded(); });
   const int code = what_if.End();
   if (!words.quiet) {
     WhatIfForm form(person);
     form.ShowSummary(what_if.SummaryLines(), code);
-    wait([&] { return form.loaded(); });
+    wait({&form}, [&] { return form.loaded(); });
   }
   return kExitFinished;
 }

@@ -4,9 +4,11 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "deploy/command_words.h"
 #include "deploy/run_log.h"
+#include "platform/form.h"
 #include "platform/platform.h"
 #include "preview/host_calls.h"
 
@@ -18,9 +20,9 @@ namespace vrx::preview {
 int RunSnapshot(const Platform& live, LiveFiles* files, ImageFolder* out, const CommandWords& words,
                 LogSink* sink);
 
-// Pumps the person's windows for as long as `more` says; returns at once when there is no
-// person (/QUIET).
-using WaitWhile = std::function<void(const std::function<bool()>& more)>;
+// Lets the person use the windows of `forms` for as long as `more` says.
+using WaitWhile =
+    std::function<void(const std::vector<Form*>& forms, const std::function<bool()>& more)>;
 
 // /WHATIF: the run on a copy of `live` (what_if.h), with the person's windows (`person`) unless
 // /QUIET; then, without /QUIET, the what-if window until it is closed. The exit code is 0: the

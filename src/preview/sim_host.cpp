@@ -20,9 +20,31 @@ Status Missing(const sim::SimFiles& files, const std::string& path) {
 
 }  // namespace
 
+std::vector<LiveEntry> SimLiveFiles::ProgramsIn(const std::string& folder) const {
+  std::vector<LiveEntry> found;
+  if (programs_ == nullptr) return found;
+  for (const sim::ProgramEntry& p : *programs_) {
+    const std::string file = p.path + ".exe";
+    if (files_->Exists(file) || !SameName(Parent(file), folder)) continue;
+    found.push_back({file.substr(file.find_last_of('\\') + 1), kAttrArchive, false});
+  }
+  return found;
+}
+
 Status SimLiveFiles::Stat(const std::string& path, LiveEntry* entry) {
   const std::optional<std::string> long_path = files_->LongPath(path);
-  if (!long_path) return Missing(*files_, path);
+  if (!long_path) {
+    const std::optional<std::string> folder = files_->LongPath(Parent(path));
+    if (folder) {
+      for (const LiveEntry& program : ProgramsIn(*folder)) {
+        if (SameName(program.name, path.substr(path.find_last_of('\\') + 1))) {
+          *entry = program;
+          return kOk;
+        }
+      }
+    }
+    return Missing(*files_, path);
+  }
   LiveEntry found;
   const size_t slash = long_path->find_last_of('\\');
   found.name = slash == std::string::npos || long_path->size() <= 3 ? long_path->substr(0, 2)
@@ -47,6 +69,7 @@ Status SimLiveFiles::List(const std::string& folder, std::vector<LiveEntry>* ent
     }
     found.push_back({e.path.substr(prefix.size()), e.attributes, e.in_use});
   });
+  for (LiveEntry& program : ProgramsIn(*long_path)) found.push_back(std::move(program));
   *entries = std::move(found);
   return kOk;
 }

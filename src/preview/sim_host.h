@@ -3,19 +3,27 @@
 #pragma once
 
 #include "platform/sim/sim_files.h"
+#include "platform/sim/sim_platform.h"
 #include "preview/host_calls.h"
 
 namespace vrx::preview {
 
+// A program the machine can start ([programs]) is a file there too, as it is on Windows, whether
+// or not the image holds one: `programs` (may be null) are shown as files where none is.
 class SimLiveFiles : public LiveFiles {
  public:
-  explicit SimLiveFiles(const sim::SimFiles* files) : files_(files) {}
+  explicit SimLiveFiles(const sim::SimFiles* files,
+                        const std::vector<sim::ProgramEntry>* programs = nullptr)
+      : files_(files), programs_(programs) {}
   [[nodiscard]] Status Stat(const std::string& path, LiveEntry* entry) override;
   [[nodiscard]] Status List(const std::string& folder, std::vector<LiveEntry>* entries) override;
   [[nodiscard]] Status Read(const std::string& path, std::string* bytes) override;
 
  private:
+  // The programs that are not files, as entries of `folder` (a long path).
+  std::vector<LiveEntry> ProgramsIn(const std::string& folder) const;
   const sim::SimFiles* files_;
+  const std::vector<sim::ProgramEntry>* programs_;
 };
 
 class SimImageFolder : public ImageFolder {

@@ -1,6 +1,7 @@
 #include "preview/what_if.h"
 
 #include <sstream>
+#include <string_view>
 
 namespace vrx::preview {
 
@@ -41,7 +42,15 @@ int WhatIf::End() {
   return code;
 }
 
-std::string WhatIf::Summary() const { return sim::Summarize(before_, machine_); }
+std::string WhatIf::Summary() const {
+  std::string summary = sim::Summarize(before_, machine_);
+  // The account is of the copy: it tells what the run would do to the machine.
+  constexpr std::string_view kDid = "Summary of what the run did to the machine";
+  if (const size_t at = summary.find(kDid); at != std::string::npos) {
+    summary.replace(at, kDid.size(), "Summary of what the run would do to this machine");
+  }
+  return summary;
+}
 
 std::vector<std::string> WhatIf::SummaryLines() const {
   std::vector<std::string> lines;

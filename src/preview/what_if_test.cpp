@@ -73,7 +73,9 @@ TEST(WhatIf, QuietLogsTheRunItWouldMakeAndItsSummaryAndChangesNothing) {
   EXPECT_NE(sink.lines.end(), std::find(sink.lines.begin(), sink.lines.end(), "Answer: No"));
 
   const std::string summary = what_if.Summary();
-  EXPECT_EQ(RealSummary(live, "MSWORD /QUIET"), summary);
+  std::string real = RealSummary(live, "MSWORD /QUIET");
+  real.replace(real.find("the run did to the machine"), 26, "the run would do to this machine");
+  EXPECT_EQ(real, summary);
   EXPECT_NE(std::string::npos, summary.find("C:\\Docseal\\Word\\Stamps\\CONFID.STB")) << summary;
 }
 

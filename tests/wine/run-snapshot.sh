@@ -55,8 +55,9 @@ timed_quiet() {
 
 # fingerprint OUT: the whole registry as the 32-bit regedit exports it (and the 64-bit one in NT
 # mode), and every folder and file of drive C: with its bytes' checksum, but the snapshot folder
-# and the what-if log. Left out of the registry: the keys Wine's display driver writes below
-# Control\Video whenever a program with windows starts (regedit itself too).
+# and the what-if log. Left out of the registry: the keys Wine's display driver writes whenever a
+# program with windows starts (regedit itself too): below Control\Video, and its driver date in
+# the display adapters' class key.
 fingerprint() {
   local out=$1 bits
   mkdir -p "$out"
@@ -64,8 +65,10 @@ fingerprint() {
     [ "$bits" = 64 ] && [ "$MODE" != nt ] && continue
     "regedit$bits" /E "$(winpath "$out/raw$bits.reg")" >/dev/null 2>&1
     iconv -f UTF-16LE -t UTF-8 "$out/raw$bits.reg" |
-      awk '/^\[/ { skip = index($0, "[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Video\\") == 1 }
-           !skip' >"$out/all$bits.reg"
+      awk -v video='[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Video\\' \
+        -v display='[HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Class\\{4D36E968-E325-11CE-BFC1-08002BE10318}\\' \
+        '/^\[/ { skip = index($0, video) == 1; display_key = index($0, display) == 1 }
+         !skip && !(display_key && /^"DriverDateData"=/)' >"$out/all$bits.reg"
     rm -f "$out/raw$bits.reg"
   done
   (cd "$PREFIX/drive_c" && find . \( -path ./snap -o -path ./whatif.log \) -prune -o -print0 |
@@ -102,6 +105,9 @@ run_scenario() {
   for _ in $(seq 20); do echo "answer $reply"; done >"$WORK/script"
   printf 'click cmdExit\nclick cmdLater\n' >>"$WORK/script"
   new_prefix "snap-$name" "$mode"
+  # One Wine session from the seeding to the end: a new session is a start of Windows, which
+  # would carry out Wininit.ini between two fingerprints.
+  wineserver -p
   seed "$image"
   fingerprint "$WORK/before"
 
@@ -118,7 +124,7 @@ run_scenario() {
   timed_quiet /WHATIF /QUIET /LOG=C:\\whatif.log "$@"
   local log="$PREFIX/drive_c/whatif.log"
   if [ "$STATUS" -eq 0 ] && grep -q '^What-if: ' "$log" 2>/dev/null &&
-    grep -q '^Exit code: ' "$log" && grep -q '^Summary of what the run did' "$log"; then
+    grep -q '^Exit code: ' "$log" && grep -q '^Summary of what the run would do' "$log"; then
     pass "$name: /WHATIF /QUIET logged the run it would make ($TAKEN s)"
   else
     fail "$name: /WHATIF /QUIET logged the run it would make" "exit code $STATUS"
@@ -165,6 +171,53 @@ check_same() {
   fi
 }
 
+# The what-if window, with a person who answers Yes and clicks Exit: it lists what the run would
+# do, its screenshot goes to build/screens/what-if.png, Close ends the program, and the prefix is
+# as it was.
+what_if_window() {
+  local name=what-if-window screens="$ROOT/build/screens" title="Docseal Uninstaller - What If"
+  WORK="$WINE_DIR/snap-$name.out"
+  rm -rf "$WORK" && mkdir -p "$WORK" "$screens"
+  new_prefix "snap-$name" nt
+  wineserver -p
+  seed "$MACHINES/nt-all"
+  fingerprint "$WORK/before"
+  start_uninstaller MSWORD /WHATIF &
+  local pid=$! shown=no
+  for _ in $(seq 300); do
+    ui answer Docseal yes >/dev/null 2>&1 && continue
+    ui click "Processing Uninstall" Exit >/dev/null 2>&1 && continue
+    ui click "Finished" "Don't Restart" >/dev/null 2>&1 && continue
+    if ui wait "$title" 1 >/dev/null 2>&1; then
+      shown=yes
+      break
+    fi
+    sleep 0.2
+  done
+  ui dump "$title" 2>/dev/null | tr -d '\r' >"$WORK/window.txt"
+  sleep 0.7
+  import -window root "$screens/what-if.png" || fail "$name: screenshot"
+  if [ $shown = yes ] && grep -q 'Removed' "$WORK/window.txt" &&
+    grep -q 'exit code 3010' "$WORK/window.txt"; then
+    pass "$name: the window lists what the run would do"
+  else
+    fail "$name: the window lists what the run would do" "shown: $shown"
+    sed 's/^/    /' "$WORK/window.txt" | head -20
+  fi
+  ui click "$title" Close >/dev/null 2>&1
+  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$pid" 2>/dev/null; then
+    fail "$name: Close ends the program"
+    kill "$pid"
+  else
+    pass "$name: Close ends the program"
+  fi
+  fingerprint "$WORK/after"
+  same_fingerprint "$name: nothing changed" "$WORK/before" "$WORK/after"
+  release_locks
+  end_prefix
+}
+
 wanted() { [ -z "${SCENARIOS:-}" ] || [[ " $SCENARIOS " == *" $1 "* ]]; }
 scenario() { wanted "$1" && run_scenario "$@"; }
 
@@ -177,6 +230,8 @@ scenario win98-all-restart "$MACHINES/98-all" win98 yes restart MSWORD WPWIN7 WP
 scenario nt-hostile-yes "$MACHINES/hostile" nt yes none MSWORD NOREBOOT
 scenario win98-wininit "$MACHINES/98-wininit" win98 yes restart MSWORD
 scenario nt-path-rules "$MACHINES/path-rules" nt yes none WPWIN8 NOREBOOT
+
+wanted what-if-window && what_if_window
 
 echo "$failures snapshot checks failed"
 [ "$failures" -eq 0 ]
