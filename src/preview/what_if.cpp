@@ -2,8 +2,46 @@
 
 #include <sstream>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace vrx::preview {
+namespace {
+
+constexpr size_t kMostStayedShown = 8;
+
+// The files that stayed, folder by folder: a folder with more than a few is one line, as the
+// removed files are ("C:\WINDOWS\SYSTEM\: 812 files (A.DLL, B.DLL, ...)"), so that a system
+// folder that lost a file does not fill the list.
+std::string ShortenStayed(const std::string& summary) {
+  constexpr std::string_view kStayed = "Stayed in the folders that lost files:\n";
+  const size_t at = summary.find(kStayed);
+  if (at == std::string::npos) return summary;
+  const size_t begin = at + kStayed.size();
+  size_t end = begin;
+  std::vector<std::pair<std::string, std::vector<std::string>>> folders;
+  while (end < summary.size() && summary.compare(end, 2, "  ") == 0) {
+    const size_t eol = summary.find('\n', end);
+    const std::string path = summary.substr(end + 2, eol - end - 2);
+    const size_t slash = path.find_last_of('\\');
+    const std::string folder = path.substr(0, slash + 1);
+    if (folders.empty() || folders.back().first != folder) folders.push_back({folder, {}});
+    folders.back().second.push_back(path.substr(slash + 1));
+    end = eol == std::string::npos ? summary.size() : eol + 1;
+  }
+  std::string lines;
+  for (const auto& [folder, names] : folders) {
+    if (names.size() <= kMostStayedShown) {
+      for (const std::string& name : names) lines += "  " + folder + name + "\n";
+    } else {
+      lines += "  " + folder + ": " + std::to_string(names.size()) + " files (" + names[0] + ", " +
+               names[1] + ", ...)\n";
+    }
+  }
+  return summary.substr(0, begin) + lines + summary.substr(end);
+}
+
+}  // namespace
 
 WhatIf::WhatIf(const Platform& live, LiveFiles* files, const CommandWords& words, Ui* person,
                LogSink* sink)
@@ -49,7 +87,7 @@ std::string WhatIf::Summary() const {
   if (const size_t at = summary.find(kDid); at != std::string::npos) {
     summary.replace(at, kDid.size(), "Summary of what the run would do to this machine");
   }
-  return summary;
+  return ShortenStayed(summary);
 }
 
 std::vector<std::string> WhatIf::SummaryLines() const {

@@ -79,6 +79,27 @@ TEST(WhatIf, QuietLogsTheRunItWouldMakeAndItsSummaryAndChangesNothing) {
   EXPECT_NE(std::string::npos, summary.find("C:\\Docseal\\Word\\Stamps\\CONFID.STB")) << summary;
 }
 
+TEST(WhatIf, AFolderWithManyFilesThatStayedIsOneLine) {
+  SimMachine live;
+  Load(&live);
+  for (int i = 0; i < 30; ++i) {
+    ASSERT_TRUE(
+        live.files.AddFile("C:\\windows\\system32\\LIB" + std::to_string(10 + i) + ".DLL", "MZ"));
+  }
+  SimLiveFiles files(&live.files);
+  WhatIf what_if(live.platform(), &files, ReadCommandWords("MSWORD /QUIET /WHATIF"), nullptr,
+                 nullptr);
+  what_if.Start("MSWORD /QUIET /WHATIF", "now");
+  (void)what_if.End();
+  const std::vector<std::string> lines = what_if.SummaryLines();
+  EXPECT_NE(lines.end(),
+            std::find(lines.begin(), lines.end(),
+                      "  C:\\windows\\system32\\: 33 files (FUNCKY60.dll, FUNCKY60.tlb, ...)"))
+      << what_if.Summary();
+  EXPECT_NE(lines.end(),
+            std::find(lines.begin(), lines.end(), "  C:\\Docseal\\Word\\Stamps\\CONFID.STB"));
+}
+
 TEST(WhatIf, WithWindowsThePersonAnswersAndTheCopyAloneChanges) {
   SimMachine live, person;
   Load(&live);
