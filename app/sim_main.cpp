@@ -2,6 +2,7 @@
 // plays a script of user actions, prints what happened and writes the machine as it is after.
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -13,6 +14,8 @@
 #include "platform/form.h"
 #include "platform/sim/machine_summary.h"
 #include "platform/sim/sim_machine.h"
+#include "preview/preview_run.h"
+#include "preview/sim_host.h"
 #include "sim_script.h"
 #include "startup/program.h"
 
@@ -119,8 +122,8 @@ std::string ClockText(double seconds) {
 }
 
 // The loaded form that holds the control, or null.
-vrx::Control* FindLoaded(vrx::Program& program, const std::string& name, int index) {
-  for (vrx::Form* form : program.Forms()) {
+vrx::Control* FindLoaded(const std::vector<vrx::Form*>& forms, const std::string& name, int index) {
+  for (vrx::Form* form : forms) {
     if (!form->loaded()) continue;
     if (vrx::Control* control = form->Find(name, index)) return control;
   }
@@ -128,12 +131,12 @@ vrx::Control* FindLoaded(vrx::Program& program, const std::string& name, int ind
 }
 
 // Plays one user action; says so in the transcript when the user could not have done it.
-void Play(vrx::Program& program, SimMachine& machine, const Action& action) {
+void Play(const std::vector<vrx::Form*>& forms, SimMachine& machine, const Action& action) {
   machine.transcript.Add("> " + action.verb + " " + action.argument);
   bool is_box = action.verb == "tick" || action.verb == "untick";
   int index = is_box ? action.argument[0] - '0' : -1;
   std::string name = is_box ? "Check1" : action.argument;
-  vrx::Control* control = FindLoaded(program, name, index);
+  vrx::Control* control = FindLoaded(forms, name, index);
   std::string shown = is_box ? name + "(" + action.argument + ")" : name;
   const char* why = control == nullptr                            ? "not loaded"
                     : !control->form().visible()                  ? "its window is hidden"
@@ -189,6 +192,32 @@ int main(int argc, char** argv) {
       log = std::make_unique<SimLogFile>(machine->files, *words.log_path);
       if (!log->open()) log.reset();
     }
+    if (words.snapshot_dir || words.what_if) {
+      // Nothing is removed: the run is made on a copy of the machine, or not at all.
+      vrx::preview::SimLiveFiles live_files(&machine->files, &machine->processes.programs);
+      int code = 0;
+      if (words.snapshot_dir) {
+        vrx::preview::SimImageFolder out(&machine->files);
+        code = vrx::preview::RunSnapshot(machine->platform(), &live_files, &out, words, log.get());
+      } else {
+        size_t next = 0;
+        code = vrx::preview::RunWhatIf(
+            machine->platform(), &live_files, &machine->ui, words, log.get(), options.command_line,
+            ClockText(machine->clock.seconds()),
+            [&](const std::vector<vrx::Form*>& forms, const std::function<bool()>& more) {
+              for (; more() && next < actions.size(); ++next) {
+                if (actions[next].verb != "answer") Play(forms, *machine, actions[next]);
+              }
+            });
+      }
+      machine->transcript.Add("end, exit code " + std::to_string(code));
+      std::cout << machine->transcript.ToUtf8();
+      if (!options.out.empty() && !vrx::sim::WriteMachineImage(*machine, options.out, &error)) {
+        std::cerr << "vrxuninst-sim: " << error << "\n";
+        return 2;
+      }
+      return 0;
+    }
     vrx::Deployment deployment(machine->platform(), words, log.get());
     vrx::Program program(deployment.platform());
     deployment.Begin(program, options.command_line, ClockText(machine->clock.seconds()));
@@ -196,7 +225,7 @@ int main(int argc, char** argv) {
     deployment.FinishQuietly(program);
     for (const Action& action : actions) {
       if (machine->system.restart_requested) break;
-      if (action.verb != "answer") Play(program, *machine, action);
+      if (action.verb != "answer") Play(program.Forms(), *machine, action);
     }
     if (machine->system.restart_requested) {
       machine->transcript.Add("windows restarts");

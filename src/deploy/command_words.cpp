@@ -20,6 +20,8 @@ bool StartsWithNoCase(std::string_view word, std::string_view prefix) {
 
 constexpr std::string_view kQuiet = "/QUIET";
 constexpr std::string_view kLog = "/LOG=";
+constexpr std::string_view kSnapshot = "/SNAPSHOT=";
+constexpr std::string_view kWhatIf = "/WHATIF";
 
 }  // namespace
 
@@ -36,8 +38,11 @@ CommandWords ReadCommandWords(const std::string& command_line) {
     const std::string_view word = std::string_view(command_line).substr(at, end - at);
     if (StartsWithNoCase(word, kLog)) {
       words.log_path = std::string(word.substr(kLog.size()));
+    } else if (StartsWithNoCase(word, kSnapshot)) {
+      words.snapshot_dir = std::string(word.substr(kSnapshot.size()));
     } else {
       if (word.size() == kQuiet.size() && StartsWithNoCase(word, kQuiet)) words.quiet = true;
+      if (word.size() == kWhatIf.size() && StartsWithNoCase(word, kWhatIf)) words.what_if = true;
       words.program_words.append(word);
     }
     at = end;

@@ -108,6 +108,17 @@ TEST(CommandWords, ALogPathNamingAVariantOrNorebootChoosesNothing) {
   EXPECT_TRUE(Said(*m, "show UnInstall")) << "the wizard, as without the word";
 }
 
+TEST(CommandWords, SnapshotAndWhatIfAreFoundAndTheSnapshotWordNamesNoVariant) {
+  CommandWords w = ReadCommandWords("/snapshot=C:\\MSWORD\\NOREBOOT wpwin8 /WhatIf");
+  EXPECT_EQ("C:\\MSWORD\\NOREBOOT", w.snapshot_dir.value_or("<none>"));
+  EXPECT_TRUE(w.what_if);
+  EXPECT_EQ(" wpwin8 /WhatIf", w.program_words);
+  w = ReadCommandWords("/SNAPSHOT= /WHATIFS /SNAPSHOT");
+  EXPECT_EQ("", w.snapshot_dir.value_or("<none>"));
+  EXPECT_FALSE(w.what_if) << "a longer word is not /WHATIF";
+  EXPECT_EQ(" /WHATIFS /SNAPSHOT", w.program_words);
+}
+
 // ---------------------------------------------------------------------------------------------
 // /QUIET
 

@@ -1,7 +1,6 @@
 #include "platform/sim/reg_file.h"
 
 #include <array>
-#include <fstream>
 #include <iterator>
 #include <optional>
 #include <vector>
@@ -517,18 +516,6 @@ RegFileResult ParseRegFile(std::string_view bytes, const std::string& file_name,
   return result;
 }
 
-RegFileResult ReadRegFile(const std::filesystem::path& path, SimRegistry* registry) {
-  std::ifstream in(path, std::ios::binary);
-  std::string bytes;
-  if (in) bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  if (!in) {
-    RegFileResult result;
-    result.error = path.string() + ": cannot be read";
-    return result;
-  }
-  return ParseRegFile(bytes, path.string(), registry);
-}
-
 std::string FormatRegFile(const SimRegistry& registry, RegFileFormat format) {
   std::string text(format == RegFileFormat::kRegedit4 ? kHeader4 : kHeader5);
   text += "\r\n\r\n";
@@ -546,19 +533,6 @@ std::string FormatRegFile(const SimRegistry& registry, RegFileFormat format) {
   });
   if (format == RegFileFormat::kRegedit4) return text;
   return "\xFF\xFE" + AnsiToUtf16Data(text);
-}
-
-bool WriteRegFile(const std::filesystem::path& path, const SimRegistry& registry,
-                  RegFileFormat format, std::string* error) {
-  std::string bytes = FormatRegFile(registry, format);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) {
-    if (error) *error = path.string() + ": cannot be written";
-    return false;
-  }
-  return true;
 }
 
 }  // namespace vrx::sim

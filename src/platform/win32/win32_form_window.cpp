@@ -23,6 +23,7 @@ Frame FrameOf(const std::string& form) {
   if (form == "Reboot") return {"cmdLater", false};
   if (form == "Processing") return {"cmdExit", false};
   if (form == "BlankFrm") return {nullptr, true};
+  if (form == "WhatIf") return {"cmdClose", false};
   return {nullptr, false};
 }
 
