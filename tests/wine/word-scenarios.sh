@@ -221,6 +221,7 @@ Application.Activate -> ok
 Application.WindowState = 1
 Application.Quit -> quit" \
     "$(calls "$running" '^Application\.(Activate|WindowState|Quit)')"
+  echo "    the running Word: $(text "$running" | grep -c '^busy: ') busy rejections (its save prompt)"
   sleep 1
   if ! kill -0 "$running_pid" 2>/dev/null && text "$running" | grep -qx exit; then
     pass "word: the running Word has ended"
@@ -347,8 +348,12 @@ exit" "$(calls "$log2000" "$pattern")"
 # the switches, busy for longer than the first pause: the message filter's retries carry the
 # calls through. Windows NT mode only: the wait to the bound takes a minute.
 
-# probe CALL DIR VERSION: runs the probe; its output in PROBE.
-probe() { PROBE=$(run32 'C:\word_wait_probe.exe' "$@" 2>/dev/null | tr -d '\r'); }
+# probe CALL DIR VERSION: runs the probe; its output in PROBE. Through a file, not a pipe: the Word
+# it starts inherits its output and may outlive it.
+probe() {
+  run32 'C:\word_wait_probe.exe' "$@" >"$DRIVE/probe.out" 2>/dev/null
+  PROBE=$(text "$DRIVE/probe.out")
+}
 
 # reset_word DIR: the stand-in's Normal template and log as before any run.
 reset_word() {

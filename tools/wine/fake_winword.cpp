@@ -995,6 +995,7 @@ HWND CreateMainWindow(HINSTANCE instance, int show) {
   // Coming up, Word takes the foreground, whether its window shows or not.
   ::SetForegroundWindow(window);
   ::SetActiveWindow(window);
+  Log(std::string("foreground ") + (::GetForegroundWindow() == window ? "taken" : "not taken"));
   return window;
 }
 
