@@ -298,6 +298,9 @@ WordCopyOutcome CleanWordCopy(Program& program, const std::string& directory, in
   // A Word that runs now is not this program's: starting another would make the two
   // indistinguishable.
   WordPresence before = AskUntilAnswered(program);
+  // Nor is one whose window stays without an object, such as a copy started here that never
+  // answered: a new one could not be told from it.
+  if (before == WordPresence::kNone) before = WaitForWordWindows(program);
   if (before != WordPresence::kNone) {
     SkipCopyProgress(program, version);
     return {false, before};

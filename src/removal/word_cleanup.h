@@ -46,8 +46,9 @@ struct WordCopyOutcome {
 
 // Starts the Word in the (short) directory, removes the menus, rebinds the keys, saves the Normal
 // template, quits and waits up to a minute for that Word to end. `version` is 97 or 2000. When a
-// Word already runs (or the system will not say), starts nothing and cleans nothing. Adds no
-// detail line for that; the caller does.
+// Word already runs (or the system will not say, or Word's main window stays for a few seconds
+// without an object), starts nothing and cleans nothing. Adds no detail line for that; the caller
+// does.
 WordCopyOutcome CleanWordCopy(Program& program, const std::string& directory, int version,
                               BlankFormCall call = BlankFormCall::kFocus);
 

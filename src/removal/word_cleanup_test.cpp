@@ -443,6 +443,18 @@ TEST_F(WordCleanupTest, AWordOutOfReachIsNotForcedAndCleansNoCopy) {
   EXPECT_EQ(1 + 50 + 100 + 50 + 200, Counter());
 }
 
+TEST_F(WordCleanupTest, ACopyStartedHereThatNeverAnsweredKeepsTheNextOneFromStarting) {
+  InstallWord("word97", kOffice97);
+  InstallWord("word2000", kOffice2000);
+  // Without the focus call Word 97 never registers and stays, hidden, after the wait's bound.
+  EXPECT_TRUE(CleanWordCopy(program, kShort97, 97, BlankFormCall::kRepaint).cleaned);
+  const WordCopyOutcome next = CleanWordCopy(program, kShort2000, 2000);
+  EXPECT_FALSE(next.cleaned);
+  EXPECT_EQ(WordPresence::kUnreachable, next.afterwards);
+  EXPECT_EQ(std::vector<std::string>{kWord97Command}, machine.processes.started);
+  EXPECT_EQ("File|Edit|Docseal|Help|Docseal", machine.word.templates["word2000"].MenubarText());
+}
+
 TEST_F(WordCleanupTest, AUserWordThatRegistersLateIsStillAskedToQuit) {
   // Just started by its user: it holds the foreground and has not registered yet, until the
   // progress window takes the foreground from it.
