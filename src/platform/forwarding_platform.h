@@ -162,6 +162,9 @@ class ForwardingAutomation : public Automation {
                         std::unique_ptr<WordApplication>* application) override {
     return target_->GetRunningWord(class_name, application);
   }
+  bool WindowOfClassExists(const std::string& window_class) override {
+    return target_->WindowOfClassExists(window_class);
+  }
 
  private:
   Automation* target_;

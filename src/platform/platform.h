@@ -344,6 +344,12 @@ class Automation {
   // be told apart through it.
   [[nodiscard]] virtual Status GetRunningWord(const std::string& class_name,
                                               std::unique_ptr<WordApplication>* application) = 0;
+
+  // Whether a top-level window of the window class ("OpusApp", Word's main window) exists on this
+  // desktop, shown or hidden (FindWindowA(class, no title)). A Word that this program cannot reach
+  // through GetRunningWord (one of another user or session, or one that has not registered yet)
+  // still has its window. False when the question cannot be answered.
+  [[nodiscard]] virtual bool WindowOfClassExists(const std::string& window_class) = 0;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -27,9 +27,17 @@ constexpr const char* kPrintCommand = "FilePrint";
 // How long this program waits for a Word: for the running ones to quit, for a new one's document.
 constexpr double kWordWaitSeconds = 60;
 constexpr double kSecondsPerDay = 86400;
+// How long Word's main window may outlive the last Word that answered: a Word that quits takes a
+// moment to close its window, and one that has just started registers only when it loses the
+// focus.
+constexpr double kWindowGraceSeconds = 5;
+constexpr const char* kWordWindowClass = "OpusApp";
 
 constexpr const char* kWordStillRunning =
     "Microsoft Word was still running, so its Docseal menus and keys remain.";
+constexpr const char* kWordUnreachable =
+    "Microsoft Word was running and could not be closed, so its Docseal menus and keys may "
+    "remain.";
 constexpr const char* kWordNoAnswer =
     "Microsoft Word did not say whether it was running, so its Docseal menus and keys remain.";
 
@@ -41,17 +49,19 @@ std::string WordDidNotAnswer(int version) {
 // Measures a wait on the program's clock, across midnight.
 class WaitBound {
  public:
-  explicit WaitBound(Clock& clock) : clock_(clock), start_(clock.SecondsSinceMidnight()) {}
+  explicit WaitBound(Clock& clock, double seconds = kWordWaitSeconds)
+      : clock_(clock), start_(clock.SecondsSinceMidnight()), seconds_(seconds) {}
 
   bool Reached() const {
     double elapsed = static_cast<double>(clock_.SecondsSinceMidnight()) - start_;
     if (elapsed < 0) elapsed += kSecondsPerDay;
-    return elapsed >= kWordWaitSeconds;
+    return elapsed >= seconds_;
   }
 
  private:
   Clock& clock_;
   double start_;
+  double seconds_;
 };
 
 WordPresence AskForWord(Program& program) {
@@ -83,7 +93,58 @@ WordPresence WaitUntilNoWord(Program& program) {
 }
 
 const char* NotCleanedLine(WordPresence presence) {
-  return presence == WordPresence::kNoAnswer ? kWordNoAnswer : kWordStillRunning;
+  switch (presence) {
+    case WordPresence::kNoAnswer:
+      return kWordNoAnswer;
+    case WordPresence::kUnreachable:
+      return kWordUnreachable;
+    default:
+      return kWordStillRunning;
+  }
+}
+
+// Asks every Word that answers to quit, until none answers, a call fails or the bound is reached.
+WordPresence QuitAnsweringWords(Program& program, const WaitBound& bound) {
+  std::unique_ptr<WordApplication> word;
+  // Any failure ends the loop: the first one is never cleared.
+  Status found = program.automation().GetRunningWord(kWordClass, &word);
+  bool failed = found != kOk || !word;
+  while (!failed) {
+    if (bound.Reached()) return WordPresence::kRunning;
+    // Word's own save prompt may keep it running; the next pass then asks it again.
+    failed |= word->Activate() != kOk;
+    failed |= word->SetWindowState(kMaximized) != kOk;
+    failed |= word->Quit() != kOk;
+    word.reset();
+    program.ui().PumpEvents();
+    found = program.automation().GetRunningWord(kWordClass, &word);
+    failed |= found != kOk || !word;
+  }
+  if (found == kMkEUnavailable) return WordPresence::kNone;
+  if (found == kOk && word) return WordPresence::kRunning;
+  return AskUntilAnswered(program);
+}
+
+// Once no Word answers: waits a few seconds for Word's main windows to go. kRunning when a Word
+// answers meanwhile; kUnreachable when a window stays.
+WordPresence WaitForWordWindows(Program& program) {
+  WaitBound grace(program.clock(), kWindowGraceSeconds);
+  for (;;) {
+    if (!program.automation().WindowOfClassExists(kWordWindowClass)) return WordPresence::kNone;
+    WordPresence presence = AskForWord(program);
+    if (presence == WordPresence::kRunning) return presence;
+    if (grace.Reached()) return WordPresence::kUnreachable;
+    program.ui().PumpEvents();
+  }
+}
+
+// The parameterless call on BlankFrm.
+void CallBlankForm(Program& program, BlankFormCall call) {
+  if (call == BlankFormCall::kFocus) {
+    program.BlankFrm().SetFocus();
+  } else {
+    program.BlankFrm().Refresh();
+  }
 }
 
 // The progress a copy's clean-up makes, for a copy that is not cleaned.
@@ -120,7 +181,7 @@ void ShowBlankForm(Program& program) {
 // Waits until the new Word has its document, handing it the foreground meanwhile. A name that
 // cannot be read counts as no document yet.
 void WaitForDocument(Program& program, std::unique_ptr<WordApplication>& word, TaskId task,
-                     int version) {
+                     int version, BlankFormCall call) {
   WaitBound bound(program.clock());
   for (;;) {
     std::string name;
@@ -132,7 +193,7 @@ void WaitForDocument(Program& program, std::unique_ptr<WordApplication>& word, T
     program.processes().ActivateTask(task);
     GetWordAgain(program, word);
     program.ui().PumpEvents();
-    program.BlankFrm().Refresh();
+    CallBlankForm(program, call);
   }
 }
 
@@ -222,30 +283,24 @@ void CleanWord(Program& program) {
 
 WordPresence QuitRunningWord(Program& program) {
   WaitBound bound(program.clock());
-  std::unique_ptr<WordApplication> word;
-  // Any failure ends the loop: the first one is never cleared.
-  Status found = program.automation().GetRunningWord(kWordClass, &word);
-  bool failed = found != kOk || !word;
-  while (!failed) {
-    if (bound.Reached()) return WordPresence::kRunning;
-    // Word's own save prompt may keep it running; the next pass then asks it again.
-    failed |= word->Activate() != kOk;
-    failed |= word->SetWindowState(kMaximized) != kOk;
-    failed |= word->Quit() != kOk;
-    word.reset();
-    program.ui().PumpEvents();
-    found = program.automation().GetRunningWord(kWordClass, &word);
-    failed |= found != kOk || !word;
+  for (;;) {
+    WordPresence presence = QuitAnsweringWords(program, bound);
+    if (presence != WordPresence::kNone) return presence;
+    presence = WaitForWordWindows(program);
+    // A Word that registered late is asked to quit as well.
+    if (presence != WordPresence::kRunning) return presence;
+    if (bound.Reached()) return presence;
   }
-  if (found == kMkEUnavailable) return WordPresence::kNone;
-  if (found == kOk && word) return WordPresence::kRunning;
-  return AskUntilAnswered(program);
 }
 
-WordCopyOutcome CleanWordCopy(Program& program, const std::string& directory, int version) {
+WordCopyOutcome CleanWordCopy(Program& program, const std::string& directory, int version,
+                              BlankFormCall call) {
   // A Word that runs now is not this program's: starting another would make the two
   // indistinguishable.
   WordPresence before = AskUntilAnswered(program);
+  // Nor is one whose window stays without an object, such as a copy started here that never
+  // answered: a new one could not be told from it.
+  if (before == WordPresence::kNone) before = WaitForWordWindows(program);
   if (before != WordPresence::kNone) {
     SkipCopyProgress(program, version);
     return {false, before};
@@ -260,7 +315,7 @@ WordCopyOutcome CleanWordCopy(Program& program, const std::string& directory, in
     ShowBlankForm(program);
     WaitSeconds(program, 3);
     GetWordAgain(program, word);
-    WaitForDocument(program, word, task, version);
+    WaitForDocument(program, word, task, version, call);
     program.BlankFrm().Unload();
     AdvanceProgress(program, 50);
     if (word) RemoveMenusAndKeys(*word);
@@ -270,9 +325,9 @@ WordCopyOutcome CleanWordCopy(Program& program, const std::string& directory, in
     (void)program.processes().Start(command_line, kWindowHidden, &task);
     AdvanceProgress(program, 50);
     WaitSeconds(program, 2);
-    program.BlankFrm().Refresh();
+    CallBlankForm(program, call);
     GetWordAgain(program, word);
-    WaitForDocument(program, word, task, version);
+    WaitForDocument(program, word, task, version, call);
     program.BlankFrm().Unload();
     if (word) RemoveMenusAndKeys(*word);
   }

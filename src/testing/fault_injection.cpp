@@ -388,6 +388,11 @@ class FaultAutomation : public Automation {
     }
     return status;
   }
+  // A failing FindWindowA answers as when there is no such window.
+  bool WindowOfClassExists(const std::string& window_class) override {
+    if (f_->Fails("FindWindowA " + window_class)) return false;
+    return t_->WindowOfClassExists(window_class);
+  }
 
  private:
   Automation* t_;

@@ -18,7 +18,8 @@ MINGW=${1:-$ROOT/build/mingw}
 
 if [[ "${VRX_NO_BUILD:-0}" != 1 ]]; then
   (cd "$ROOT" && cmake --preset mingw >/dev/null &&
-    cmake --build --preset mingw -j2 --target VRXUnInst fake_winword fake_wpwin ui_driver >/dev/null) ||
+    cmake --build --preset mingw -j2 --target VRXUnInst fake_winword fake_wpwin ui_driver \
+      word_wait_probe >/dev/null) ||
     { echo "FAIL build"; exit 1; }
 fi
 if [[ -z "${DISPLAY:-}" ]]; then
@@ -29,7 +30,7 @@ fi
 MINGW=$(cd "$MINGW" && pwd)
 # shellcheck source=harness.sh
 . "$ROOT/tests/wine/harness.sh"
-require_programs VRXUnInst fake_winword fake_wpwin ui_driver
+require_programs VRXUnInst fake_winword fake_wpwin ui_driver word_wait_probe
 PREFIXES=${VRX_WORD_PREFIX:-$WINE_DIR/word}
 WORD_CLASS='{000209FF-0000-0000-C000-000000000046}'
 RUN_SECONDS=180
@@ -131,6 +132,26 @@ calls() { text "$1" | grep -E "$2"; }
 # tick LOG WHAT: the clock reading of a Word's log at its start or exit.
 tick() { text "$1" | sed -n "s/^tick at $2 //p"; }
 
+# word_timing VERSION LOG: the figures of one Word's start, printed for the record, and the check
+# that its document was found within the pauses the uninstaller makes (3 or 2 seconds and a few
+# passes of its wait), far from the one-minute bound.
+word_timing() {
+  local start document busy
+  start=$(tick "$2" start)
+  document=$(text "$2" | sed -n 's/^tick at document name //p')
+  busy=$(text "$2" | grep -c '^busy: ')
+  if [[ -z "$start" || -z "$document" ]]; then
+    fail "word $1: its document was found" "no timing in its log"
+    return
+  fi
+  echo "    word $1: start to active document $((document - start)) ms, $busy busy rejections"
+  if ((document - start < 15000)); then
+    pass "word $1: found within the pauses, not at the bound"
+  else
+    fail "word $1: found within the pauses, not at the bound" "$((document - start)) ms"
+  fi
+}
+
 word_scenario() {
   echo "== Word 97 and Word 2000, with a running Word that refuses to quit once"
   word_prefix word
@@ -166,24 +187,30 @@ word_scenario() {
 
   local running="$DRIVE/OfficeRunning/fake_winword.log"
   local log97="$DRIVE/Office97/fake_winword.log" log2000="$DRIVE/Office2000/fake_winword.log"
+  # The user's Word is up, with its window, and has not registered yet: it does so only once the
+  # uninstaller's windows take the activation from it.
   run32 'C:\OfficeRunning\winword.exe' >/dev/null 2>&1 &
   local running_pid=$!
   for _ in $(seq 60); do
-    text "$running" | grep -qx registered && break
+    text "$running" | grep -q '^window ' && break
     sleep 0.5
   done
-  if ! text "$running" | grep -qx registered; then
-    fail "word: the running Word registers itself" "$(text "$running")"
+  if ! text "$running" | grep -qx 'window shown'; then
+    fail "word: the running Word shows its window" "$(text "$running")"
     end_prefix
     return
   fi
-  pass "word: the running Word registers itself"
+  pass "word: the running Word shows its window"
 
-  if run_uninstaller MSWORD NOREBOOT; then
+  if run_uninstaller MSWORD NOREBOOT '/LOG=C:\vrx.log'; then
     pass "word: MSWORD NOREBOOT ends by itself ($QUESTIONS questions answered)"
   else
     fail "word: MSWORD NOREBOOT ends by itself" "still running after $RUN_SECONDS seconds"
   fi
+  expect "word: no Word was given up or left running" "" \
+    "$(text "$DRIVE/vrx.log" | grep -aE '^Detail: .*Microsoft Word')"
+  expect "word: the running Word registered once it lost the activation" \
+    "registered" "$(text "$running" | grep -x registered)"
 
   # The running Word: maximized and asked to quit until it does, no more.
   expect "word: the running Word is asked to quit twice" \
@@ -194,6 +221,7 @@ Application.Activate -> ok
 Application.WindowState = 1
 Application.Quit -> quit" \
     "$(calls "$running" '^Application\.(Activate|WindowState|Quit)')"
+  echo "    the running Word: $(text "$running" | grep -c '^busy: ') busy rejections (its save prompt)"
   sleep 1
   if ! kill -0 "$running_pid" 2>/dev/null && text "$running" | grep -qx exit; then
     pass "word: the running Word has ended"
@@ -214,6 +242,11 @@ Application.Quit -> quit" \
     else
       fail "word $version: its document is waited for" "no Name was read"
     fi
+    expect "word $version: started hidden, registered after losing the activation" \
+      "window hidden|(after losing the activation)" \
+      "$(text "$log" | grep '^window [sh]' | head -1)|$(text "$log" |
+        sed -n 's/^tick at registered [0-9]* //p')"
+    word_timing "$version" "$log"
   done
 
   # Every caption is read in order; the menu bar's walk stops at its first Docseal.
@@ -226,11 +259,13 @@ Application.Quit -> quit" \
       New... Docseal Open... Docseal 'View Docseal Manual' Exit)" \
     "$(calls "$log2000" '^Control\.Caption')"
 
-  local pattern='^(Application\.(CommandBars|BuildKeyCode|FindKey|Quit)|Control\.Delete|KeyBinding\(|KeyBindings\.Add|Template\.Save|revoked$|exit$)'
+  local pattern='^(Application\.(CommandBars|BuildKeyCode|FindKey|Quit)|CommandBars\.Item|Control\.Delete|KeyBinding\(|KeyBindings\.Add|Template\.Save|revoked$|exit$)'
   expect "word 97: menus, keys, save and quit, in order" \
-    "Application.CommandBars(\"Menu Bar\") -> ok
+    "Application.CommandBars -> ok
+CommandBars.Item(\"Menu Bar\") -> ok
 Control.Delete \"Docseal\" from \"Menu Bar\" -> ok
-Application.CommandBars(\"File\") -> ok
+Application.CommandBars -> ok
+CommandBars.Item(\"File\") -> ok
 Control.Delete \"Docseal\" from \"File\" -> ok
 Control.Delete \"View Docseal Manual\" from \"File\" -> ok
 Application.BuildKeyCode(80, 512) -> 592
@@ -248,9 +283,11 @@ Application.Quit(SaveChanges:=False) -> quit
 revoked
 exit" "$(calls "$log97" "$pattern")"
   expect "word 2000: menus, keys, save and quit, in order" \
-    "Application.CommandBars(\"Menu Bar\") -> ok
+    "Application.CommandBars -> ok
+CommandBars.Item(\"Menu Bar\") -> ok
 Control.Delete \"Docseal\" from \"Menu Bar\" -> ok
-Application.CommandBars(\"File\") -> ok
+Application.CommandBars -> ok
+CommandBars.Item(\"File\") -> ok
 Control.Delete \"Docseal\" from \"File\" -> ok
 Control.Delete \"Docseal\" from \"File\" -> ok
 Control.Delete \"View Docseal Manual\" from \"File\" -> ok
@@ -301,6 +338,116 @@ exit" "$(calls "$log2000" "$pattern")"
     "$(ini_value "$DRIVE/Office2000/normal.ini" menubar)"
   expect "word: the running Word's template is untouched" "$bar97" \
     "$(ini_value "$DRIVE/OfficeRunning/normal.ini" menubar)"
+  end_prefix
+}
+
+# ---------------------------------------------------------------------------------------------
+# The wait for a new Word's document, by word_wait_probe.exe (the clean-up of one copy on the real
+# API): with the focus call on BlankFrm the strict stand-in is found within the pauses; with the
+# repaint call it never registers and the wait runs to its bound. Then the kinder stand-in of
+# the switches, busy for longer than the first pause: the message filter's retries carry the
+# calls through. Windows NT mode only: the wait to the bound takes a minute.
+
+# probe CALL DIR VERSION: runs the probe; its output in PROBE. Through a file, not a pipe: the Word
+# it starts inherits its output and may outlive it.
+probe() {
+  run32 'C:\word_wait_probe.exe' "$@" >"$DRIVE/probe.out" 2>/dev/null
+  PROBE=$(text "$DRIVE/probe.out")
+}
+
+# reset_word DIR: the stand-in's Normal template and log as before any run.
+reset_word() {
+  local dir="$DRIVE/$1"
+  rm -f "$dir/fake_winword.log"
+  cp "$dir/normal.ini.orig" "$dir/normal.ini"
+}
+
+probe_scenario() {
+  echo "== The wait for Word's document: the focus call, the repaint call, a busy Word"
+  word_prefix probe
+  cp "$MINGW/word_wait_probe.exe" "$DRIVE/word_wait_probe.exe"
+  local bar='File|Edit|Docseal|Help' menu='New...|Docseal|View Docseal Manual|Exit'
+  install_word Office97 97 "$bar" "$menu" '592:DocsealPrint|891:DocsealPrint'
+  install_word Office2000 2000 "$bar" "$menu" '592:DocsealPrint|891:DocsealPrint'
+  install_word OfficeBusy 97 "$bar" "$menu" '592:DocsealPrint|891:DocsealPrint' \
+    register_at_once=1 busy_ms=4500
+  local dir version log
+  for dir in Office97 Office2000 OfficeBusy; do cp "$DRIVE/$dir/normal.ini" "$DRIVE/$dir/normal.ini.orig"; done
+  reg_import word '[HKEY_CLASSES_ROOT\Word.Application\CLSID]' "@=\"$WORD_CLASS\""
+
+  for entry in Office97:97 Office2000:2000; do
+    dir=${entry%:*} version=${entry#*:}
+    log="$DRIVE/$dir/fake_winword.log"
+    probe focus "C:\\$dir" "$version"
+    expect "probe $version, focus call: cleaned within the pauses, no detail line" "" \
+      "$(grep -v '^seconds [0-9]*$' <<<"$PROBE")"
+    expect "probe $version, focus call: both keys print" '592:FilePrint:2|891:FilePrint:2' \
+      "$(ini_value "$DRIVE/$dir/normal.ini" keys)"
+    word_timing "$version (probe)" "$log"
+
+    reset_word "$dir"
+    probe repaint "C:\\$dir" "$version"
+    expect "probe $version, repaint call: the wait reaches its bound" \
+      "detail Microsoft Word $version did not answer; its Docseal menus and keys may remain." \
+      "$(grep '^detail' <<<"$PROBE")"
+    local seconds
+    seconds=$(sed -n 's/^seconds //p' <<<"$PROBE")
+    if [[ -n "$seconds" ]] && ((seconds >= 60)); then
+      pass "probe $version, repaint call: after the one-minute bound ($seconds s)"
+    else
+      fail "probe $version, repaint call: after the one-minute bound" "${seconds:-no} seconds"
+    fi
+    expect "probe $version, repaint call: Word never registered, its template untouched" \
+      "|592:DocsealPrint|891:DocsealPrint" \
+      "$(text "$log" | grep -x registered)|$(ini_value "$DRIVE/$dir/normal.ini" keys)"
+    end_prefix  # the hidden Word that never answered
+  done
+
+  log="$DRIVE/OfficeBusy/fake_winword.log"
+  probe focus 'C:\OfficeBusy' 97
+  expect "probe, a Word busy past the first pause: cleaned, no detail line" "" \
+    "$(grep -v '^seconds [0-9]*$' <<<"$PROBE")"
+  expect "probe, a Word busy past the first pause: both keys print" \
+    '592:FilePrint:2|891:FilePrint:2' "$(ini_value "$DRIVE/OfficeBusy/normal.ini" keys)"
+  if text "$log" | grep -q '^busy: '; then
+    pass "probe, a Word busy past the first pause: its rejections were retried"
+  else
+    fail "probe, a Word busy past the first pause: its rejections were retried" "none seen"
+  fi
+  word_timing "97 (register_at_once=1 busy_ms=4500)" "$log"
+  end_prefix
+}
+
+# A Word of another user or session: its window is there but no object can be had. Nothing is
+# forced, no copy is cleaned, and one detail line says so.
+unreachable_scenario() {
+  echo "== A Word that cannot be reached"
+  word_prefix unreachable
+  local bar='File|Edit|Docseal|Help' menu='New...|Docseal|View Docseal Manual|Exit'
+  install_word Office97 97 "$bar" "$menu" '592:DocsealPrint'
+  install_word OfficeOther 97 "$bar" "$menu" '592:DocsealPrint' never_register=1
+  reg_import word \
+    '[HKEY_CLASSES_ROOT\Word.Application\CLSID]' "@=\"$WORD_CLASS\"" \
+    '[HKEY_LOCAL_MACHINE\Software\Microsoft\Office\8.0\Common\InstallRoot]' \
+    '"OfficeBin"="C:\\Office97"' \
+    '[HKEY_LOCAL_MACHINE\Software\Docseal4\MSWord\Defaults]' \
+    '"Source Directory"="C:\\Docseal"'
+  run32 'C:\OfficeOther\winword.exe' >/dev/null 2>&1 &
+  for _ in $(seq 60); do
+    text "$DRIVE/OfficeOther/fake_winword.log" | grep -q '^window ' && break
+    sleep 0.5
+  done
+  if run_uninstaller MSWORD NOREBOOT '/LOG=C:\vrx.log'; then
+    pass "unreachable: MSWORD NOREBOOT ends by itself"
+  else
+    fail "unreachable: MSWORD NOREBOOT ends by itself" "still running after $RUN_SECONDS seconds"
+  fi
+  expect "unreachable: one detail line" \
+    "Detail: Microsoft Word was running and could not be closed, so its Docseal menus and keys may remain." \
+    "$(text "$DRIVE/vrx.log" | grep -a '^Detail: .*Microsoft Word')"
+  expect "unreachable: no Word started, nothing asked of the other" "|" \
+    "$(text "$DRIVE/Office97/fake_winword.log")|$(text "$DRIVE/OfficeOther/fake_winword.log" |
+      grep '^Application\.')"
   end_prefix
 }
 
@@ -385,6 +532,10 @@ for MODE_NAME in nt win98; do
   echo "== $MODE_NAME mode"
   CHECK_PREFIX="$MODE_NAME: "
   word_scenario
+  if [[ $MODE_NAME == nt ]]; then
+    probe_scenario
+    unreachable_scenario
+  fi
   wordperfect_scenario
 done
 rm -rf "$PREFIXES"

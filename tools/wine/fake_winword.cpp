@@ -1,5 +1,14 @@
-// Stands in for Microsoft Word in the Wine tests: a windowless automation server that offers the
-// members of Word's object model that the uninstaller drives, with the effects it relies on.
+// Stands in for Microsoft Word in the Wine tests: an automation server that offers the members of
+// Word's object model that the uninstaller drives, with the effects it relies on, and that is as
+// awkward to reach as Word itself:
+//
+// - it has a main window of class OpusApp, shown as the starting program asks (hidden for
+//   style 0), and takes the foreground as it comes up, hidden or not;
+// - it registers its Application object in the running object table only once that window has
+//   lost the activation (as Office programs do), unless register_at_once=1;
+// - it rejects every call with RPC_E_SERVERCALL_RETRYLATER while it is busy: for busy_ms after
+//   its start (loading), and for busy_ms after a Quit whose save prompt its user then cancels;
+// - its CommandBars property takes no argument (DISP_E_BADPARAMCOUNT): a bar is CommandBars.Item.
 //
 //   winword.exe [ANYTHING]     (installed under that name; the command line is only recorded)
 //
@@ -9,11 +18,15 @@
 //   never_document=0|1       1: no document ever opens
 //   refuse_quit=N            Quit without SaveChanges is ignored N times: its user cancels the
 //                            save prompt
+//   register_at_once=0|1     1: registers at start, without waiting to lose the activation
+//   never_register=0|1       1: never registers, as a Word of another user or session looks to
+//                            the uninstaller: a main window, no object
+//   busy_ms=500              how long it is busy while loading and while its save prompt is up
 //   template=PATH            its Normal template (default normal.ini beside it)
 //   log=PATH                 where each call is recorded (default fake_winword.log beside it)
-// It then registers its Application object in the running object table for the class that
-// HKCR\Word.Application\CLSID names, serves calls from its message loop, and ends on a Quit that
-// is not refused (its registration is revoked before that Quit returns).
+// It registers for the class that HKCR\Word.Application\CLSID names, serves calls from its
+// message loop, and ends on a Quit that is not refused (its registration is revoked before that
+// Quit returns).
 //
 // The Normal template file holds the lines
 //   menubar=File|Edit|...|Docseal|Help
@@ -24,7 +37,9 @@
 //
 // Every call is one line of the log, "Object.Member(arguments) -> result", so that a test can check
 // what was asked and in which order; the lines "tick at start N" and "tick at exit N" give the
-// system's millisecond clock, to order several Words. The fake is stricter than Word about the
+// system's millisecond clock, to order several Words; "tick at registered N" and "tick at document
+// name N" (the first Document.Name answered) time its start, and each rejected call is a line
+// "busy: NAME rejected". The fake is stricter than Word about the
 // types of the arguments the uninstaller is meant to pass (16-bit integers, a Boolean, texts) and
 // refuses others with DISP_E_TYPEMISMATCH.
 #include <cstdlib>
@@ -149,6 +164,9 @@ struct Settings {
   int document_delay_ms = 800;
   bool never_document = false;
   int refuse_quit = 0;
+  bool register_at_once = false;
+  bool never_register = false;
+  int busy_ms = 500;
   std::string template_path;
   std::string log_path;
 };
@@ -169,6 +187,9 @@ Settings ReadSettings(const std::string& directory) {
     if (key == "document_delay_ms") settings.document_delay_ms = std::atoi(value.c_str());
     if (key == "never_document") settings.never_document = value == "1";
     if (key == "refuse_quit") settings.refuse_quit = std::atoi(value.c_str());
+    if (key == "register_at_once") settings.register_at_once = value == "1";
+    if (key == "never_register") settings.never_register = value == "1";
+    if (key == "busy_ms") settings.busy_ms = std::atoi(value.c_str());
     if (key == "template") settings.template_path = path();
     if (key == "log") settings.log_path = path();
   }
@@ -280,9 +301,21 @@ struct Word {
   int quits_refused = 0;
   bool ending = false;  // a Quit was honoured: every later call fails
   DWORD registration = 0;
+  HWND window = nullptr;
+  ULONGLONG busy_until = 0;  // GetTickCount64 before which every call is rejected
+  bool document_named = false;
 };
 
 Word g_word;
+
+std::string Tick() { return std::to_string(::GetTickCount64()); }
+
+// True, after logging the rejection, while Word is busy loading or with its save prompt.
+bool RejectWhileBusy(const std::string& name) {
+  if (::GetTickCount64() >= g_word.busy_until) return false;
+  Log("busy: " + name + " rejected");
+  return true;
+}
 
 void RevokeRegistration() {
   if (g_word.registration == 0) return;
@@ -459,6 +492,9 @@ class Object : public IDispatch {
   HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
                                           DISPID* ids) override {
     if (names == nullptr || ids == nullptr || count == 0) return E_INVALIDARG;
+    if (RejectWhileBusy(Name() + "." + AnsiFromWide(names[0], std::wcslen(names[0])) + " (name)")) {
+      return RPC_E_SERVERCALL_RETRYLATER;
+    }
     const std::vector<Member>& members = Members();
     HRESULT result = S_OK;
     const Member* member = nullptr;
@@ -498,6 +534,7 @@ class Object : public IDispatch {
       Log(name + " -> Word has quit");
       return RPC_E_DISCONNECTED;
     }
+    if (RejectWhileBusy(name)) return RPC_E_SERVERCALL_RETRYLATER;
     if ((kind & member.kinds) == 0) {
       Log(name + " -> not callable with kind " + std::to_string(kind));
       return DISP_E_MEMBERNOTFOUND;
@@ -552,6 +589,10 @@ class DocumentObject : public Object {
     return members;
   }
   HRESULT Handle(size_t, const std::string& name, const Call& call) override {
+    if (!g_word.document_named) {
+      g_word.document_named = true;
+      Log("tick at document name " + Tick());
+    }
     Log(name + " -> \"Document1\"");
     SetText(call.result, "Document1");
     return S_OK;
@@ -647,6 +688,31 @@ class CommandBarObject : public Object {
 
  private:
   std::string bar_;
+};
+
+class CommandBarsObject : public Object {
+ protected:
+  std::string Name() const override { return "CommandBars"; }
+  const std::vector<Member>& Members() const override {
+    static const std::vector<Member> members = {{L"Item", kGet | kMethod, {L"Index"}, 1},
+                                                {L"Count", kGet, {}}};
+    return members;
+  }
+  HRESULT Handle(size_t index, const std::string& name, const Call& call) override {
+    if (index == 1) {
+      Log(name + " -> 2");
+      SetLong(call.result, 2);
+      return S_OK;
+    }
+    std::string bar;
+    if (!AsText(call.arguments.At(0), &bar)) return TypeMismatch(name, 0);
+    if (g_word.normal.Bar(bar) == nullptr) {
+      Log(name + "(" + Quoted(bar) + ") -> no such command bar");
+      return Raise(call.exception, 5, "Invalid procedure call or argument");
+    }
+    Log(name + "(" + Quoted(bar) + ") -> ok");
+    return Give(call, new CommandBarObject(bar));
+  }
 };
 
 class KeyBindingObject : public Object {
@@ -754,7 +820,7 @@ class ApplicationObject : public Object {
         {L"WindowState", kGet | kPut, {}},
         {L"Quit", kMethod, {L"SaveChanges", L"OriginalFormat", L"RouteDocument"}},
         {L"ActiveDocument", kGet, {}},
-        {L"CommandBars", kGet | kMethod, {L"Index"}, 1},
+        {L"CommandBars", kGet, {}},
         {L"BuildKeyCode", kMethod, {L"Arg1", L"Arg2", L"Arg3", L"Arg4"}, 1},
         {L"FindKey", kGet | kMethod, {L"KeyCode", L"KeyCode2"}, 1},
         {L"KeyBindings", kGet, {}},
@@ -836,6 +902,8 @@ class ApplicationObject : public Object {
                                                         : "(SaveChanges:=True)");
     if (save_changes == nullptr && g_word.quits_refused < g_word.settings.refuse_quit) {
       ++g_word.quits_refused;
+      // The prompt stays up, and Word busy, until its user cancels it.
+      g_word.busy_until = ::GetTickCount64() + static_cast<ULONGLONG>(g_word.settings.busy_ms);
       Log(shown + " -> save prompt cancelled");
       return S_OK;
     }
@@ -848,14 +916,8 @@ class ApplicationObject : public Object {
   }
 
   HRESULT CommandBars(const std::string& name, const Call& call) {
-    std::string bar;
-    if (!AsText(call.arguments.At(0), &bar)) return TypeMismatch(name, 0);
-    if (g_word.normal.Bar(bar) == nullptr) {
-      Log(name + "(" + Quoted(bar) + ") -> no such command bar");
-      return Raise(call.exception, 5, "Invalid procedure call or argument");
-    }
-    Log(name + "(" + Quoted(bar) + ") -> ok");
-    return Give(call, new CommandBarObject(bar));
+    Log(name + " -> ok");
+    return Give(call, new CommandBarsObject);
   }
 
   HRESULT BuildKeyCode(const std::string& name, const Call& call) {
@@ -888,36 +950,84 @@ bool WordClass(CLSID* class_id) {
   return SUCCEEDED(::CLSIDFromProgID(L"Word.Application", class_id));
 }
 
+// What the registration needs, once the time for it has come.
+IDispatch* g_application = nullptr;
+CLSID g_class_id{};
+
+void Register(const char* why) {
+  if (g_word.registration != 0 || g_word.ending || g_word.settings.never_register) return;
+  HRESULT registered =
+      ::RegisterActiveObject(g_application, g_class_id, ACTIVEOBJECT_STRONG, &g_word.registration);
+  if (FAILED(registered)) {
+    Log("RegisterActiveObject failed");
+    return;
+  }
+  Log("registered");
+  Log("tick at registered " + Tick() + " (" + why + ")");
+}
+
+LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_ACTIVATE) {
+    if (LOWORD(wparam) == WA_INACTIVE) {
+      Log("window lost the activation");
+      Register("after losing the activation");
+    } else {
+      Log("window activated");
+    }
+  }
+  return ::DefWindowProcA(window, message, wparam, lparam);
+}
+
+// Word's main window: class OpusApp, shown as the starting program asked.
+HWND CreateMainWindow(HINSTANCE instance, int show) {
+  WNDCLASSA window_class{};
+  window_class.lpfnWndProc = &WindowProcedure;
+  window_class.hInstance = instance;
+  window_class.lpszClassName = "OpusApp";
+  window_class.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+  window_class.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  if (::RegisterClassA(&window_class) == 0) return nullptr;
+  HWND window =
+      ::CreateWindowExA(0, "OpusApp", "Microsoft Word", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                        CW_USEDEFAULT, 400, 300, nullptr, nullptr, instance, nullptr);
+  if (window == nullptr) return nullptr;
+  ::ShowWindow(window, show);
+  // Coming up, Word takes the foreground, whether its window shows or not.
+  ::SetForegroundWindow(window);
+  ::SetActiveWindow(window);
+  Log(std::string("foreground ") + (::GetForegroundWindow() == window ? "taken" : "not taken"));
+  return window;
+}
+
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
   const std::string directory = ProgramDirectory();
   g_word.settings = ReadSettings(directory);
   g_log_path = g_word.settings.log_path;
   Log("start " + std::string(::GetCommandLineA()));
-  Log("tick at start " + std::to_string(::GetTickCount64()));
+  Log("tick at start " + Tick());
   Log("version " + std::to_string(g_word.settings.version));
   g_word.normal.Load(g_word.settings.template_path);
+  g_word.busy_until = ::GetTickCount64() + static_cast<ULONGLONG>(g_word.settings.busy_ms);
 
   ComApartment apartment;
   if (FAILED(apartment.result())) {
     Log("no COM apartment");
     return 1;
   }
-  CLSID class_id{};
-  if (!WordClass(&class_id)) {
+  if (!WordClass(&g_class_id)) {
     Log("Word.Application is not registered");
     return 1;
   }
-
   ComPtr<IDispatch> application(new ApplicationObject);
-  HRESULT registered = ::RegisterActiveObject(application.get(), class_id, ACTIVEOBJECT_STRONG,
-                                              &g_word.registration);
-  if (FAILED(registered)) {
-    Log("RegisterActiveObject failed");
-    return 1;
-  }
-  Log("registered");
+  g_application = application.get();
+
+  g_word.window = CreateMainWindow(instance, show);
+  Log(g_word.window == nullptr
+          ? "no window"
+          : std::string("window ") + (::IsWindowVisible(g_word.window) ? "shown" : "hidden"));
+  if (g_word.settings.register_at_once) Register("at once");
 
   if (!g_word.settings.never_document) {
     if (g_word.settings.document_delay_ms <= 0) {
@@ -934,9 +1044,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   RevokeRegistration();
   g_word.ending = true;
+  if (g_word.window != nullptr) ::DestroyWindow(g_word.window);
   ::CoDisconnectObject(application.get(), 0);
+  g_application = nullptr;
   application.reset();
-  Log("tick at exit " + std::to_string(::GetTickCount64()));
+  Log("tick at exit " + Tick());
   Log("exit");
   return 0;
 }

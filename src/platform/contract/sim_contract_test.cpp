@@ -4,9 +4,11 @@
 #include "platform/contract/path_rules_contract.h"
 #include "platform/contract/processes_contract.h"
 #include "platform/contract/registry_contract.h"
+#include "platform/contract/word_window_contract.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_platform.h"
 #include "platform/sim/sim_registry.h"
+#include "platform/sim/sim_word.h"
 #include "platform/sim/transcript.h"
 
 namespace vrx::contract {
@@ -87,6 +89,22 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Sim, PathRulesContract, SimFileSystems);
 
 using SimProcessTables = ::testing::Types<SimProcessesEnv>;
 INSTANTIATE_TYPED_TEST_SUITE_P(Sim, ProcessesContract, SimProcessTables);
+
+class SimWordEnv {
+ public:
+  Automation& automation() { return word_; }
+  void OpenUnreachableWord() {
+    word_.facts.unreachable = 1;
+    word_.StartRunningInstances();
+  }
+
+ private:
+  sim::Transcript transcript_;
+  sim::SimWord word_{&transcript_};
+};
+
+using SimWords = ::testing::Types<SimWordEnv>;
+INSTANTIATE_TYPED_TEST_SUITE_P(Sim, WordWindowContract, SimWords);
 
 }  // namespace
 }  // namespace vrx::contract

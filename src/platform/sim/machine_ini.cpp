@@ -343,6 +343,12 @@ const std::vector<SectionSpec>& Sections() {
             [](auto& m) -> auto& { return m.word.facts.document_pumps; }),
         FlagKey(
             "never_document", [](auto& m) -> auto& { return m.word.facts.never_document; }),
+        FlagKey(
+            "register_at_once", [](auto& m) -> auto& { return m.word.facts.register_at_once; }),
+        NumberKey(
+            "busy_pumps", 0, 1000000, [](auto& m) -> auto& { return m.word.facts.busy_pumps; }),
+        NumberKey(
+            "unreachable", 0, 16, [](auto& m) -> auto& { return m.word.facts.unreachable; }),
     };
     all.push_back(word);
 

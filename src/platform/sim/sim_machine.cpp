@@ -25,6 +25,9 @@ SimMachine::SimMachine() {
     word.StartInstance(kind, task);
   };
   ui.on_pump = [this] { word.Pump(); };
+  ui.on_foreground = [this](const std::string& form) { word.ForegroundTaken(form); };
+  word.retry_wait = [this] { ui.PumpEvents(); };
+  word.now = [this] { return clock.seconds(); };
 }
 
 Platform SimMachine::platform() {

@@ -226,7 +226,8 @@ namespace {
 // shows changes nothing on screen and is left out.
 class TranscriptView : public FormView {
  public:
-  TranscriptView(const Form& form, Transcript* transcript) : form_(form), t_(transcript) {
+  TranscriptView(const Form& form, Transcript* transcript, SimUi* ui)
+      : form_(form), t_(transcript), ui_(ui) {
     // What the form shows as designed.
     for (const auto& c : form.controls()) {
       std::string prefix = form.name() + "." + c->QualifiedName() + ".";
@@ -241,12 +242,19 @@ class TranscriptView : public FormView {
     }
   }
   void Loaded() override { t_->Add("load " + form_.name()); }
-  void Shown() override { t_->Add("show " + form_.name()); }
+  void Shown() override {
+    t_->Add("show " + form_.name());
+    TakeForeground();
+  }
   void Hidden() override { t_->Add("hide " + form_.name()); }
   void Unloaded() override { t_->Add("unload " + form_.name()); }
   void Refreshed() override {}
   void PropertyChanged(const Control* control, std::string_view property,
                        const std::string& value) override {
+    if (control == nullptr && property == "SetFocus") {
+      TakeForeground();
+      return;
+    }
     if (property == "SetFocus") return;
     std::string target = form_.name();
     if (control != nullptr) target += "." + control->QualifiedName();
@@ -267,15 +275,20 @@ class TranscriptView : public FormView {
     return value;
   }
 
+  void TakeForeground() {
+    if (ui_->on_foreground) ui_->on_foreground(form_.name());
+  }
+
   const Form& form_;
   Transcript* t_;
+  SimUi* ui_;
   std::map<std::string, std::string> shown_;
 };
 
 }  // namespace
 
 std::unique_ptr<FormView> SimUi::CreateView(Form& form) {
-  return std::make_unique<TranscriptView>(form, transcript_);
+  return std::make_unique<TranscriptView>(form, transcript_, this);
 }
 
 }  // namespace vrx::sim

@@ -161,6 +161,9 @@ class SimUi : public Ui {
   std::deque<int> answers;
   // Called on every pump, after the clock moved (Word instances live here).
   std::function<void()> on_pump;
+  // Called when one of the program's windows takes the foreground (shown, or its focus call),
+  // with the form's name.
+  std::function<void(const std::string& form)> on_foreground;
   long pumps() const { return pumps_; }
 
  private:

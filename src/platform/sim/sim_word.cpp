@@ -27,20 +27,27 @@ std::vector<WordTemplate::Item>* Bar(WordTemplate& normal, const std::string& na
   return nullptr;
 }
 
-// A running Word seen through the automation interface; calls fail once that Word has quit.
+// RPC_E_CALL_REJECTED, as a call ends that a busy Word kept rejecting past the retry bound.
+constexpr Status kCallRejected = static_cast<Status>(0x80010001u);
+
+// A running Word seen through the automation interface; calls fail once that Word has quit and
+// are retried while it is busy.
 class WordProxy : public WordApplication {
  public:
   WordProxy(SimWord* word, int number) : word_(word), number_(number) {}
 
-  Status Activate() override { return Call("Activate", "") ? kOk : kErrorGenFailure; }
+  Status Activate() override { return Simple("Activate", ""); }
   Status SetWindowState(int16_t state) override {
-    return Call("WindowState", std::to_string(state)) ? kOk : kErrorGenFailure;
+    return Simple("WindowState", std::to_string(state));
   }
   Status Quit() override {
-    SimWord::Instance* w = Live();
-    if (w == nullptr) return Fail("Quit", "");
+    Status status = kOk;
+    SimWord::Instance* w = Enter("Quit", "", &status);
+    if (w == nullptr) return status;
     if (w->unsaved && w->cancels_left > 0) {
       --w->cancels_left;
+      // Its prompt keeps it busy until its user answers.
+      w->busy_left = word_->facts.busy_pumps;
       Log("Quit", "", "save prompt cancelled");
       return kOk;
     }
@@ -49,15 +56,18 @@ class WordProxy : public WordApplication {
     return kOk;
   }
   Status QuitWithoutSaving() override {
-    SimWord::Instance* w = Live();
-    if (w == nullptr) return Fail("Quit", "False");
+    Status status = kOk;
+    SimWord::Instance* w = Enter("Quit", "False", &status);
+    if (w == nullptr) return status;
     w->running = false;
     Log("Quit", "False", "quit");
     return kOk;
   }
   Status ActiveDocumentName(std::string* name) override {
-    SimWord::Instance* w = Live();
-    if (w == nullptr || !w->has_document) return Fail("ActiveDocument.Name", "");
+    Status status = kOk;
+    SimWord::Instance* w = Enter("ActiveDocument.Name", "", &status);
+    if (w == nullptr) return status;
+    if (!w->has_document) return Fail("ActiveDocument.Name", "");
     *name = "Document1";
     return kOk;
   }
@@ -67,13 +77,14 @@ class WordProxy : public WordApplication {
                       int32_t* key_code) override {
     std::string args = std::to_string(arg1) + ", " + std::to_string(arg2) +
                        (arg3 ? ", " + std::to_string(*arg3) : "");
-    if (!Call("BuildKeyCode", args)) return kErrorGenFailure;
-    *key_code = arg1 + arg2 + arg3.value_or(0);
-    return kOk;
+    Status status = Simple("BuildKeyCode", args);
+    if (status == kOk) *key_code = arg1 + arg2 + arg3.value_or(0);
+    return status;
   }
   Status FindKeyClear(int32_t key_code) override {
-    SimWord::Instance* w = Live();
-    if (w == nullptr) return Fail("FindKey.Clear", std::to_string(key_code));
+    Status status = kOk;
+    SimWord::Instance* w = Enter("FindKey.Clear", std::to_string(key_code), &status);
+    if (w == nullptr) return status;
     auto& keys = w->normal.keys;
     std::erase_if(keys, [&](const WordTemplate::Key& k) { return k.code == key_code; });
     Log("FindKey.Clear", std::to_string(key_code), "ok");
@@ -84,8 +95,9 @@ class WordProxy : public WordApplication {
     std::string args = "KeyCode:=" + std::to_string(key_code) +
                        ", KeyCategory:=" + std::to_string(key_category) +
                        ", Command:=" + Quoted(command);
-    SimWord::Instance* w = Live();
-    if (w == nullptr) return Fail("KeyBindings.Add", args);
+    Status status = kOk;
+    SimWord::Instance* w = Enter("KeyBindings.Add", args, &status);
+    if (w == nullptr) return status;
     auto& keys = w->normal.keys;
     std::erase_if(keys, [&](const WordTemplate::Key& k) { return k.code == key_code; });
     keys.push_back({key_code, command, key_category});
@@ -93,8 +105,9 @@ class WordProxy : public WordApplication {
     return kOk;
   }
   Status NormalTemplateSave() override {
-    SimWord::Instance* w = Live();
-    if (w == nullptr) return Fail("NormalTemplate.Save", "");
+    Status status = kOk;
+    SimWord::Instance* w = Enter("NormalTemplate.Save", "", &status);
+    if (w == nullptr) return status;
     word_->templates[w->kind] = w->normal;
     Log("NormalTemplate.Save", "", "saved");
     return kOk;
@@ -106,6 +119,24 @@ class WordProxy : public WordApplication {
     SimWord::Instance* w = word_->Find(number_);
     return w != nullptr && w->running ? w : nullptr;
   }
+  // The live Word once it accepts the call; null, with the failure in *status, when it has gone
+  // or stayed busy past the bound (both said in the transcript).
+  SimWord::Instance* Enter(const std::string& call, const std::string& args, Status* status) {
+    if (Live() == nullptr) {
+      *status = Fail(call, args);
+      return nullptr;
+    }
+    if (!word_->WaitUntilAccepted(number_, call)) {
+      if (Live() == nullptr) {
+        *status = Fail(call, args);
+      } else {
+        Log(call, args, "rejected");
+        *status = kCallRejected;
+      }
+      return nullptr;
+    }
+    return Live();
+  }
   void Log(const std::string& call, const std::string& args, const std::string& result) {
     word_->transcript()->Add("word " + std::to_string(number_) + " " + call +
                              (args.empty() ? "" : " " + args) + " -> " + result);
@@ -116,13 +147,11 @@ class WordProxy : public WordApplication {
   }
 
  private:
-  bool Call(const std::string& call, const std::string& args) {
-    if (Live() == nullptr) {
-      Log(call, args, "failed");
-      return false;
-    }
+  Status Simple(const std::string& call, const std::string& args) {
+    Status status = kOk;
+    if (Enter(call, args, &status) == nullptr) return status;
     Log(call, args, "ok");
-    return true;
+    return kOk;
   }
 
   SimWord* word_;
@@ -139,21 +168,24 @@ class ControlProxy : public WordControl {
         caption_(std::move(caption)) {}
 
   Status Caption(std::string* caption) override {
+    WordProxy app(word_, number_);
+    Status status = kOk;
+    if (app.Enter("Control.Caption", "", &status) == nullptr) return status;
     if (Items() == nullptr) return kErrorGenFailure;
     *caption = caption_;
     return kOk;
   }
   Status Delete() override {
     WordProxy app(word_, number_);
+    const std::string call = "CommandBars(" + Quoted(bar_) + ").Delete";
+    Status status = kOk;
+    if (app.Enter(call, Quoted(caption_), &status) == nullptr) return status;
     std::vector<WordTemplate::Item>* items = Items();
-    if (items == nullptr)
-      return app.Fail("CommandBars(" + Quoted(bar_) + ").Delete", Quoted(caption_));
+    if (items == nullptr) return app.Fail(call, Quoted(caption_));
     size_t before = items->size();
     std::erase_if(*items, [&](const WordTemplate::Item& i) { return i.id == id_; });
-    if (items->size() == before) {
-      return app.Fail("CommandBars(" + Quoted(bar_) + ").Delete", Quoted(caption_));
-    }
-    app.Log("CommandBars(" + Quoted(bar_) + ").Delete", Quoted(caption_), "ok");
+    if (items->size() == before) return app.Fail(call, Quoted(caption_));
+    app.Log(call, Quoted(caption_), "ok");
     return kOk;
   }
 
@@ -171,16 +203,22 @@ class ControlProxy : public WordControl {
   std::string caption_;
 };
 
+// CommandBars (a property without arguments), its Item(bar), that bar's Controls, then Item(i)
+// of those for each control: the steps Word's object model offers.
 Status WordProxy::CommandBarControls(const std::string& bar,
                                      std::vector<std::unique_ptr<WordControl>>* controls) {
-  SimWord::Instance* w = Live();
-  std::vector<WordTemplate::Item>* items = w != nullptr ? Bar(w->normal, bar) : nullptr;
-  if (items == nullptr) return Fail("CommandBars(" + Quoted(bar) + ").Controls", "");
-  controls->clear();
+  const std::string call = "CommandBars.Item(" + Quoted(bar) + ").Controls";
+  Status status = kOk;
+  SimWord::Instance* w = Enter(call, "", &status);
+  if (w == nullptr) return status;
+  std::vector<WordTemplate::Item>* items = Bar(w->normal, bar);
+  if (items == nullptr) return Fail(call, "");
+  std::vector<std::unique_ptr<WordControl>> found;
   for (const auto& item : *items) {
-    controls->push_back(std::make_unique<ControlProxy>(this, bar, item.id, item.caption));
+    found.push_back(std::make_unique<ControlProxy>(this, bar, item.id, item.caption));
   }
-  Log("CommandBars(" + Quoted(bar) + ").Controls", "", std::to_string(items->size()) + " items");
+  *controls = std::move(found);
+  Log(call, "", std::to_string(items->size()) + " items");
   return kOk;
 }
 
@@ -223,18 +261,23 @@ SimWord::Instance* SimWord::Find(int number) {
 }
 
 void SimWord::StartRunningInstances() {
-  for (int n = 0; n < facts.running; ++n) {
+  auto start = [&](bool reachable) {
     auto w = std::make_unique<Instance>();
     w->number = static_cast<int>(instances_.size()) + 1;
     w->kind = "word97";
     w->has_document = true;
-    w->unsaved = facts.cancel_saves > 0;
-    w->cancels_left = facts.cancel_saves;
+    w->reachable = reachable;
+    // A user's Word has long since lost the foreground once.
+    w->registered = reachable;
+    w->unsaved = reachable && facts.cancel_saves > 0;
+    w->cancels_left = reachable ? facts.cancel_saves : 0;
     w->pumps = 1000;
     auto t = templates.find("word97");
     if (t != templates.end()) w->normal = t->second;
     instances_.push_back(std::move(w));
-  }
+  };
+  for (int n = 0; n < facts.running; ++n) start(true);
+  for (int n = 0; n < facts.unreachable; ++n) start(false);
 }
 
 void SimWord::StartInstance(const std::string& kind, TaskId task) {
@@ -242,6 +285,7 @@ void SimWord::StartInstance(const std::string& kind, TaskId task) {
   w->number = static_cast<int>(instances_.size()) + 1;
   w->kind = kind;
   w->task = task;
+  w->busy_left = facts.busy_pumps;
   auto t = templates.find(kind);
   if (t != templates.end()) w->normal = t->second;
   transcript_->Add("word " + std::to_string(w->number) + " starts (" + kind + ")");
@@ -250,12 +294,55 @@ void SimWord::StartInstance(const std::string& kind, TaskId task) {
 
 void SimWord::Pump() {
   for (auto& w : instances_) {
-    if (!w->running) continue;
+    if (!w->running || !w->reachable) continue;
+    const std::string name = "word " + std::to_string(w->number);
     ++w->pumps;
+    if (w->busy_left > 0) --w->busy_left;
+    if (w->pumps == 1 && !w->registered) {
+      if (facts.register_at_once) {
+        w->registered = true;
+        transcript_->Add(name + " registers");
+      } else {
+        // Coming up, Word takes the foreground, hidden window and all.
+        for (auto& other : instances_) other->foreground = false;
+        w->foreground = true;
+        transcript_->Add(name + " takes the foreground");
+      }
+    } else if (w->lost_foreground && !w->registered) {
+      w->registered = true;
+      transcript_->Add(name + " registers");
+    }
     if (!w->has_document && !facts.never_document && w->pumps >= facts.document_pumps) {
       w->has_document = true;
-      transcript_->Add("word " + std::to_string(w->number) + " opens its document");
+      transcript_->Add(name + " opens its document");
     }
+  }
+}
+
+void SimWord::ForegroundTaken(const std::string& window) {
+  for (auto& w : instances_) {
+    if (!w->running || !w->foreground) continue;
+    w->foreground = false;
+    w->lost_foreground = true;
+    transcript_->Add("word " + std::to_string(w->number) + " loses the foreground to " + window);
+  }
+}
+
+bool SimWord::WaitUntilAccepted(int number, const std::string& call) {
+  Instance* w = Find(number);
+  if (w == nullptr || !w->running) return false;
+  if (w->busy_left <= 0) return true;
+  const double start = now ? now() : 0;
+  for (int retry = 1;; ++retry) {
+    transcript_->Add("word " + std::to_string(number) + " " + call + " -> busy, retry " +
+                     std::to_string(retry));
+    if (retry_wait) retry_wait();
+    w = Find(number);
+    if (w == nullptr || !w->running) return false;
+    if (w->busy_left <= 0) return true;
+    double elapsed = now ? now() - start : retry * kBusyRetrySeconds;
+    if (elapsed < 0) elapsed += 86400;
+    if (elapsed >= kBusyRetrySeconds) return false;
   }
 }
 
@@ -269,8 +356,7 @@ Status SimWord::GetRunningWord(const std::string& class_name,
                                std::unique_ptr<WordApplication>* application) {
   if (class_name == "Word.Application") {
     for (auto& w : instances_) {
-      // A started Word registers itself once it has handled its first messages.
-      if (w->running && w->pumps >= 1) {
+      if (w->running && w->reachable && w->registered) {
         transcript_->Add("word getobject -> " + std::to_string(w->number));
         *application = std::make_unique<WordProxy>(this, w->number);
         return kOk;
@@ -279,6 +365,15 @@ Status SimWord::GetRunningWord(const std::string& class_name,
   }
   transcript_->Add("word getobject -> none");
   return kMkEUnavailable;
+}
+
+bool SimWord::WindowOfClassExists(const std::string& window_class) {
+  bool found = false;
+  if (window_class == "OpusApp") {
+    for (const auto& w : instances_) found |= w->running;
+  }
+  transcript_->Add("findwindow " + window_class + " -> " + (found ? "found" : "none"));
+  return found;
 }
 
 }  // namespace vrx::sim

@@ -1,6 +1,8 @@
 #include "platform/win32/win32_automation.h"
 
+#include <functional>
 #include <initializer_list>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -14,6 +16,14 @@ static_assert(static_cast<Status>(MK_E_UNAVAILABLE) == kMkEUnavailable);
 
 // IID_NULL, which GetIDsOfNames and Invoke take; spelt out here so that no GUID library is needed.
 const IID kNoInterface = {};
+
+// The filter of the automation object that lives now (there is one, on the program's thread).
+BusyRetryFilter* g_filter = nullptr;
+
+// Makes a call into Word, retrying it while Word answers that it is busy.
+HRESULT CallWord(const std::function<HRESULT()>& call) {
+  return g_filter != nullptr ? RetryWhileBusy(*g_filter, call) : call();
+}
 
 // The arguments of one late-bound call, owned until the call is over. They are added in their
 // natural order and kept in the reverse order, which is the one DISPPARAMS wants.
@@ -87,9 +97,10 @@ Status Invoke(IDispatch* object, std::initializer_list<const wchar_t*> names, WO
   std::vector<LPOLESTR> wanted;
   for (const wchar_t* name : names) wanted.push_back(const_cast<LPOLESTR>(name));
   std::vector<DISPID> ids(wanted.size(), DISPID_UNKNOWN);
-  HRESULT found =
-      object->GetIDsOfNames(kNoInterface, wanted.data(), static_cast<UINT>(wanted.size()),
-                            LOCALE_USER_DEFAULT, ids.data());
+  HRESULT found = CallWord([&] {
+    return object->GetIDsOfNames(kNoInterface, wanted.data(), static_cast<UINT>(wanted.size()),
+                                 LOCALE_USER_DEFAULT, ids.data());
+  });
   if (FAILED(found)) return TranslateHresult(found);
 
   // The named arguments' ids, in the order of the reversed argument list.
@@ -106,11 +117,19 @@ Status Invoke(IDispatch* object, std::initializer_list<const wchar_t*> names, WO
   parameters.rgdispidNamedArgs = named.empty() ? nullptr : named.data();
   parameters.cNamedArgs = static_cast<UINT>(named.size());
 
-  UniqueExcepInfo exception;
-  UINT argument_error = 0;
-  HRESULT called = object->Invoke(ids[0], kNoInterface, LOCALE_USER_DEFAULT, kind, &parameters,
-                                  result, exception.get(), &argument_error);
-  return FAILED(called) ? InvokeFailure(called, exception) : kOk;
+  std::unique_ptr<UniqueExcepInfo> exception;
+  HRESULT called = CallWord([&] {
+    exception = std::make_unique<UniqueExcepInfo>();
+    UINT argument_error = 0;
+    HRESULT answer = object->Invoke(ids[0], kNoInterface, LOCALE_USER_DEFAULT, kind, &parameters,
+                                    result, exception->get(), &argument_error);
+    // A busy Word may say so through the exception it raises as well.
+    if (answer == DISP_E_EXCEPTION && IsBusyAnswer((**exception).scode)) {
+      return static_cast<HRESULT>((**exception).scode);
+    }
+    return answer;
+  });
+  return FAILED(called) ? InvokeFailure(called, *exception) : kOk;
 }
 
 Status Call(IDispatch* object, const wchar_t* member, Arguments& arguments) {
@@ -224,11 +243,15 @@ class Win32WordApplication : public WordApplication {
 
   Status CommandBarControls(const std::string& bar,
                             std::vector<std::unique_ptr<WordControl>>* controls) override {
+    // CommandBars takes no argument: the bar is its collection's Item.
+    ComPtr<IDispatch> command_bars;
+    Status status = ObjectOf(word_.get(), L"CommandBars", &command_bars);
+    if (status != kOk) return status;
     ComPtr<IDispatch> command_bar;
     Arguments bar_name;
     bar_name.Text(bar);
-    Status status =
-        ObjectOf(word_.get(), L"CommandBars", bar_name, DISPATCH_PROPERTYGET, &command_bar);
+    status = ObjectOf(command_bars.get(), L"Item", bar_name, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                      &command_bar);
     if (status != kOk) return status;
     ComPtr<IDispatch> collection;
     status = ObjectOf(command_bar.get(), L"Controls", &collection);
@@ -313,10 +336,20 @@ Status Win32Automation::GetRunningWord(const std::string& class_name,
   if (FAILED(result)) return TranslateHresult(result);
   if (!running) return kErrorGenFailure;
   ComPtr<IDispatch> word;
-  result = running->QueryInterface(__uuidof(IDispatch), word.put_void());
+  result = CallWord([&] { return running->QueryInterface(__uuidof(IDispatch), word.put_void()); });
   if (FAILED(result)) return TranslateHresult(result);
   *application = std::make_unique<Win32WordApplication>(std::move(word));
   return kOk;
+}
+
+bool Win32Automation::WindowOfClassExists(const std::string& window_class) {
+  return ::FindWindowA(window_class.c_str(), nullptr) != nullptr;
+}
+
+Win32Automation::Win32Automation() : filter_registration_(&filter_) { g_filter = &filter_; }
+
+Win32Automation::~Win32Automation() {
+  if (g_filter == &filter_) g_filter = nullptr;
 }
 
 }  // namespace vrx::win32

@@ -13,6 +13,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/win32_com.h"
+#include "platform/win32/win32_message_filter.h"
 
 namespace vrx::win32 {
 
@@ -20,7 +21,9 @@ class Win32Automation : public Automation {
  public:
   // Joins the thread to a single-threaded apartment for the program's life; the program's thread
   // serves the windows as well, so calls into Word are made from there.
-  Win32Automation() = default;
+  // Registers the message filter that retries calls a busy Word rejects (up to ten seconds).
+  Win32Automation();
+  ~Win32Automation() override;
   Win32Automation(const Win32Automation&) = delete;
   Win32Automation& operator=(const Win32Automation&) = delete;
 
@@ -30,8 +33,16 @@ class Win32Automation : public Automation {
   [[nodiscard]] Status GetRunningWord(const std::string& class_name,
                                       std::unique_ptr<WordApplication>* application) override;
 
+  // FindWindowA(window_class, no title).
+  [[nodiscard]] bool WindowOfClassExists(const std::string& window_class) override;
+
+  // How many busy answers have been retried so far.
+  unsigned long busy_retries() const { return filter_.retries(); }
+
  private:
   ComApartment apartment_;
+  BusyRetryFilter filter_;
+  MessageFilterRegistration filter_registration_;
 };
 
 }  // namespace vrx::win32

@@ -16,6 +16,8 @@
 #include "platform/contract/path_rules_contract.h"
 #include "platform/contract/processes_contract.h"
 #include "platform/contract/registry_contract.h"
+#include "platform/contract/word_window_contract.h"
+#include "platform/win32/win32_automation.h"
 #include "platform/win32/win32_contract_env.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_handles.h"
@@ -166,6 +168,36 @@ INSTANTIATE_TYPED_TEST_SUITE_P(Win32, PathRulesContract, Win32FileSystems);
 
 using Win32ProcessTables = ::testing::Types<Win32ProcessesEnv>;
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, ProcessesContract, Win32ProcessTables);
+
+// Word.Application is not registered in the test prefix; the window is this program's own.
+class Win32WordEnv {
+ public:
+  Win32WordEnv() = default;
+  Win32WordEnv(const Win32WordEnv&) = delete;
+  Win32WordEnv& operator=(const Win32WordEnv&) = delete;
+  ~Win32WordEnv() {
+    if (window_ != nullptr) ::DestroyWindow(window_);
+    ::UnregisterClassA("OpusApp", ::GetModuleHandleA(nullptr));
+  }
+  Automation& automation() { return automation_; }
+  void OpenUnreachableWord() {
+    WNDCLASSA window_class{};
+    window_class.lpfnWndProc = &::DefWindowProcA;
+    window_class.hInstance = ::GetModuleHandleA(nullptr);
+    window_class.lpszClassName = "OpusApp";
+    ASSERT_NE(0, ::RegisterClassA(&window_class)) << ::GetLastError();
+    window_ = ::CreateWindowExA(0, "OpusApp", "Microsoft Word", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                                nullptr, nullptr, window_class.hInstance, nullptr);
+    ASSERT_NE(nullptr, window_) << ::GetLastError();
+  }
+
+ private:
+  win32::Win32Automation automation_;
+  HWND window_ = nullptr;
+};
+
+using Win32Words = ::testing::Types<Win32WordEnv>;
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, WordWindowContract, Win32Words);
 
 }  // namespace
 }  // namespace vrx::contract
