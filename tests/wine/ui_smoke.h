@@ -92,9 +92,6 @@ class RefusingRegistry : public Registry {
     return kErrorAccessDenied;
   }
   Status DeleteKey(HKey, const std::string&) override { return kErrorAccessDenied; }
-  Status EnumValue(HKey, uint32_t, char*, uint32_t*, uint32_t*) override {
-    return kErrorAccessDenied;
-  }
 };
 
 class FormsOnWindows : public ::testing::Test {
