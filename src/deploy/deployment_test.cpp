@@ -162,6 +162,18 @@ TEST(Quiet, EachEndingHasItsExitCode) {
   EXPECT_TRUE(m->files.Exists("C:\\Program Files\\Docseal\\Stamps\\PASTDUE.STS"));
 }
 
+TEST(Quiet, WordIsCleanedWithoutAWindowOnTheScreen) {
+  // Word registers only once the activation has moved away from it; a quiet run still moves it.
+  auto m = Load("nt-word");
+  EXPECT_EQ(kExitRestartNeeded, RunProgram(*m, "MSWORD /QUIET").exit_code);
+  EXPECT_FALSE(Said(*m, "show ")) << "no window was shown";
+  EXPECT_EQ("File|Edit|View|Insert|Format|Tools|Table|Window|Help",
+            m->word.templates["word97"].MenubarText());
+  EXPECT_EQ("File|Edit|View|Insert|Format|Tools|Table|Window|Help|Docseal",
+            m->word.templates["word2000"].MenubarText());
+  EXPECT_EQ(0, m->word.RunningCount()) << "every Word started here has left";
+}
+
 TEST(Quiet, WithoutItTheProgramEndsAndAnswersAsAlways) {
   auto m = Load("nt-word");
   m->facts.another_instance = true;

@@ -29,9 +29,10 @@ class HiddenView : public FormView {
   void Refreshed() override {
     if (inner_) inner_->Refreshed();
   }
+  // A form's SetFocus goes through: it activates the window without showing it, and that move of
+  // the activation away from a freshly started Word is what makes Word register its object.
   void PropertyChanged(const Control* control, std::string_view property,
                        const std::string& value) override {
-    if (control == nullptr && property == "SetFocus") return;
     if (inner_) inner_->PropertyChanged(control, property, value);
   }
 
