@@ -76,29 +76,12 @@ class ForwardingSystem : public System {
   int32_t RemoveFontResource(const std::string& file_name) override {
     return target_->RemoveFontResource(file_name);
   }
-  intptr_t SendMessage(uintptr_t window, uint32_t message, uintptr_t wparam,
-                       intptr_t lparam) override {
-    return target_->SendMessage(window, message, wparam, lparam);
-  }
+  void BroadcastFontChange() override { target_->BroadcastFontChange(); }
   std::string GetEnvironmentVariable(const std::string& name) override {
     return target_->GetEnvironmentVariable(name);
   }
   bool AnotherInstanceRunning() override { return target_->AnotherInstanceRunning(); }
-  Handle GetCurrentProcess() override { return target_->GetCurrentProcess(); }
-  bool OpenProcessToken(Handle process, uint32_t desired_access, Handle* token) override {
-    return target_->OpenProcessToken(process, desired_access, token);
-  }
-  bool LookupPrivilegeValue(const std::string& system_name, const std::string& name,
-                            Luid* luid) override {
-    return target_->LookupPrivilegeValue(system_name, name, luid);
-  }
-  bool AdjustTokenPrivileges(Handle token, bool disable_all, const TokenPrivileges* new_state,
-                             uint32_t buffer_length, TokenPrivileges* previous_state,
-                             uint32_t* return_length) override {
-    return target_->AdjustTokenPrivileges(token, disable_all, new_state, buffer_length,
-                                          previous_state, return_length);
-  }
-  bool CloseHandle(Handle handle) override { return target_->CloseHandle(handle); }
+  Status EnableShutdownPrivilege() override { return target_->EnableShutdownPrivilege(); }
   bool ExitWindowsEx(uint32_t flags, uint32_t reason) override {
     return target_->ExitWindowsEx(flags, reason);
   }

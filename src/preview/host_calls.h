@@ -45,17 +45,16 @@ class ImageFolder {
  public:
   virtual ~ImageFolder() = default;
 
-  // Whether `path` exists and, if so, whether it is a folder that holds nothing. 3 when a folder
-  // above it is missing is not an error: *exists is then false.
+  // Whether `path` exists and, if so, whether it is a folder that holds nothing.
+  // kErrorPathNotFound from the system is not an error here: *exists is then false.
   [[nodiscard]] virtual Status Probe(const std::string& path, bool* exists, bool* empty_folder) = 0;
-  // Creates one folder; 183 when something of that name exists, 3 when the folder above it is
-  // missing, 5 when the place cannot be written.
+  // Creates one folder; kErrorAlreadyExists when something of that name exists,
+  // kErrorPathNotFound when the folder above it is missing, kErrorAccessDenied when the place
+  // cannot be written.
   [[nodiscard]] virtual Status MakeFolder(const std::string& path) = 0;
-  // Creates a file that must not exist yet and writes `bytes` into it; 80 when it exists.
+  // Creates a file that must not exist yet and writes `bytes` into it; kErrorFileExists when it
+  // exists.
   [[nodiscard]] virtual Status WriteNewFile(const std::string& path, const std::string& bytes) = 0;
 };
-
-inline constexpr Status kErrorFileExists = 80;
-inline constexpr Status kErrorDirectoryName = 267;
 
 }  // namespace vrx::preview

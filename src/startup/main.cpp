@@ -1,10 +1,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/mod_funcs.h"
-#include "platform/reg_tools.h"
+#include "helpers/directory_tokens.h"
+#include "helpers/platform_family.h"
+#include "helpers/registry_tools.h"
 #include "platform/windows_names.h"
-#include "platform/winver.h"
 #include "startup/program.h"
 #include "startup/variants.h"
 #include "wizard/uninstall_form.h"

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "platform/sim/sim_test_util.h"
 #include "progress/processing_form.h"
 #include "startup/program.h"
 #include "testing/fault_injection.h"
+#include "testing/sim_test_util.h"
 #include "wizard/uninstall_form.h"
 
 namespace vrx {

@@ -16,6 +16,7 @@ class UnInstallForm;
 class ProcessingForm;
 class RebootForm;
 class BlankForm;
+class ProgressSink;
 
 // Lives as long as the program; the field names are the ones every part of the program uses.
 struct ProgramState {
@@ -84,6 +85,8 @@ class Program {
   ProcessingForm& Processing() { return *processing_; }
   RebootForm& Reboot() { return *reboot_; }
   BlankForm& BlankFrm() { return *blank_; }
+  // Where the removal reports how far the run got: the wizard's counter and the progress bar.
+  ProgressSink& progress() { return *progress_; }
 
   // Every form, in a fixed order; the program ends when none of them is loaded.
   std::vector<Form*> Forms() const;
@@ -95,6 +98,7 @@ class Program {
   std::unique_ptr<ProcessingForm> processing_;
   std::unique_ptr<RebootForm> reboot_;
   std::unique_ptr<BlankForm> blank_;
+  std::unique_ptr<ProgressSink> progress_;
 };
 
 // The program's entry point: runs once with everything after the program's name on the command

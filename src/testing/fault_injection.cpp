@@ -143,10 +143,9 @@ class FaultSystem : public System {
   int32_t RemoveFontResource(const std::string& file_name) override {
     return f_->Fails("RemoveFontResourceA " + file_name) ? 0 : t_->RemoveFontResource(file_name);
   }
-  intptr_t SendMessage(uintptr_t window, uint32_t message, uintptr_t wparam,
-                       intptr_t lparam) override {
-    if (f_->Fails("SendMessageA " + std::to_string(message))) return 0;
-    return t_->SendMessage(window, message, wparam, lparam);
+  void BroadcastFontChange() override {
+    if (f_->Fails("BroadcastFontChange")) return;
+    t_->BroadcastFontChange();
   }
   std::string GetEnvironmentVariable(const std::string& name) override {
     return f_->Fails("GetEnvironmentVariableA " + name) ? "" : t_->GetEnvironmentVariable(name);
@@ -155,33 +154,9 @@ class FaultSystem : public System {
     // A mutex that cannot be made tells of no other copy.
     return !f_->Fails("CreateMutexA") && t_->AnotherInstanceRunning();
   }
-  Handle GetCurrentProcess() override {
-    (void)f_->Fails("");  // counted only: the pseudo handle is always there
-    return t_->GetCurrentProcess();
-  }
-  bool OpenProcessToken(Handle process, uint32_t desired_access, Handle* token) override {
-    if (f_->Fails("OpenProcessToken")) return false;
-    bool ok = t_->OpenProcessToken(process, desired_access, token);
-    if (ok && token) f_->TokenOpened(*token);
-    return ok;
-  }
-  bool LookupPrivilegeValue(const std::string& system_name, const std::string& name,
-                            Luid* luid) override {
-    return !f_->Fails("LookupPrivilegeValueA " + name) &&
-           t_->LookupPrivilegeValue(system_name, name, luid);
-  }
-  bool AdjustTokenPrivileges(Handle token, bool disable_all, const TokenPrivileges* new_state,
-                             uint32_t buffer_length, TokenPrivileges* previous_state,
-                             uint32_t* return_length) override {
-    return !f_->Fails("AdjustTokenPrivileges") &&
-           t_->AdjustTokenPrivileges(token, disable_all, new_state, buffer_length, previous_state,
-                                     return_length);
-  }
-  bool CloseHandle(Handle handle) override {
-    const bool fails = f_->Fails("CloseHandle token");
-    bool ok = t_->CloseHandle(handle);
-    f_->TokenClosed(handle);
-    return ok && !fails;
+  Status EnableShutdownPrivilege() override {
+    if (f_->Fails("EnableShutdownPrivilege")) return kInjected;
+    return t_->EnableShutdownPrivilege();
   }
   bool ExitWindowsEx(uint32_t flags, uint32_t reason) override {
     return !f_->Fails("ExitWindowsEx " + std::to_string(flags)) && t_->ExitWindowsEx(flags, reason);
@@ -522,7 +497,6 @@ std::vector<std::string> FaultInjection::OpenHandles() const {
   std::vector<std::string> open;
   for (const auto& [key, path] : keys_) open.push_back("registry key " + path);
   for (const auto& [number, path] : files_) open.push_back("file " + path);
-  for (size_t i = 0; i < tokens_.size(); ++i) open.push_back("token");
   for (long i = 0; i < word_objects_; ++i) open.push_back("Word object");
   return open;
 }

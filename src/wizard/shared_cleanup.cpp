@@ -2,11 +2,11 @@
 
 #include <string>
 
-#include "platform/mod_funcs.h"
-#include "platform/reg_tools.h"
+#include "helpers/directory_tokens.h"
+#include "helpers/registry_tools.h"
+#include "removal/deferred_deletion.h"
 #include "startup/program.h"
 #include "startup/variants.h"
-#include "wizard/deferred_deletion.h"
 
 namespace vrx {
 namespace {
@@ -78,7 +78,7 @@ void RemoveAddInFont(Program& program) {
     return;
   }
   (void)program.files().DeleteFile(path);
-  (void)program.system().SendMessage(kHwndBroadcast, kWmFontChange, 0, 0);
+  program.system().BroadcastFontChange();
 }
 
 void RemoveStartMenuEntries(Program& program) {

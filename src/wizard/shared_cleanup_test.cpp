@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/sim_test_util.h"
 #include "startup/program.h"
+#include "testing/sim_test_util.h"
 
 namespace vrx {
 namespace {

@@ -2,14 +2,14 @@
 
 #include <string>
 
+#include "helpers/directory_tokens.h"
+#include "helpers/registry_tools.h"
 #include "manifest/file_manifest.h"
-#include "platform/mod_funcs.h"
-#include "platform/reg_tools.h"
 #include "progress/processing_form.h"
+#include "removal/deferred_deletion.h"
 #include "removal/remove_variant.h"
 #include "startup/program.h"
 #include "startup/variants.h"
-#include "wizard/deferred_deletion.h"
 #include "wizard/shared_cleanup.h"
 #include "wizard/uninstall_form.h"
 

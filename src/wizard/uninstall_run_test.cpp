@@ -6,11 +6,11 @@
 
 #include <set>
 
-#include "platform/sim/sim_test_util.h"
+#include "platform/forwarding_platform.h"
 #include "progress/processing_form.h"
 #include "progress/reboot_form.h"
 #include "startup/program.h"
-#include "platform/forwarding_platform.h"
+#include "testing/sim_test_util.h"
 #include "wizard/uninstall_form.h"
 
 namespace vrx {

@@ -271,7 +271,7 @@ struct Broadcast {
 
 DWORD WINAPI SendFontChange(void* param) {
   auto* broadcast = static_cast<Broadcast*>(param);
-  (void)broadcast->system->SendMessage(kHwndBroadcast, kWmFontChange, 0, 0);
+  broadcast->system->BroadcastFontChange();
   SetEvent(broadcast->done);
   return 0;
 }

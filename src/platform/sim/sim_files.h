@@ -64,11 +64,6 @@
 
 namespace vrx::sim {
 
-// Win32 codes these drives give beyond the common ones.
-inline constexpr Status kErrorNotSameDevice = 17;
-inline constexpr Status kErrorInvalidName = 123;
-inline constexpr Status kErrorDirectory = 267;
-
 // One file or folder, as the machine-image writer walks them.
 struct EntryInfo {
   std::string path;  // the long path with the stored case, e.g. "C:\WINDOWS\WIN.INI"

@@ -16,8 +16,6 @@ namespace vrx::sim {
 
 class SimFiles;
 
-inline constexpr Status kErrorBadExeFormat = 193;
-
 // Seconds since midnight; moves only when the program pumps events (or a test says so).
 class SimClock : public Clock {
  public:
@@ -69,18 +67,12 @@ class SimSystem : public System {
   // current one starts from that drive's root.
   [[nodiscard]] Status GetFullPathName(const std::string& path, std::string* full_path) override;
   int32_t RemoveFontResource(const std::string& file_name) override;
-  intptr_t SendMessage(uintptr_t window, uint32_t message, uintptr_t wparam,
-                       intptr_t lparam) override;
+  void BroadcastFontChange() override;
   std::string GetEnvironmentVariable(const std::string& name) override;
   bool AnotherInstanceRunning() override { return facts_->another_instance; }
-  Handle GetCurrentProcess() override { return kCurrentProcess; }
-  bool OpenProcessToken(Handle process, uint32_t desired_access, Handle* token) override;
-  bool LookupPrivilegeValue(const std::string& system_name, const std::string& name,
-                            Luid* luid) override;
-  bool AdjustTokenPrivileges(Handle token, bool disable_all, const TokenPrivileges* new_state,
-                             uint32_t buffer_length, TokenPrivileges* previous_state,
-                             uint32_t* return_length) override;
-  bool CloseHandle(Handle handle) override;
+  // Each step can be refused through the machine's facts (open_token, lookup_privilege,
+  // adjust_privileges) and is written to the transcript; the token never outlives the call.
+  [[nodiscard]] Status EnableShutdownPrivilege() override;
   bool ExitWindowsEx(uint32_t flags, uint32_t reason) override;
 
   // Fonts in the font table, by path compared without regard to case.
@@ -89,11 +81,7 @@ class SimSystem : public System {
   std::vector<std::string> pending;
   // Set once Windows accepted a restart request.
   bool restart_requested = false;
-  // Token handles still open.
-  const std::set<Handle>& open_tokens() const { return open_tokens_; }
   bool shutdown_privilege_enabled() const { return shutdown_privilege_enabled_; }
-
-  static constexpr Handle kCurrentProcess = static_cast<Handle>(-1);
 
  private:
   uint32_t CopyOut(const std::string& text, char* buffer, uint32_t size) const;
@@ -101,8 +89,6 @@ class SimSystem : public System {
   SystemFacts* facts_;
   SimFiles* files_;
   Transcript* transcript_;
-  std::set<Handle> open_tokens_;
-  Handle next_token_ = 0x100;
   bool shutdown_privilege_enabled_ = false;
   uint32_t next_temp_number_ = 1;
 };

@@ -60,10 +60,6 @@
 
 namespace vrx::sim {
 
-inline constexpr Status kErrorBadPathname = 161;
-inline constexpr Status kErrorBadKey = 1010;
-inline constexpr Status kErrorKeyDeleted = 1018;
-
 // The longest key name part that the API creates.
 inline constexpr size_t kMaxKeyNameLength = 255;
 

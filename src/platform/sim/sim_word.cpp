@@ -27,9 +27,6 @@ std::vector<WordTemplate::Item>* Bar(WordTemplate& normal, const std::string& na
   return nullptr;
 }
 
-// RPC_E_CALL_REJECTED, as a call ends that a busy Word kept rejecting past the retry bound.
-constexpr Status kCallRejected = static_cast<Status>(0x80010001u);
-
 // A running Word seen through the automation interface; calls fail once that Word has quit and
 // are retried while it is busy.
 class WordProxy : public WordApplication {
@@ -131,7 +128,7 @@ class WordProxy : public WordApplication {
         *status = Fail(call, args);
       } else {
         Log(call, args, "rejected");
-        *status = kCallRejected;
+        *status = kRpcECallRejected;
       }
       return nullptr;
     }

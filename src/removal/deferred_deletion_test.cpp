@@ -1,13 +1,13 @@
-#include "wizard/deferred_deletion.h"
+#include "removal/deferred_deletion.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <memory>
 
-#include "platform/sim/sim_test_util.h"
 #include "startup/program.h"
 #include "testing/fault_injection.h"
+#include "testing/sim_test_util.h"
 
 namespace vrx {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/win32/win32_preview_files.h"
+#include "preview/win32/win32_preview_files.h"
 
 #include <algorithm>
 

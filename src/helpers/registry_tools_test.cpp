@@ -1,4 +1,4 @@
-#include "platform/reg_tools.h"
+#include "helpers/registry_tools.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "platform/form.h"  // FormView, which the forwarding Ui needs complete
-#include "platform/sim/sim_registry.h"
 #include "platform/forwarding_platform.h"
+#include "platform/sim/sim_registry.h"
 
 namespace vrx {
 namespace {

@@ -1,11 +1,11 @@
-#include "platform/mod_funcs.h"
+#include "helpers/directory_tokens.h"
 
 #include <gtest/gtest.h>
 
-#include "platform/sim/sim_test_util.h"
-#include "platform/winver.h"
-#include "startup/program.h"
+#include "helpers/platform_family.h"
 #include "platform/forwarding_platform.h"
+#include "startup/program.h"
+#include "testing/sim_test_util.h"
 
 namespace vrx {
 namespace {

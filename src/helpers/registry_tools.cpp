@@ -1,4 +1,4 @@
-#include "platform/reg_tools.h"
+#include "helpers/registry_tools.h"
 
 #include <algorithm>
 #include <limits>

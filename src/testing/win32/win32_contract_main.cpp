@@ -11,19 +11,19 @@
 #include <string>
 #include <vector>
 
-#include "platform/contract/files_contract.h"
-#include "platform/contract/path_calls_contract.h"
-#include "platform/contract/path_rules_contract.h"
-#include "platform/contract/processes_contract.h"
-#include "platform/contract/registry_contract.h"
-#include "platform/contract/word_window_contract.h"
 #include "platform/win32/win32_automation.h"
-#include "platform/win32/win32_contract_env.h"
 #include "platform/win32/win32_files.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_system.h"
+#include "testing/contract/files_contract.h"
+#include "testing/contract/path_calls_contract.h"
+#include "testing/contract/path_rules_contract.h"
+#include "testing/contract/processes_contract.h"
+#include "testing/contract/registry_contract.h"
+#include "testing/contract/word_window_contract.h"
+#include "testing/win32/win32_contract_env.h"
 
 namespace vrx::contract {
 namespace {

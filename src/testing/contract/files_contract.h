@@ -23,8 +23,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/contract/contract_env.h"
 #include "platform/platform.h"
+#include "testing/contract/contract_env.h"
 
 namespace vrx::contract {
 

@@ -59,16 +59,14 @@ void DeleteValue(Registry& registry, const std::string& key_path, const std::str
 void DeleteSubKeys(Registry& registry, const std::string& key_path, HKey hive);
 
 // On an open key: reads a value into *value: untouched when the value is missing, of a type not
-// handled (-1) or a REG_SZ of size 0 (status 0); set to empty when the read of a REG_SZ's data
-// fails. A REG_DWORD of another size than 4 bytes reads its first 4 bytes, missing ones as 0.
+// handled (kUnhandledType) or a REG_SZ of size 0 (kOk); set to empty when the read of a REG_SZ's
+// data fails. A REG_DWORD of another size than 4 bytes reads its first 4 bytes, missing ones as 0.
 [[nodiscard]] Status QueryValueData(Registry& registry, HKey key, const std::string& value_name,
                                     RegValue* value);
 // On an open key: writes a value, REG_SZ as its text and a NUL, REG_DWORD as 4 bytes. A type
 // other than 1 and 4 writes nothing and gives 0; a REG_DWORD whose value does not convert to a
-// number (see RegValue::ToNumber) writes nothing and gives 87.
+// number (see RegValue::ToNumber) writes nothing and gives kErrorInvalidParameter.
 [[nodiscard]] Status SetValueData(Registry& registry, HKey key, const std::string& value_name,
                                   uint32_t type, const RegValue& value);
-
-inline constexpr Status kUnhandledType = -1;
 
 }  // namespace vrx

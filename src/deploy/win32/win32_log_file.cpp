@@ -1,4 +1,4 @@
-#include "platform/win32/win32_log_file.h"
+#include "deploy/win32/win32_log_file.h"
 
 #include "platform/win32/win32_error.h"
 

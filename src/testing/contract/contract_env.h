@@ -21,14 +21,6 @@
 
 namespace vrx::contract {
 
-// Win32 codes that only the contract cases name.
-inline constexpr Status kErrorNotSameDevice = 17;
-inline constexpr Status kErrorInvalidName = 123;
-inline constexpr Status kErrorBadPathname = 161;
-inline constexpr Status kErrorBadExeFormat = 193;
-inline constexpr Status kErrorDirectory = 267;
-inline constexpr Status kErrorKeyDeleted = 1018;
-
 enum class Deviation {
   // RegQueryValueExA of a missing value without a data buffer: Windows NT sets the size to 0;
   // the simulator leaves it (as Windows 95/98 do).

@@ -15,8 +15,8 @@
 
 #include <string>
 
-#include "platform/contract/contract_env.h"
 #include "platform/platform.h"
+#include "testing/contract/contract_env.h"
 
 namespace vrx::contract {
 

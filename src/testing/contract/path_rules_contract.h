@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/contract/files_contract.h"
 #include "platform/windows_names.h"
+#include "testing/contract/files_contract.h"
 
 namespace vrx::contract {
 

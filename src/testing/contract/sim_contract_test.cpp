@@ -1,15 +1,15 @@
 // The registry, file-system and process contracts, run against the simulated machine.
-#include "platform/contract/files_contract.h"
-#include "platform/contract/path_calls_contract.h"
-#include "platform/contract/path_rules_contract.h"
-#include "platform/contract/processes_contract.h"
-#include "platform/contract/registry_contract.h"
-#include "platform/contract/word_window_contract.h"
 #include "platform/sim/sim_files.h"
 #include "platform/sim/sim_platform.h"
 #include "platform/sim/sim_registry.h"
 #include "platform/sim/sim_word.h"
 #include "platform/sim/transcript.h"
+#include "testing/contract/files_contract.h"
+#include "testing/contract/path_calls_contract.h"
+#include "testing/contract/path_rules_contract.h"
+#include "testing/contract/processes_contract.h"
+#include "testing/contract/registry_contract.h"
+#include "testing/contract/word_window_contract.h"
 
 namespace vrx::contract {
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/win32_contract_env.h"
 #include "platform/win32/win32_platform.h"
 #include "platform/win32/win32_wow64.h"
+#include "testing/win32/win32_contract_env.h"
 
 namespace vrx::win32 {
 namespace {
@@ -86,31 +86,10 @@ TEST(Win32SystemQueries, OneInstanceAtATime) {
   EXPECT_FALSE(first.AnotherInstanceRunning());  // asked once; the answer stays
 }
 
-TEST(Win32SystemQueries, ShutdownPrivilegeCalls) {
+TEST(Win32SystemQueries, ShutdownPrivilegeEnablesAndCanBeAskedAgain) {
   Win32System system;
-  Handle token = 0;
-  ASSERT_TRUE(system.OpenProcessToken(system.GetCurrentProcess(),
-                                      kTokenAdjustPrivileges | kTokenQuery, &token));
-  EXPECT_NE(0u, token);
-
-  Luid luid{77, 77};
-  EXPECT_FALSE(system.LookupPrivilegeValue("", "SeNoSuchPrivilege", &luid));
-  EXPECT_EQ((Luid{77, 77}), luid);
-  ASSERT_TRUE(system.LookupPrivilegeValue("", "SeShutdownPrivilege", &luid));
-  EXPECT_EQ((Luid{19, 0}), luid);  // SE_SHUTDOWN_PRIVILEGE, the same on every system
-
-  TokenPrivileges request;
-  request.PrivilegeCount = 1;
-  request.PrivilegeLuid = luid;
-  request.Attributes = kSePrivilegeEnabled;
-  TokenPrivileges previous;
-  uint32_t previous_length = sizeof(previous);
-  EXPECT_TRUE(system.AdjustTokenPrivileges(token, false, &request, sizeof(request), &previous,
-                                           &previous_length));
-
-  EXPECT_TRUE(system.CloseHandle(token));
-  EXPECT_FALSE(system.CloseHandle(token));
-  EXPECT_FALSE(system.CloseHandle(system.GetCurrentProcess()));  // not one of ours
+  EXPECT_EQ(kOk, system.EnableShutdownPrivilege());
+  EXPECT_EQ(kOk, system.EnableShutdownPrivilege());  // the token of the first call is gone
 }
 
 TEST(Win32SystemQueries, MovingAndFonts) {

@@ -1,4 +1,4 @@
-#include "platform/winver.h"
+#include "helpers/platform_family.h"
 
 namespace vrx {
 

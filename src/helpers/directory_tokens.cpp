@@ -1,9 +1,9 @@
-#include "platform/mod_funcs.h"
+#include "helpers/directory_tokens.h"
 
 #include <array>
 #include <string_view>
 
-#include "platform/reg_tools.h"
+#include "helpers/registry_tools.h"
 #include "platform/windows_names.h"
 #include "startup/program.h"
 

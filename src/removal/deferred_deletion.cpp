@@ -1,11 +1,11 @@
-#include "wizard/deferred_deletion.h"
+#include "removal/deferred_deletion.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/mod_funcs.h"
+#include "helpers/directory_tokens.h"
 #include "startup/program.h"
 
 namespace vrx {
