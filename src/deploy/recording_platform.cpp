@@ -367,16 +367,13 @@ void RecordingPlatform::WriteRunHeader() {
   }
   log_->Line("Platform: " + platform);
 
-  const bool installed[] = {s.InstalledMsWord || s.Word2000Found, s.InstalledWpWin7,
-                            s.InstalledWpWin8, s.InstalledWpWin9};
-  const bool chosen[] = {s.ChosenMsWord, s.ChosenWpWin7, s.ChosenWpWin8, s.ChosenWpWin9};
   std::string installed_line;
   std::string chosen_line;
   for (size_t i = 0; i < kVariants.size(); ++i) {
     const std::string name =
         std::string(kVariants[i].code) + " (" + std::string(kVariants[i].label) + ")";
-    if (installed[i]) installed_line += (installed_line.empty() ? "" : ", ") + name;
-    if (chosen[i]) chosen_line += (chosen_line.empty() ? "" : ", ") + name;
+    if (s.CountsAsInstalled(i)) installed_line += (installed_line.empty() ? "" : ", ") + name;
+    if (s.Chosen[i]) chosen_line += (chosen_line.empty() ? "" : ", ") + name;
   }
   if (s.Word2000Found) installed_line += "; Word 2000 is registered";
   log_->Line("Installed: " + (installed_line.empty() ? "none" : installed_line));

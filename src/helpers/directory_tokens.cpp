@@ -6,6 +6,7 @@
 #include "helpers/registry_tools.h"
 #include "platform/windows_names.h"
 #include "startup/program.h"
+#include "startup/variants.h"
 
 namespace vrx {
 namespace {
@@ -25,11 +26,15 @@ std::string Hklm(const Platform& platform, const std::string& key, const std::st
   return QueryValue(*platform.registry, key, value, kHkeyLocalMachine).AsText();
 }
 
+// The Defaults key of the WordPerfect variant whose version is `digit`, '7' to '9'.
+std::string WordPerfectDefaults(char digit) {
+  return DefaultsKey(kVariants[kWpWin7 + static_cast<size_t>(digit - '7')]);
+}
+
 // The WordPerfect template folder: the program directory up to the backslash before "\WPWIN",
 // then "Template".
 std::string TemplateDirectory(const Platform& platform, const std::string& token) {
-  std::string program = Hklm(platform, "Software\\Docseal4\\WPWIN" + token.substr(4) + "\\Defaults",
-                             "Program Directory");
+  std::string program = Hklm(platform, WordPerfectDefaults(token.back()), "Program Directory");
   size_t found = FoldName(program).find("\\WPWIN");
   std::string result = found == std::string::npos ? "" : program.substr(0, found + 1);
   result += "Template";
@@ -52,25 +57,22 @@ std::string Resolve(const Platform& platform, const ProgramState& state, const s
         [&](char* b, uint32_t n) { return platform.system->GetWindowsDirectory(b, n); });
   }
   if (t == "STARTUPDIRWD8") {
-    return Hklm(platform, "Software\\Docseal4\\MSWord\\Defaults\\8", "Startup Path") + "\\";
+    return Hklm(platform, DefaultsKey(kVariants[kMsWord]) + "\\8", "Startup Path") + "\\";
   }
   if (t == "STARTUPDIRWD9") {
-    return Hklm(platform, "Software\\Docseal4\\MSWord\\Defaults\\9", "Startup Path");
+    return Hklm(platform, DefaultsKey(kVariants[kMsWord]) + "\\9", "Startup Path");
   }
   if (t == "STARTUPDIRWP7" || t == "STARTUPDIRWP8" || t == "STARTUPDIRWP9") {
-    return Hklm(platform, "Software\\Docseal4\\WPWIN" + t.substr(12) + "\\Defaults",
-                "Startup Directory");
+    return Hklm(platform, WordPerfectDefaults(t.back()), "Startup Directory");
   }
   if (t == "WPTD7" || t == "WPTD8" || t == "WPTD9") return TemplateDirectory(platform, t);
   if (t == "DD7" || t == "DD8" || t == "DD9") {
-    return Hklm(platform, "Software\\Docseal4\\WPWIN" + t.substr(2) + "\\Defaults",
-                "Documents Directory");
+    return Hklm(platform, WordPerfectDefaults(t.back()), "Documents Directory");
   }
   if (t == "WPPROGPATH7" || t == "WPPROGPATH8" || t == "WPPROGPATH9") {
-    return Hklm(platform, "Software\\Docseal4\\WPWIN" + t.substr(10) + "\\Defaults",
-                "Program Directory");
+    return Hklm(platform, WordPerfectDefaults(t.back()), "Program Directory");
   }
-  if (t == "SRCDIR") return Hklm(platform, "Software\\Docseal4\\MSWORD\\Defaults", "SRCDIR");
+  if (t == "SRCDIR") return Hklm(platform, CodeKey(kVariants[kMsWord]) + "\\Defaults", "SRCDIR");
   return "";
 }
 

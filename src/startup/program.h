@@ -1,6 +1,7 @@
 // The program-wide state and the program that owns it, its platform and its forms.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -8,6 +9,7 @@
 
 #include "manifest/file_manifest.h"
 #include "platform/platform.h"
+#include "startup/variants.h"
 
 namespace vrx {
 
@@ -24,10 +26,8 @@ struct ProgramState {
   std::vector<std::string> DetailMessages;
   int16_t DetailMessagesLast = -1;
 
-  bool ChosenMsWord = false;
-  bool ChosenWpWin7 = false;
-  bool ChosenWpWin8 = false;
-  bool ChosenWpWin9 = false;
+  // The variants chosen for removal, by their index in kVariants (kMsWord, kWpWin7, ...).
+  std::array<bool, kVariantCount> Chosen{};
   bool CommandLineMode = false;
   bool NoReboot = false;
   bool IsWin9x = false;
@@ -40,11 +40,13 @@ struct ProgramState {
 
   std::string SelfPath;
 
-  bool InstalledMsWord = false;
+  // The variants whose Defaults key names a source directory, by their index in kVariants.
+  std::array<bool, kVariantCount> Installed{};
   bool Word2000Found = false;
-  bool InstalledWpWin7 = false;
-  bool InstalledWpWin8 = false;
-  bool InstalledWpWin9 = false;
+  // Installed, or for Word also a registered Word 2000: what the wizard offers and the log names.
+  bool CountsAsInstalled(size_t variant) const {
+    return Installed[variant] || (variant == kMsWord && Word2000Found);
+  }
 
   // The directories of the variant being removed.
   std::string VariantSourceDir;

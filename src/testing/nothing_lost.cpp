@@ -77,11 +77,9 @@ void AddVariant(SimMachine& before, const std::string& code, const std::string& 
 Allowed WhatMayGo(SimMachine& before, Program& program, const FaultInjection& faults) {
   Allowed allowed;
   const ProgramState& s = program.state;
-  const bool chosen[] = {s.ChosenMsWord, s.ChosenWpWin7, s.ChosenWpWin8, s.ChosenWpWin9};
   for (size_t i = 0; i < kVariants.size(); ++i) {
-    if (!chosen[i]) continue;
-    AddVariant(before, std::string(kVariants[i].code), std::string(kVariants[i].key) + "\\Defaults",
-               &allowed);
+    if (s.Chosen[i])
+      AddVariant(before, std::string(kVariants[i].code), DefaultsKey(kVariants[i]), &allowed);
   }
   for (const FaultInjection::Question& question : faults.questions()) {
     if (question.answer != kIdYes) continue;

@@ -129,7 +129,7 @@ TEST_F(WizardTest, BackEnablesTheWordBoxWheneverWordIsInstalled) {
   EXPECT_TRUE(wizard.cmdNext().Enabled());
   wizard.cmdNext_Click();
   wizard.cmdNext_Click();
-  EXPECT_FALSE(program.state.ChosenMsWord);
+  EXPECT_FALSE(program.state.Chosen[kMsWord]);
   EXPECT_FALSE(program.state.ChosenAll);
 }
 

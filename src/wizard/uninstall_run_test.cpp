@@ -152,7 +152,7 @@ TEST(Run, OnlyWordPerfect8OfFour) {
     Main(program, "");
     TickAndFinish(program, {2});
     EXPECT_FALSE(program.state.ChosenAll);
-    EXPECT_FALSE(program.state.ChosenMsWord);
+    EXPECT_FALSE(program.state.Chosen[kMsWord]);
   }
   // The bar keeps its designed maximum of 100 until the end fills it.
   for (const std::string& line : m->transcript.lines()) {
