@@ -23,20 +23,22 @@ class LiveFiles {
  public:
   virtual ~LiveFiles() = default;
 
-  // The entry a full path names (no wildcards), with its stored long name: 2 when it is missing,
-  // 3 when a folder above it is, 123 for a name Windows refuses. A drive root is reported as a
-  // folder named like the path ("C:"). *entry is left untouched on failure.
+  // The entry a full path names (no wildcards), with its stored long name: kErrorFileNotFound when
+  // it is missing, kErrorPathNotFound when a folder above it is, kErrorInvalidName for a name
+  // Windows refuses. A drive root is reported as a folder named like the path ("C:"). *entry is
+  // left untouched on failure.
   [[nodiscard]] virtual Status Stat(const std::string& path, LiveEntry* entry) = 0;
 
   // Every entry of a folder but "." and "..", in the order the file system gives them, each file
   // tried for use by an open that asks for reading, shares nothing, reads nothing and is closed
-  // at once. 2/3 when the folder is missing, 267 for a file. *entries is left untouched on
-  // failure.
+  // at once. kErrorFileNotFound or kErrorPathNotFound when the folder is missing,
+  // kErrorDirectory for a file. *entries is left untouched on failure.
   [[nodiscard]] virtual Status List(const std::string& folder, std::vector<LiveEntry>* entries) = 0;
 
-  // The bytes of a file, opened sharing reading and writing with every other program. 2/3 when
-  // missing, 32 when another program holds it without sharing, 5 for a folder. *bytes is left
-  // untouched on failure.
+  // The bytes of a file, opened sharing reading and writing with every other program.
+  // kErrorFileNotFound or kErrorPathNotFound when missing, kErrorSharingViolation when another
+  // program holds it without sharing, kErrorAccessDenied for a folder. *bytes is left untouched on
+  // failure.
   [[nodiscard]] virtual Status Read(const std::string& path, std::string* bytes) = 0;
 };
 

@@ -58,7 +58,7 @@ class SimSystem : public System {
   bool MoveFileEx(const std::string& existing, const std::optional<std::string>& new_name,
                   uint32_t flags) override;
   // The file calls below work on the machine's drives through SimFiles (sim_path_calls.cpp).
-  // MoveFile moves files only: a folder gives 5.
+  // MoveFile moves files only: a folder gives kErrorAccessDenied.
   [[nodiscard]] Status MoveFile(const std::string& existing, const std::string& new_name) override;
   // Numbers are taken in turn from 1 for the whole machine, as a clock would give them.
   [[nodiscard]] Status GetTempFileName(const std::string& directory, const std::string& prefix,
@@ -107,8 +107,8 @@ struct ProgramEntry {
 // is tried as CreateProcessA tries it, blank by blank: "C:\Program Files\A B\x.exe /m" tries
 // C:\Program.exe, then C:\Program Files\A.exe, then C:\Program Files\A B\x.exe, then the whole
 // line; a name without an extension gets ".exe". The first that names a file (or a program of
-// [programs]) is the program: one of [programs] starts; any other file fails with 193
-// (ERROR_BAD_EXE_FORMAT); when none is found the start fails with 2.
+// [programs]) is the program: one of [programs] starts; any other file fails with
+// kErrorBadExeFormat; when none is found the start fails with kErrorFileNotFound.
 class SimProcesses : public Processes {
  public:
   SimProcesses(SimFiles* files, Transcript* transcript) : files_(files), transcript_(transcript) {}
