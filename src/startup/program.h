@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,9 @@ class Program {
 
   ProgramState state;
   FileManifest manifest;
+  // The comparable forms of the folders that the folder step never touches, learnt on first use;
+  // empty until then (removal/protected_folders.h).
+  std::optional<std::vector<std::string>> protected_folders;
 
   UnInstallForm& UnInstall() { return *uninstall_; }
   ProcessingForm& Processing() { return *processing_; }
