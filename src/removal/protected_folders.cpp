@@ -129,6 +129,27 @@ std::optional<std::string> FullPath(System& system, const std::string& path) {
   return full;
 }
 
+// The comparable forms (as written and 8.3) of every protected folder; none when one of them could
+// not be learnt.
+std::optional<std::vector<std::string>> LearnProtectedForms(Program& program) {
+  FolderList folders = SystemAndUserFolders(program);
+  if (!folders) return std::nullopt;
+  std::vector<std::string> forms;
+  for (const std::string& folder : *folders) {
+    std::optional<std::string> full = FullPath(program.system(), folder);
+    if (!full) return std::nullopt;
+    for (std::string& form : Forms(program.system(), *full)) forms.push_back(std::move(form));
+  }
+  return forms;
+}
+
+// The system's and the user's folders do not move while the program runs, so they are learnt once;
+// a list that could not be learnt is asked for again next time.
+const std::vector<std::string>* ProtectedForms(Program& program) {
+  if (!program.protected_folders) program.protected_folders = LearnProtectedForms(program);
+  return program.protected_folders ? &*program.protected_folders : nullptr;
+}
+
 // Whether one way of writing the folder names a protected one.
 bool IsProtectedForm(Program& program, const std::string& path) {
   System& system = program.system();
@@ -140,16 +161,11 @@ bool IsProtectedForm(Program& program, const std::string& path) {
   if (full->find_first_not_of('\\', root) == std::string::npos) return true;
   if ((*full)[0] == '\\' && (*full)[root - 1] == '$') return true;
 
-  FolderList folders = SystemAndUserFolders(program);
-  if (!folders) return true;
-  const std::vector<std::string> candidate = Forms(system, *full);
-  for (const std::string& folder : *folders) {
-    std::optional<std::string> folder_full = FullPath(system, folder);
-    if (!folder_full) return true;
-    for (const std::string& kept : Forms(system, *folder_full)) {
-      for (const std::string& form : candidate) {
-        if (kept == form || StartsWith(kept, form + "\\")) return true;
-      }
+  const std::vector<std::string>* kept_forms = ProtectedForms(program);
+  if (kept_forms == nullptr) return true;
+  for (const std::string& form : Forms(system, *full)) {
+    for (const std::string& kept : *kept_forms) {
+      if (kept == form || StartsWith(kept, form + "\\")) return true;
     }
   }
   return false;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,9 @@ class Program {
 
   ProgramState state;
   FileManifest manifest;
+  // The comparable forms of the folders that the folder step never touches, learnt on first use;
+  // empty until then (removal/protected_folders.h).
+  std::optional<std::vector<std::string>> protected_folders;
 
   UnInstallForm& UnInstall() { return *uninstall_; }
   ProcessingForm& Processing() { return *processing_; }

@@ -153,12 +153,18 @@ second_copy_and_processor() {
   done
   base=$(for i in 1 2 3; do tail -1 "$WORK/time-start$i.txt"; done |
     awk '{ print $1 + $2, $0 }' | sort -n | sed -n '2s/^[^ ]* //p')
-  local started=$EPOCHREALTIME
-  /usr/bin/time -o "$WORK/time-run.txt" -f "%U %S" "$WINE32" "$SYS32\\VRXUnInst.EXE" MSWORD \
-    NOREBOOT >/dev/null 2>&1
-  run=$(tail -1 "$WORK/time-run.txt")
-  local wall
-  wall=$(awk -v a="$started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')
+  # The run, measured the same way: the middle one of three, each on the variant as seeded (the
+  # registry and the files it removes are put back between runs; nothing else changes).
+  local started wall
+  for i in 1 2 3; do
+    [ "$i" = 1 ] || seed "$image"
+    started=$EPOCHREALTIME
+    /usr/bin/time -o "$WORK/time-run$i.txt" -f "%U %S" "$WINE32" "$SYS32\\VRXUnInst.EXE" MSWORD \
+      NOREBOOT >/dev/null 2>&1
+    wall=$(awk -v a="$started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')
+  done
+  run=$(for i in 1 2 3; do tail -1 "$WORK/time-run$i.txt"; done |
+    awk '{ print $1 + $2, $0 }' | sort -n | sed -n '2s/^[^ ]* //p')
   if ! [[ "$base" =~ ^[0-9.]+\ [0-9.]+$ && "$run" =~ ^[0-9.]+\ [0-9.]+$ ]]; then
     fail "processor: measured" "/usr/bin/time gave \"$base\" and \"$run\""
     end_prefix

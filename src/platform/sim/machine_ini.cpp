@@ -15,7 +15,7 @@ namespace {
 using Pairs = std::vector<std::pair<std::string, std::string>>;
 
 // A key of a section with fixed keys.
-struct KeySpec {
+struct KeyRule {
   const char* name;
   std::function<std::string(const SimMachine&)> format;
   // Takes a value; false when the key does not accept it.
@@ -23,9 +23,9 @@ struct KeySpec {
 };
 
 // A section: either fixed keys, or a list of entries keyed by a path or a number.
-struct SectionSpec {
+struct SectionRule {
   const char* name = "";
-  std::vector<KeySpec> keys;
+  std::vector<KeyRule> keys;
   // Fixed keys: whether the section is written. Unset: when a key differs from a fresh machine.
   std::function<bool(const SimMachine&)> present;
   // Fixed keys: done when the section's header is read, before its keys.
@@ -70,13 +70,13 @@ bool ParseFlag(const std::string& text, bool* flag) {
 
 // Keys kept in a field of the machine; `field` gives the field of a machine, const or not.
 template <typename Field>
-KeySpec FlagKey(const char* name, Field field) {
+KeyRule FlagKey(const char* name, Field field) {
   return {name, [field](const SimMachine& m) { return std::string(field(m) ? "1" : "0"); },
           [field](const std::string& v, SimMachine& m) { return ParseFlag(v, &field(m)); }};
 }
 
 template <typename Field>
-KeySpec NumberKey(const char* name, long long low, long long high, Field field) {
+KeyRule NumberKey(const char* name, long long low, long long high, Field field) {
   return {name, [field](const SimMachine& m) { return std::to_string(field(m)); },
           [field, low, high](const std::string& v, SimMachine& m) {
             long long n = 0;
@@ -87,7 +87,7 @@ KeySpec NumberKey(const char* name, long long low, long long high, Field field) 
 }
 
 template <typename Field>
-KeySpec TextKey(const char* name, Field field) {
+KeyRule TextKey(const char* name, Field field) {
   return {name, [field](const SimMachine& m) { return std::string(field(m)); },
           [field](const std::string& v, SimMachine& m) {
             field(m) = v;
@@ -166,10 +166,10 @@ std::string NoSuchPath(const SimMachine& m, const std::string& path) {
 }
 
 // A Normal template section: its three keys are kept as the template's own texts.
-SectionSpec TemplateSection(const char* version) {
+SectionRule TemplateSection(const char* version) {
   using Part = std::string (WordTemplate::*)() const;
   auto key = [version](const char* name, Part part) {
-    return KeySpec{
+    return KeyRule{
         name,
         [version, part](const SimMachine& m) { return (m.word.templates.at(version).*part)(); },
         [version, name](const std::string& v, SimMachine& m) {
@@ -184,7 +184,7 @@ SectionSpec TemplateSection(const char* version) {
           return true;
         }};
   };
-  SectionSpec s;
+  SectionRule s;
   s.name = version;
   s.keys = {key("menubar", &WordTemplate::MenubarText),
             key("filemenu", &WordTemplate::FilemenuText), key("keys", &WordTemplate::KeysText)};
@@ -196,11 +196,11 @@ SectionSpec TemplateSection(const char* version) {
 const char* const kProgramKinds[] = {"regsvr32", "wordperfect", "word97", "word2000", "program"};
 
 // Every section of machine.ini, in the order they are written.
-const std::vector<SectionSpec>& Sections() {
-  static const std::vector<SectionSpec> sections = [] {
-    std::vector<SectionSpec> all;
+const std::vector<SectionRule>& Sections() {
+  static const std::vector<SectionRule> sections = [] {
+    std::vector<SectionRule> all;
 
-    SectionSpec system;
+    SectionRule system;
     system.name = "system";
     system.keys = {
         NumberKey(
@@ -213,7 +213,7 @@ const std::vector<SectionSpec>& Sections() {
             "username", [](auto& m) -> auto& { return m.facts.username; }),
         FlagKey(
             "another_instance", [](auto& m) -> auto& { return m.facts.another_instance; }),
-        KeySpec{"clock", [](const SimMachine& m) { return FormatSeconds(m.clock.seconds()); },
+        KeyRule{"clock", [](const SimMachine& m) { return FormatSeconds(m.clock.seconds()); },
                 [](const std::string& v, SimMachine& m) {
                   double seconds = 0;
                   if (!ParseSeconds(v, &seconds)) return false;
@@ -224,7 +224,7 @@ const std::vector<SectionSpec>& Sections() {
     system.present = [](const SimMachine&) { return true; };
     all.push_back(system);
 
-    SectionSpec shutdown;
+    SectionRule shutdown;
     shutdown.name = "shutdown";
     shutdown.keys = {
         FlagKey(
@@ -238,7 +238,7 @@ const std::vector<SectionSpec>& Sections() {
     };
     all.push_back(shutdown);
 
-    SectionSpec attributes;
+    SectionRule attributes;
     attributes.name = "attributes";
     attributes.sorted = true;
     attributes.keyed_by_path = true;
@@ -259,7 +259,7 @@ const std::vector<SectionSpec>& Sections() {
     };
     all.push_back(attributes);
 
-    SectionSpec in_use;
+    SectionRule in_use;
     in_use.name = "in-use";
     in_use.sorted = true;
     in_use.keyed_by_path = true;
@@ -277,7 +277,7 @@ const std::vector<SectionSpec>& Sections() {
     };
     all.push_back(in_use);
 
-    SectionSpec folders;
+    SectionRule folders;
     folders.name = "folders";
     folders.sorted = true;
     folders.read_first = true;
@@ -295,7 +295,7 @@ const std::vector<SectionSpec>& Sections() {
     };
     all.push_back(folders);
 
-    SectionSpec programs;
+    SectionRule programs;
     programs.name = "programs";
     programs.sorted = true;
     programs.keyed_by_path = true;
@@ -314,7 +314,7 @@ const std::vector<SectionSpec>& Sections() {
     };
     all.push_back(programs);
 
-    SectionSpec fonts;
+    SectionRule fonts;
     fonts.name = "fonts";
     fonts.sorted = true;
     fonts.keyed_by_path = true;
@@ -331,7 +331,7 @@ const std::vector<SectionSpec>& Sections() {
     };
     all.push_back(fonts);
 
-    SectionSpec word;
+    SectionRule word;
     word.name = "word";
     word.keys = {
         NumberKey(
@@ -355,7 +355,7 @@ const std::vector<SectionSpec>& Sections() {
     all.push_back(TemplateSection("word97"));
     all.push_back(TemplateSection("word2000"));
 
-    SectionSpec pending;
+    SectionRule pending;
     pending.name = "pending";
     pending.entries = [](const SimMachine& m) {
       Pairs out;
@@ -376,19 +376,19 @@ const std::vector<SectionSpec>& Sections() {
   return sections;
 }
 
-const SectionSpec* FindSection(const std::string& name) {
-  for (const SectionSpec& s : Sections()) {
+const SectionRule* FindSection(const std::string& name) {
+  for (const SectionRule& s : Sections()) {
     if (name == s.name) return &s;
   }
   return nullptr;
 }
 
 // Whether a section of fixed keys is written for this machine.
-bool Present(const SectionSpec& s, const SimMachine& m) {
+bool Present(const SectionRule& s, const SimMachine& m) {
   if (s.present) return s.present(m);
   static const SimMachine fresh;
   return std::any_of(s.keys.begin(), s.keys.end(),
-                     [&](const KeySpec& k) { return k.format(m) != k.format(fresh); });
+                     [&](const KeyRule& k) { return k.format(m) != k.format(fresh); });
 }
 
 }  // namespace
@@ -445,28 +445,28 @@ bool MachineIni::ApplyTo(SimMachine* machine, std::string* error) const {
   }
   for (bool first : {true, false}) {
     for (const Section& section : sections_) {
-      const SectionSpec* spec = FindSection(section.name);
-      if (spec == nullptr) {
+      const SectionRule* rule = FindSection(section.name);
+      if (rule == nullptr) {
         if (first) continue;
         return fail(section.number, "unknown section [" + section.name + "]");
       }
-      if (spec->read_first != first) continue;
-      if (spec->begin) spec->begin(*machine);
+      if (rule->read_first != first) continue;
+      if (rule->begin) rule->begin(*machine);
       for (const Line& l : section.lines) {
-        if (spec->add) {
+        if (rule->add) {
           std::string key = l.key, value = l.value;
-          if (spec->keyed_by_path) {
+          if (rule->keyed_by_path) {
             const size_t eq = l.text.rfind('=');
             key = Trim(l.text.substr(0, eq));
             value = Trim(l.text.substr(eq + 1));
           }
-          std::string problem = spec->add(key, value, *machine);
+          std::string problem = rule->add(key, value, *machine);
           if (!problem.empty()) return fail(l.number, problem);
           continue;
         }
-        auto key = std::find_if(spec->keys.begin(), spec->keys.end(),
-                                [&](const KeySpec& k) { return l.key == k.name; });
-        if (key == spec->keys.end()) return fail(l.number, UnknownKey(section.name, l.key));
+        auto key = std::find_if(rule->keys.begin(), rule->keys.end(),
+                                [&](const KeyRule& k) { return l.key == k.name; });
+        if (key == rule->keys.end()) return fail(l.number, UnknownKey(section.name, l.key));
         if (!key->parse(l.value, *machine)) return fail(l.number, BadValue(l.key, l.value));
       }
     }
@@ -478,7 +478,7 @@ bool MachineIni::ApplyTo(SimMachine* machine, std::string* error) const {
 
 std::string MachineIni::Format(const SimMachine& machine) {
   std::string out;
-  for (const SectionSpec& s : Sections()) {
+  for (const SectionRule& s : Sections()) {
     if (s.entries) {
       Pairs entries = s.entries(machine);
       if (entries.empty()) continue;
@@ -493,7 +493,7 @@ std::string MachineIni::Format(const SimMachine& machine) {
     }
     if (!Present(s, machine)) continue;
     out += "[" + std::string(s.name) + "]\n";
-    for (const KeySpec& k : s.keys) out += std::string(k.name) + "=" + k.format(machine) + "\n";
+    for (const KeyRule& k : s.keys) out += std::string(k.name) + "=" + k.format(machine) + "\n";
   }
   return out;
 }
