@@ -50,6 +50,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/sim/word_template.h"
 #include "platform/win32/win32_com.h"
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_windows.h"
@@ -133,23 +134,6 @@ std::vector<std::string> Lines(const std::string& content) {
   return lines;
 }
 
-// "a|b|" gives "a", "b" and "", as the simulator's template reader does; "" gives nothing.
-std::vector<std::string> Split(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  if (text.empty()) return parts;
-  std::string part;
-  for (char c : text) {
-    if (c == separator) {
-      parts.push_back(part);
-      part.clear();
-    } else {
-      part += c;
-    }
-  }
-  parts.push_back(part);
-  return parts;
-}
-
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
 bool IsAbsolute(const std::string& path) {
@@ -196,42 +180,32 @@ Settings ReadSettings(const std::string& directory) {
   return settings;
 }
 
-struct MenuItem {
-  int id;  // stays with the item when others are deleted
-  std::string caption;
-};
+using MenuItem = vrx::sim::WordTemplate::Item;
+using KeyBinding = vrx::sim::WordTemplate::Key;
 
-struct KeyBinding {
-  int code;
-  std::string command;
-  int category;  // -1: not recorded
-};
-
-class NormalTemplate {
+// The Normal template file: the menus and keys, and any other lines, kept as they are.
+class NormalTemplate : public vrx::sim::WordTemplate {
  public:
   void Load(const std::string& path) {
     path_ = path;
     std::optional<std::string> content = ReadWholeFile(path);
     if (!content) return;
     lines_ = Lines(*content);
+    std::string menubar_text, filemenu_text, keys_text;
     for (const std::string& line : lines_) {
-      if (line.rfind("menubar=", 0) == 0) menubar = Items(line.substr(8));
-      if (line.rfind("filemenu=", 0) == 0) filemenu = Items(line.substr(9));
-      if (line.rfind("keys=", 0) == 0) {
-        for (const std::string& entry : Split(line.substr(5), '|')) {
-          std::vector<std::string> parts = Split(entry, ':');
-          if (parts.size() < 2) continue;
-          keys.push_back({std::atoi(parts[0].c_str()), parts[1],
-                          parts.size() > 2 ? std::atoi(parts[2].c_str()) : -1});
-        }
+      if (line.rfind("menubar=", 0) == 0) menubar_text = line.substr(8);
+      if (line.rfind("filemenu=", 0) == 0) filemenu_text = line.substr(9);
+      if (line.rfind("keys=", 0) == 0 && line.size() > 5) {
+        keys_text += (keys_text.empty() ? "" : "|") + line.substr(5);
       }
     }
+    static_cast<WordTemplate&>(*this) = Parse(menubar_text, filemenu_text, keys_text);
   }
 
   // Writes the menus and keys into their lines, the other lines as they were.
   bool Save() {
     std::map<std::string, std::string> values = {
-        {"menubar=", Join(menubar)}, {"filemenu=", Join(filemenu)}, {"keys=", KeysText()}};
+        {"menubar=", MenubarText()}, {"filemenu=", FilemenuText()}, {"keys=", KeysText()}};
     std::string content;
     for (const std::string& line : lines_) {
       std::string out = line;
@@ -248,50 +222,11 @@ class NormalTemplate {
     return WriteWholeFile(path_, content);
   }
 
-  std::vector<MenuItem>* Bar(const std::string& name) {
-    if (name == "Menu Bar") return &menubar;
-    if (name == "File") return &filemenu;
-    return nullptr;
-  }
-
   const std::string& path() const { return path_; }
 
-  std::vector<MenuItem> menubar;
-  std::vector<MenuItem> filemenu;
-  std::vector<KeyBinding> keys;
-
  private:
-  std::vector<MenuItem> Items(const std::string& text) {
-    std::vector<MenuItem> items;
-    for (const std::string& caption : Split(text, '|')) items.push_back({++next_id_, caption});
-    return items;
-  }
-  static std::string Join(const std::vector<MenuItem>& items) {
-    std::string out;
-    for (size_t i = 0; i < items.size(); ++i) {
-      if (i > 0) out += '|';
-      out += items[i].caption;
-    }
-    return out;
-  }
-  std::string KeysText() const {
-    std::string out;
-    for (size_t i = 0; i < keys.size(); ++i) {
-      if (i > 0) out += '|';
-      out += std::to_string(keys[i].code);
-      out += ':';
-      out += keys[i].command;
-      if (keys[i].category >= 0) {
-        out += ':';
-        out += std::to_string(keys[i].category);
-      }
-    }
-    return out;
-  }
-
   std::string path_;
   std::vector<std::string> lines_;
-  int next_id_ = 0;
 };
 
 struct Word {

@@ -18,33 +18,11 @@
 
 #include "platform/platform.h"
 #include "platform/sim/transcript.h"
+#include "platform/sim/word_template.h"
 
 namespace vrx::sim {
 
 class SimClock;
-
-// A Normal template as Word's automation interface shows it.
-struct WordTemplate {
-  struct Item {
-    int id = 0;
-    std::string caption;
-  };
-  struct Key {
-    int32_t code = 0;
-    std::string command;
-    int category = -1;  // -1: not known
-  };
-  std::vector<Item> menubar;
-  std::vector<Item> filemenu;
-  std::vector<Key> keys;
-
-  // machine.ini form: captions separated by "|"; keys as CODE:COMMAND[:CATEGORY] separated by "|".
-  static WordTemplate Parse(const std::string& menubar, const std::string& filemenu,
-                            const std::string& keys);
-  std::string MenubarText() const;
-  std::string FilemenuText() const;
-  std::string KeysText() const;
-};
 
 // The facts of machine.ini's [word] section.
 struct WordFacts {
