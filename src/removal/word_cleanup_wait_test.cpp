@@ -144,7 +144,7 @@ TEST_F(WordCleanupTest, ACopyStartedHereThatNeverAnsweredKeepsTheNextOneFromStar
 TEST_F(WordCleanupTest, AUserWordThatRegistersLateIsStillAskedToQuit) {
   // Just started by its user: it holds the foreground and has not registered yet, until the
   // progress window takes the foreground from it.
-  machine.word.StartInstance("word97", 99);
+  machine.word.StartInstance("word97");
   machine.ui.PumpEvents();
   program.Processing().Show();
   machine.clock.Set(36000);

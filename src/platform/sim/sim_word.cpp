@@ -226,11 +226,10 @@ void SimWord::StartRunningInstances() {
   for (int n = 0; n < facts.unreachable; ++n) start(false);
 }
 
-void SimWord::StartInstance(const std::string& kind, TaskId task) {
+void SimWord::StartInstance(const std::string& kind) {
   auto w = std::make_unique<Instance>();
   w->number = static_cast<int>(instances_.size()) + 1;
   w->kind = kind;
-  w->task = task;
   w->busy_left = facts.busy_pumps;
   auto t = templates.find(kind);
   if (t != templates.end()) w->normal = t->second;

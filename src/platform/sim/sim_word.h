@@ -49,7 +49,7 @@ class SimWord : public Automation {
   // Starts the instances that [word] says are running.
   void StartRunningInstances();
   // A Word program started by the machine: kind "word97" or "word2000".
-  void StartInstance(const std::string& kind, TaskId task);
+  void StartInstance(const std::string& kind);
   // Lets the instances move on by one pump of events.
   void Pump();
   // One of the program's windows took the foreground: a Word that held it loses it.
@@ -68,7 +68,6 @@ class SimWord : public Automation {
   struct Instance {
     int number = 0;
     std::string kind;
-    TaskId task = 0;
     bool running = true;
     int pumps = 0;
     bool has_document = false;
@@ -86,12 +85,10 @@ class SimWord : public Automation {
   bool WaitUntilAccepted(int number, const std::string& call);
   Instance* Find(int number);
   Transcript* transcript() { return transcript_; }
-  int NextItemId() { return ++last_item_id_; }
 
  private:
   Transcript* transcript_;
   std::vector<std::unique_ptr<Instance>> instances_;
-  int last_item_id_ = 0;
 };
 
 }  // namespace vrx::sim
