@@ -3,6 +3,11 @@
 // (testing/fault_injection.h); the deployment words record and quiet the run through them too.
 #pragma once
 
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+
 #include "platform/form.h"
 #include "platform/platform.h"
 
@@ -164,6 +169,34 @@ class ForwardingUi : public Ui {
 
  private:
   Ui* target_;
+};
+
+// A form's view that passes every notification on to another view, when there is one.
+class ForwardingFormView : public FormView {
+ public:
+  explicit ForwardingFormView(std::unique_ptr<FormView> target) : target_(std::move(target)) {}
+  void Loaded() override {
+    if (target_) target_->Loaded();
+  }
+  void Shown() override {
+    if (target_) target_->Shown();
+  }
+  void Hidden() override {
+    if (target_) target_->Hidden();
+  }
+  void Unloaded() override {
+    if (target_) target_->Unloaded();
+  }
+  void Refreshed() override {
+    if (target_) target_->Refreshed();
+  }
+  void PropertyChanged(const Control* control, std::string_view property,
+                       const std::string& value) override {
+    if (target_) target_->PropertyChanged(control, property, value);
+  }
+
+ private:
+  std::unique_ptr<FormView> target_;
 };
 
 class ForwardingClock : public Clock {

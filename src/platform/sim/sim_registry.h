@@ -74,8 +74,7 @@ inline constexpr int kPlatformWinNT = 2;
 inline std::string UpperName(std::string_view name) { return FoldName(name); }
 using vrx::SameName;
 
-// "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE"; empty for any other handle.
-std::string_view HiveName(HKey hive);
+using vrx::HiveName;
 // The hive of a full hive name, matched without regard to case; none for any other text.
 std::optional<HKey> HiveFromName(std::string_view name);
 
@@ -203,6 +202,9 @@ class SimRegistry : public Registry {
   Status CheckAccess(const Target& target, uint32_t needed) const;
   Status SplitPath(std::string_view subkey, bool creating,
                    std::vector<std::string_view>* parts) const;
+  // Resolve(parent) and then SplitPath(subkey), failing as the first of them fails.
+  Status ResolveSubkey(HKey parent, std::string_view subkey, bool creating, Target* base,
+                       std::vector<std::string_view>* parts) const;
   HKey AddHandle(std::shared_ptr<SimKey> key, std::string path, uint32_t sam);
   static std::shared_ptr<SimKey> Walk(std::shared_ptr<SimKey> base,
                                       const std::vector<std::string_view>& parts,
