@@ -17,7 +17,9 @@
 # built-in program (regedit, reg, wineboot) whatever path it is given.
 
 export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono, no Gecko; and no debugger: a program that crashes ends at once with its fault code
+# instead of waiting in winedbg until the suite times out.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 unset WINEARCH
 MINGW=${MINGW:-$ROOT/build/mingw}
 WINE_DIR=${VRX_WINE_DIR:-$ROOT/build/wine}
@@ -280,4 +282,20 @@ compare() {
   for f in "$base"/export*.reg; do args+=(--baseline-reg "$f"); done
   for root in "${ROOTS[@]}"; do args+=(--root "$root"); done
   "$BUILD/vrx-image-diff" "${args[@]}" "$@"
+}
+
+# wanted NAME: SCENARIOS, when set, names NAME (a space-separated list).
+wanted() { [ -z "${SCENARIOS:-}" ] || [[ " $SCENARIOS " == *" $1 "* ]]; }
+
+# each_scenario: run_scenario NAME IMAGE_DIR MODE REPLY RESTART WORDS... for every wanted line of
+# scenarios.txt, in its order. The table is read on its own descriptor: the scenarios' programs
+# keep standard input.
+each_scenario() {
+  local name image mode reply restart words
+  while read -r -u 7 name image mode reply restart words; do
+    [[ -z "$name" || "$name" == \#* ]] && continue
+    wanted "$name" || continue
+    # shellcheck disable=SC2086  # the words are one per blank-separated field
+    run_scenario "$name" "$ROOT/tests/wine/machines/$image" "$mode" "$reply" "$restart" $words
+  done 7<"$ROOT/tests/wine/scenarios.txt"
 }

@@ -8,8 +8,9 @@
 #
 #   tests/wine/run-scenarios.sh BUILD_DIR MINGW_BUILD_DIR
 #
-# Runs under an X server (xvfb-run). SCENARIOS, when set, names the ones to run. Exit status 0
-# when every scenario passes.
+# The scenarios are the lines of scenarios.txt, then the ones written out below. Runs under an
+# X server (xvfb-run). SCENARIOS, when set, names the ones to run. Exit status 0 when every
+# scenario passes.
 set -uo pipefail
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 BUILD=$(cd "$1" && pwd)
@@ -228,24 +229,11 @@ second_copy() {
   end_prefix
 }
 
-# SCENARIOS, when set, names the ones to run (a space-separated list).
-wanted() { [ -z "${SCENARIOS:-}" ] || [[ " $SCENARIOS " == *" $1 "* ]]; }
-scenario() { wanted "$1" && run_scenario "$@"; }
-
-scenario nt-msword-noreboot "$MACHINES/nt-all" nt yes none MSWORD NOREBOOT
-scenario nt-wpwin8 "$MACHINES/nt-all" nt yes none WPWIN8
-scenario nt-msword-restart "$MACHINES/nt-all" nt yes restart MSWORD
-scenario nt-hostile "$MACHINES/hostile" nt no none MSWORD NOREBOOT
-scenario win98-msword-noreboot "$MACHINES/98-all" win98 yes none MSWORD NOREBOOT
-scenario win98-all-restart "$MACHINES/98-all" win98 yes restart MSWORD WPWIN7 WPWIN8 WPWIN9
+each_scenario
 wanted nt-msword-noreboot-quiet && quiet
 wanted nt-both-views && both_views
 wanted nt-second-copy && second_copy nt-second-copy nt "$MACHINES/nt-all"
 wanted win98-second-copy && second_copy win98-second-copy win98 "$MACHINES/98-all"
-scenario nt-hostile-yes "$MACHINES/hostile" nt yes none MSWORD NOREBOOT
-scenario win98-wininit "$MACHINES/98-wininit" win98 yes restart MSWORD
-# A folder named with a trailing dot, and a shared component counted under another case of "š".
-scenario nt-path-rules "$MACHINES/path-rules" nt yes none WPWIN8 NOREBOOT
 
 echo "$failures scenario checks failed"
 [ "$failures" -eq 0 ]

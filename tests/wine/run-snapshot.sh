@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# /SNAPSHOT= and /WHATIF under Wine. For each scenario of run-scenarios.sh: the prefix is seeded
+# /SNAPSHOT= and /WHATIF under Wine. For each scenario of scenarios.txt: the prefix is seeded
 # from the machine image as there, then
 #  - VRXUnInst.EXE /SNAPSHOT=C:\snap /QUIET WORDS writes a machine image and ends with 0, and the
 #    prefix's registry (every key, as the 32-bit regedit exports it, and in NT mode the 64-bit
@@ -221,19 +221,7 @@ what_if_window() {
   end_prefix
 }
 
-wanted() { [ -z "${SCENARIOS:-}" ] || [[ " $SCENARIOS " == *" $1 "* ]]; }
-scenario() { wanted "$1" && run_scenario "$@"; }
-
-scenario nt-msword-noreboot "$MACHINES/nt-all" nt yes none MSWORD NOREBOOT
-scenario nt-wpwin8 "$MACHINES/nt-all" nt yes none WPWIN8
-scenario nt-msword-restart "$MACHINES/nt-all" nt yes restart MSWORD
-scenario nt-hostile "$MACHINES/hostile" nt no none MSWORD NOREBOOT
-scenario win98-msword-noreboot "$MACHINES/98-all" win98 yes none MSWORD NOREBOOT
-scenario win98-all-restart "$MACHINES/98-all" win98 yes restart MSWORD WPWIN7 WPWIN8 WPWIN9
-scenario nt-hostile-yes "$MACHINES/hostile" nt yes none MSWORD NOREBOOT
-scenario win98-wininit "$MACHINES/98-wininit" win98 yes restart MSWORD
-scenario nt-path-rules "$MACHINES/path-rules" nt yes none WPWIN8 NOREBOOT
-
+each_scenario
 wanted what-if-window && what_if_window
 
 echo "$failures snapshot checks failed"
