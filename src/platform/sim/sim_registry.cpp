@@ -140,8 +140,8 @@ Status SimRegistry::CheckAccess(const Target& target, uint32_t needed) const {
   return (target.sam & needed) == needed ? kOk : kErrorAccessDenied;
 }
 
-Status SimRegistry::ResolveSubkey(HKey parent, std::string_view subkey, bool creating,
-                                  Target* base, std::vector<std::string_view>* parts) const {
+Status SimRegistry::ResolveSubkey(HKey parent, std::string_view subkey, bool creating, Target* base,
+                                  std::vector<std::string_view>* parts) const {
   Status status = Resolve(parent, base);
   if (status != kOk) return status;
   return SplitPath(subkey, creating, parts);
