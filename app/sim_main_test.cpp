@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "platform/sim/sim_test_util.h"
+#include "testing/sim_test_util.h"
 
 namespace {
 

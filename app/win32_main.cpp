@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "deploy/deployment.h"
-#include "platform/win32/win32_log_file.h"
+#include "deploy/win32/win32_log_file.h"
 #include "platform/win32/win32_platform.h"
-#include "platform/win32/win32_preview_files.h"
 #include "platform/win32/win32_ui.h"
 #include "platform/win32/win32_windows.h"
 #include "preview/preview_run.h"
+#include "preview/win32/win32_preview_files.h"
 #include "startup/program.h"
 #include "win32_command_line.h"
 

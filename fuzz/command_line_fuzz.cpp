@@ -60,8 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   const bool any = chosen[0] || chosen[1] || chosen[2] || chosen[3];
-  if (state.ChosenWpWin7 != chosen[0] || state.ChosenWpWin8 != chosen[1] ||
-      state.ChosenWpWin9 != chosen[2] || state.ChosenMsWord != chosen[3] ||
+  if (state.Chosen[vrx::kWpWin7] != chosen[0] || state.Chosen[vrx::kWpWin8] != chosen[1] ||
+      state.Chosen[vrx::kWpWin9] != chosen[2] || state.Chosen[vrx::kMsWord] != chosen[3] ||
       state.NoReboot != no_reboot || state.CommandLineMode != any) {
     std::abort();
   }

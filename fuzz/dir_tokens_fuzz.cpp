@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "helpers/directory_tokens.h"
 #include "manifest/file_manifest.h"
-#include "platform/mod_funcs.h"
 #include "platform/sim/sim_machine.h"
 #include "platform/windows_names.h"
 #include "progress/processing_form.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "wizard/deferred_deletion.h"
+#include "removal/deferred_deletion.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string input(reinterpret_cast<const char*>(data), size);

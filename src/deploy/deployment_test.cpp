@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/sim_test_util.h"
 #include "progress/processing_form.h"
 #include "startup/program.h"
+#include "testing/sim_test_util.h"
 
 namespace vrx {
 namespace {
@@ -103,7 +103,7 @@ TEST(CommandWords, ALogPathNamingAVariantOrNorebootChoosesNothing) {
   Program program(deployment.platform());
   Main(program, deployment.words().program_words);
   EXPECT_FALSE(program.state.CommandLineMode);
-  EXPECT_FALSE(program.state.ChosenMsWord);
+  EXPECT_FALSE(program.state.Chosen[kMsWord]);
   EXPECT_FALSE(program.state.NoReboot);
   EXPECT_TRUE(Said(*m, "show UnInstall")) << "the wizard, as without the word";
 }

@@ -5,6 +5,7 @@
 
 #include "platform/form.h"
 #include "platform/forwarding_platform.h"
+#include "platform/windows_names.h"
 #include "startup/program.h"
 #include "startup/variants.h"
 
@@ -23,21 +24,6 @@ std::string Upper(std::string text) {
 }
 
 bool Absent(Status status) { return status == kErrorFileNotFound || status == kErrorPathNotFound; }
-
-std::string HiveName(HKey key) {
-  switch (key) {
-    case kHkeyClassesRoot:
-      return "HKEY_CLASSES_ROOT";
-    case kHkeyCurrentUser:
-      return "HKEY_CURRENT_USER";
-    case kHkeyLocalMachine:
-      return "HKEY_LOCAL_MACHINE";
-    case 0x80000003u:
-      return "HKEY_USERS";
-    default:
-      return "";
-  }
-}
 
 // A registry value's data as the log shows it.
 std::string DataText(uint32_t type, const uint8_t* data, uint32_t size) {
@@ -137,7 +123,7 @@ class RecordingPlatform::Registry_ : public ForwardingRegistry {
 
  private:
   std::string NameOf(HKey key) const {
-    std::string hive = HiveName(key);
+    std::string hive(HiveName(key));
     if (!hive.empty()) return hive;
     auto it = names_.find(key);
     return it == names_.end() ? "(key " + std::to_string(key) + ")" : it->second;
@@ -292,36 +278,25 @@ class RecordingPlatform::Ui_ : public ForwardingUi {
 
  private:
   // Passes everything on; notes the start of the run and the progress window's status line.
-  class View : public FormView {
+  class View : public ForwardingFormView {
    public:
     View(std::unique_ptr<FormView> inner, const Form& form, RecordingPlatform* owner)
-        : inner_(std::move(inner)), progress_(form.name() == "Processing"), owner_(owner) {}
+        : ForwardingFormView(std::move(inner)),
+          progress_(form.name() == "Processing"),
+          owner_(owner) {}
     void Loaded() override {
       if (progress_) owner_->WriteRunHeader();
-      if (inner_) inner_->Loaded();
-    }
-    void Shown() override {
-      if (inner_) inner_->Shown();
-    }
-    void Hidden() override {
-      if (inner_) inner_->Hidden();
-    }
-    void Unloaded() override {
-      if (inner_) inner_->Unloaded();
-    }
-    void Refreshed() override {
-      if (inner_) inner_->Refreshed();
+      ForwardingFormView::Loaded();
     }
     void PropertyChanged(const Control* control, std::string_view property,
                          const std::string& value) override {
       if (progress_ && control != nullptr && control->name() == "lblMsg" && property == "Caption") {
         owner_->log_->Line("Status: " + OneLine(control->Caption()));
       }
-      if (inner_) inner_->PropertyChanged(control, property, value);
+      ForwardingFormView::PropertyChanged(control, property, value);
     }
 
    private:
-    std::unique_ptr<FormView> inner_;
     bool progress_;
     RecordingPlatform* owner_;
   };
@@ -367,16 +342,13 @@ void RecordingPlatform::WriteRunHeader() {
   }
   log_->Line("Platform: " + platform);
 
-  const bool installed[] = {s.InstalledMsWord || s.Word2000Found, s.InstalledWpWin7,
-                            s.InstalledWpWin8, s.InstalledWpWin9};
-  const bool chosen[] = {s.ChosenMsWord, s.ChosenWpWin7, s.ChosenWpWin8, s.ChosenWpWin9};
   std::string installed_line;
   std::string chosen_line;
   for (size_t i = 0; i < kVariants.size(); ++i) {
     const std::string name =
         std::string(kVariants[i].code) + " (" + std::string(kVariants[i].label) + ")";
-    if (installed[i]) installed_line += (installed_line.empty() ? "" : ", ") + name;
-    if (chosen[i]) chosen_line += (chosen_line.empty() ? "" : ", ") + name;
+    if (s.CountsAsInstalled(i)) installed_line += (installed_line.empty() ? "" : ", ") + name;
+    if (s.Chosen[i]) chosen_line += (chosen_line.empty() ? "" : ", ") + name;
   }
   if (s.Word2000Found) installed_line += "; Word 2000 is registered";
   log_->Line("Installed: " + (installed_line.empty() ? "none" : installed_line));

@@ -3,6 +3,11 @@
 // (testing/fault_injection.h); the deployment words record and quiet the run through them too.
 #pragma once
 
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+
 #include "platform/form.h"
 #include "platform/platform.h"
 
@@ -76,29 +81,12 @@ class ForwardingSystem : public System {
   int32_t RemoveFontResource(const std::string& file_name) override {
     return target_->RemoveFontResource(file_name);
   }
-  intptr_t SendMessage(uintptr_t window, uint32_t message, uintptr_t wparam,
-                       intptr_t lparam) override {
-    return target_->SendMessage(window, message, wparam, lparam);
-  }
+  void BroadcastFontChange() override { target_->BroadcastFontChange(); }
   std::string GetEnvironmentVariable(const std::string& name) override {
     return target_->GetEnvironmentVariable(name);
   }
   bool AnotherInstanceRunning() override { return target_->AnotherInstanceRunning(); }
-  Handle GetCurrentProcess() override { return target_->GetCurrentProcess(); }
-  bool OpenProcessToken(Handle process, uint32_t desired_access, Handle* token) override {
-    return target_->OpenProcessToken(process, desired_access, token);
-  }
-  bool LookupPrivilegeValue(const std::string& system_name, const std::string& name,
-                            Luid* luid) override {
-    return target_->LookupPrivilegeValue(system_name, name, luid);
-  }
-  bool AdjustTokenPrivileges(Handle token, bool disable_all, const TokenPrivileges* new_state,
-                             uint32_t buffer_length, TokenPrivileges* previous_state,
-                             uint32_t* return_length) override {
-    return target_->AdjustTokenPrivileges(token, disable_all, new_state, buffer_length,
-                                          previous_state, return_length);
-  }
-  bool CloseHandle(Handle handle) override { return target_->CloseHandle(handle); }
+  Status EnableShutdownPrivilege() override { return target_->EnableShutdownPrivilege(); }
   bool ExitWindowsEx(uint32_t flags, uint32_t reason) override {
     return target_->ExitWindowsEx(flags, reason);
   }
@@ -181,6 +169,34 @@ class ForwardingUi : public Ui {
 
  private:
   Ui* target_;
+};
+
+// A form's view that passes every notification on to another view, when there is one.
+class ForwardingFormView : public FormView {
+ public:
+  explicit ForwardingFormView(std::unique_ptr<FormView> target) : target_(std::move(target)) {}
+  void Loaded() override {
+    if (target_) target_->Loaded();
+  }
+  void Shown() override {
+    if (target_) target_->Shown();
+  }
+  void Hidden() override {
+    if (target_) target_->Hidden();
+  }
+  void Unloaded() override {
+    if (target_) target_->Unloaded();
+  }
+  void Refreshed() override {
+    if (target_) target_->Refreshed();
+  }
+  void PropertyChanged(const Control* control, std::string_view property,
+                       const std::string& value) override {
+    if (target_) target_->PropertyChanged(control, property, value);
+  }
+
+ private:
+  std::unique_ptr<FormView> target_;
 };
 
 class ForwardingClock : public Clock {

@@ -3,8 +3,8 @@
 // Each interface is shaped after the Win32 calls it stands for, so that the real backend forwards
 // almost one to one and the simulated machine can reproduce the documented results and failures.
 // Texts are in the Windows ANSI code page (Windows-1252). No call throws: every fallible call
-// returns a status (a Win32 error code, 0 for success) or the value the Win32 call documents for a
-// failure.
+// returns a status (status.h; outputs through pointers) or the value the Win32 call documents for
+// a failure, and is marked [[nodiscard]]. Word's own object model is in word_object_model.h.
 #pragma once
 
 #include <cstdint>
@@ -13,27 +13,10 @@
 #include <string>
 #include <vector>
 
-namespace vrx {
+#include "platform/status.h"
+#include "platform/word_object_model.h"
 
-// A Win32 error code as the registry calls return it; kOk means success.
-using Status = int32_t;
-inline constexpr Status kOk = 0;
-inline constexpr Status kErrorFileNotFound = 2;
-inline constexpr Status kErrorPathNotFound = 3;
-inline constexpr Status kErrorAccessDenied = 5;
-inline constexpr Status kErrorInvalidHandle = 6;
-inline constexpr Status kErrorInvalidParameter = 87;
-inline constexpr Status kErrorSharingViolation = 32;
-inline constexpr Status kErrorDirNotEmpty = 145;
-inline constexpr Status kErrorAlreadyExists = 183;
-inline constexpr Status kErrorMoreData = 234;
-inline constexpr Status kErrorNoMoreItems = 259;
-inline constexpr Status kErrorNotSupported = 50;
-// Used by the platform layers for a call that cannot be made at all (no object, no such member).
-inline constexpr Status kErrorGenFailure = 31;
-// MK_E_UNAVAILABLE, as GetActiveObject answers when nothing of the class runs: an answer, not a
-// failure of the call.
-inline constexpr Status kMkEUnavailable = static_cast<Status>(0x800401E3u);
+namespace vrx {
 
 // ---------------------------------------------------------------------------------------------
 // Registry (advapi32)
@@ -60,18 +43,21 @@ class Registry {
   virtual ~Registry() = default;
 
   // RegOpenKeyExA(parent, subkey, 0, sam, result). On failure *result is set to 0.
-  // 2 when a key on the path is missing, 6 for a closed or null parent.
+  // kErrorFileNotFound when a key on the path is missing, kErrorInvalidHandle for a closed or null
+  // parent.
   [[nodiscard]] virtual Status OpenKey(HKey parent, const std::string& subkey, uint32_t sam,
                                        HKey* result) = 0;
 
-  // RegCloseKey. 6 for a handle that is not open (closing a hive is allowed and does nothing).
+  // RegCloseKey. kErrorInvalidHandle for a handle that is not open (closing a hive is allowed and
+  // does nothing).
   [[nodiscard]] virtual Status CloseKey(HKey key) = 0;
 
   // RegQueryValueExA. `type` and `data` may be null. With data null, *size receives the stored
   // size and the call succeeds. With data given, *size is the buffer length on entry: when the
-  // stored data does not fit, the result is 234 and *size the size needed; otherwise the stored
-  // bytes are copied exactly as stored (a REG_SZ value may lack its NUL) and *size is their count.
-  // 2 for a missing value; 6 for a closed or null key.
+  // stored data does not fit, the result is kErrorMoreData and *size the size needed; otherwise
+  // the stored bytes are copied exactly as stored (a REG_SZ value may lack its NUL) and *size is
+  // their count. kErrorFileNotFound for a missing value; kErrorInvalidHandle for a closed or null
+  // key.
   [[nodiscard]] virtual Status QueryValue(HKey key, const std::string& name, uint32_t* type,
                                           uint8_t* data, uint32_t* size) = 0;
 
@@ -85,27 +71,27 @@ class Registry {
   [[nodiscard]] virtual Status CreateKey(HKey parent, const std::string& subkey, uint32_t options,
                                          uint32_t sam, HKey* result, uint32_t* disposition) = 0;
 
-  // RegDeleteValueA. 2 when there is no such value.
+  // RegDeleteValueA. kErrorFileNotFound when there is no such value.
   [[nodiscard]] virtual Status DeleteValue(HKey key, const std::string& name) = 0;
 
   // RegEnumKeyExA(key, index, name, name_size, 0, no class, no class size, last_write).
   // *name_size is the buffer length in characters, the terminating NUL included. Subkeys come in
-  // sorted order, without regard to case. 234 when the name and its NUL do not fit; 259 when
-  // index is past the last subkey. On success *name_size is the name's length without its NUL.
-  // `last_write` may be null.
+  // sorted order, without regard to case. kErrorMoreData when the name and its NUL do not fit;
+  // kErrorNoMoreItems when index is past the last subkey. On success *name_size is the name's
+  // length without its NUL. `last_write` may be null.
   [[nodiscard]] virtual Status EnumKey(HKey key, uint32_t index, char* name, uint32_t* name_size,
                                        uint64_t* last_write) = 0;
 
   // RegDeleteKeyA. Windows 95/98 delete the key with everything below it; Windows NT refuses a
-  // key that has subkeys with 5.
+  // key that has subkeys with kErrorAccessDenied.
   [[nodiscard]] virtual Status DeleteKey(HKey parent, const std::string& subkey) = 0;
 
   // RegEnumValueA(key, index, name, name_size, 0, type, no data, no data size): the name of the
   // index-th value ("" is the default value) and, when `type` is given, its type. *name_size is
-  // the buffer length in characters, the NUL included; on success it is the name's length. 234
-  // when the name and its NUL do not fit; 259 when index is past the last value; 5 on Windows NT
-  // for a handle opened without KEY_QUERY_VALUE. The order is the registry's own: do not rely on
-  // it. On failure the outputs are left untouched.
+  // the buffer length in characters, the NUL included; on success it is the name's length.
+  // kErrorMoreData when the name and its NUL do not fit; kErrorNoMoreItems when index is past the
+  // last value; kErrorAccessDenied on Windows NT for a handle opened without KEY_QUERY_VALUE. The
+  // order is the registry's own: do not rely on it. On failure the outputs are left untouched.
   [[nodiscard]] virtual Status EnumValue(HKey key, uint32_t index, char* name, uint32_t* name_size,
                                          uint32_t* type) = 0;
 };
@@ -125,29 +111,6 @@ struct OsVersionInfo {
 static_assert(sizeof(OsVersionInfo) == 148);
 
 inline constexpr uint32_t kMoveFileDelayUntilReboot = 4;
-inline constexpr uint32_t kWmFontChange = 29;
-inline constexpr uint32_t kHwndBroadcast = 0xFFFF;
-
-using Handle = uintptr_t;  // a kernel object handle; 0 is none
-
-struct Luid {
-  uint32_t LowPart = 0;
-  int32_t HighPart = 0;
-};
-inline bool operator==(const Luid& a, const Luid& b) {
-  return a.LowPart == b.LowPart && a.HighPart == b.HighPart;
-}
-
-// TOKEN_PRIVILEGES with room for one entry: 16 bytes, as the shutdown request passes it.
-struct TokenPrivileges {
-  uint32_t PrivilegeCount = 0;
-  Luid PrivilegeLuid;
-  uint32_t Attributes = 0;
-};
-static_assert(sizeof(TokenPrivileges) == 16);
-inline constexpr uint32_t kSePrivilegeEnabled = 2;
-inline constexpr uint32_t kTokenAdjustPrivileges = 0x20;
-inline constexpr uint32_t kTokenQuery = 0x8;
 inline constexpr uint32_t kEwxShutdown = 1;
 inline constexpr uint32_t kEwxReboot = 2;
 
@@ -158,32 +121,37 @@ class System {
   // GetSystemDirectoryA / GetWindowsDirectoryA: copies the path and its NUL into `buffer` and
   // returns its length; returns the size needed (NUL included) when `size` is too small, 0 on
   // failure.
-  virtual uint32_t GetSystemDirectory(char* buffer, uint32_t size) = 0;
-  virtual uint32_t GetWindowsDirectory(char* buffer, uint32_t size) = 0;
+  [[nodiscard]] virtual uint32_t GetSystemDirectory(char* buffer, uint32_t size) = 0;
+  [[nodiscard]] virtual uint32_t GetWindowsDirectory(char* buffer, uint32_t size) = 0;
 
   // GetShortPathNameA: the 8.3 form of an existing path, as GetSystemDirectory returns it;
   // 0 when the path does not exist.
-  virtual uint32_t GetShortPathName(const std::string& long_path, char* buffer, uint32_t size) = 0;
+  [[nodiscard]] virtual uint32_t GetShortPathName(const std::string& long_path, char* buffer,
+                                                  uint32_t size) = 0;
 
   // GetVersionExA: false, leaving the record untouched, when its size field is not 148.
-  virtual bool GetVersionEx(OsVersionInfo* info) = 0;
+  [[nodiscard]] virtual bool GetVersionEx(OsVersionInfo* info) = 0;
 
-  // MoveFileExA. With new_name absent and flag 4, the file is deleted at the next restart.
-  virtual bool MoveFileEx(const std::string& existing, const std::optional<std::string>& new_name,
-                          uint32_t flags) = 0;
+  // MoveFileExA. With new_name absent and kMoveFileDelayUntilReboot, the file is deleted at the
+  // next restart.
+  [[nodiscard]] virtual bool MoveFileEx(const std::string& existing,
+                                        const std::optional<std::string>& new_name,
+                                        uint32_t flags) = 0;
 
   // MoveFileA: gives an existing file a new name (in the same folder or another on the same
-  // drive), keeping its contents and attributes. Never replaces: 183 when `new_name` exists
-  // (under any case, or as the short name of an entry). 2/3 when `existing` or a folder on the
-  // way is missing, 32 when the file is in use, 5 for a name Windows refuses to move.
+  // drive), keeping its contents and attributes. Never replaces: kErrorAlreadyExists when
+  // `new_name` exists (under any case, or as the short name of an entry). kErrorFileNotFound or
+  // kErrorPathNotFound when `existing` or a folder on the way is missing, kErrorSharingViolation
+  // when the file is in use, kErrorAccessDenied for a name Windows refuses to move.
   [[nodiscard]] virtual Status MoveFile(const std::string& existing,
                                         const std::string& new_name) = 0;
 
   // GetTempFileNameA(directory, prefix, 0, buffer): makes a name that no entry of `directory`
   // has: the folder, a backslash, the first three characters of `prefix`, a number in hexadecimal
   // digits and ".TMP" (case and number are the system's choice), and creates the file there,
-  // empty, so that the name stays taken. 267 or 3 when the folder does not exist, 5 when nothing
-  // can be created in it. On failure *path is left untouched.
+  // empty, so that the name stays taken. kErrorDirectory or kErrorPathNotFound when the folder
+  // does not exist, kErrorAccessDenied when nothing can be created in it. On failure *path is left
+  // untouched.
   [[nodiscard]] virtual Status GetTempFileName(const std::string& directory,
                                                const std::string& prefix, std::string* path) = 0;
 
@@ -192,16 +160,16 @@ class System {
   // one from that drive's), "/" becomes "\", repeated separators count as one, "." and ".." are
   // resolved (".." never climbs above a drive root or a share "\\server\share"), a dot that
   // ends a folder's name is dropped, and blanks and dots that end the path are dropped. The form
-  // "\\?\..." is given back as it is. Short (8.3) names and case stay as written. 123 for the
-  // empty path; on failure *full_path is left untouched.
+  // "\\?\..." is given back as it is. Short (8.3) names and case stay as written.
+  // kErrorInvalidName for the empty path; on failure *full_path is left untouched.
   [[nodiscard]] virtual Status GetFullPathName(const std::string& path, std::string* full_path) = 0;
 
   // RemoveFontResourceA: nonzero on success, 0 when the font is not in the font table.
-  virtual int32_t RemoveFontResource(const std::string& file_name) = 0;
+  [[nodiscard]] virtual int32_t RemoveFontResource(const std::string& file_name) = 0;
 
-  // SendMessageA.
-  virtual intptr_t SendMessage(uintptr_t window, uint32_t message, uintptr_t wparam,
-                               intptr_t lparam) = 0;
+  // Tells every top-level window that the font table changed (WM_FONTCHANGE sent to
+  // HWND_BROADCAST). A window that does not answer cannot hold the caller; nothing is reported.
+  virtual void BroadcastFontChange() = 0;
 
   // The value of an environment variable; empty when it is not set.
   virtual std::string GetEnvironmentVariable(const std::string& name) = 0;
@@ -209,17 +177,15 @@ class System {
   // True when another copy of this program already runs. Asked once, at start-up.
   virtual bool AnotherInstanceRunning() = 0;
 
-  // GetCurrentProcess, OpenProcessToken, LookupPrivilegeValueA, AdjustTokenPrivileges,
-  // CloseHandle and ExitWindowsEx; each boolean result is the Win32 BOOL.
-  virtual Handle GetCurrentProcess() = 0;
-  virtual bool OpenProcessToken(Handle process, uint32_t desired_access, Handle* token) = 0;
-  virtual bool LookupPrivilegeValue(const std::string& system_name, const std::string& name,
-                                    Luid* luid) = 0;
-  virtual bool AdjustTokenPrivileges(Handle token, bool disable_all,
-                                     const TokenPrivileges* new_state, uint32_t buffer_length,
-                                     TokenPrivileges* previous_state, uint32_t* return_length) = 0;
-  virtual bool CloseHandle(Handle handle) = 0;
-  virtual bool ExitWindowsEx(uint32_t flags, uint32_t reason) = 0;
+  // Enables the shutdown privilege ("SeShutdownPrivilege") in this process's token, as Windows NT
+  // wants before a restart: OpenProcessToken with TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY,
+  // LookupPrivilegeValueA on the local system, AdjustTokenPrivileges with that one privilege
+  // enabled. The token is closed before the call returns, whatever happened. kOk when
+  // AdjustTokenPrivileges succeeded; otherwise the status of the first step that failed.
+  [[nodiscard]] virtual Status EnableShutdownPrivilege() = 0;
+
+  // ExitWindowsEx; the result is the Win32 BOOL.
+  [[nodiscard]] virtual bool ExitWindowsEx(uint32_t flags, uint32_t reason) = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -249,22 +215,24 @@ class Files {
   // Starts a listing of the entries that match `pattern` (a path whose last part may hold the
   // wildcards * and ?; a relative pattern is taken from the current directory) and returns the
   // first matching name, without its folder; the empty text when nothing matches.
-  virtual std::string ListFirst(const std::string& pattern, ListFilter filter) = 0;
+  [[nodiscard]] virtual std::string ListFirst(const std::string& pattern, ListFilter filter) = 0;
   // The next name of the listing started last; the empty text once it is exhausted.
-  virtual std::string ListNext() = 0;
+  [[nodiscard]] virtual std::string ListNext() = 0;
 
-  // Deletes a file: 5 for a read-only file or a folder, 32 for a file in use, 2 when missing.
+  // Deletes a file: kErrorAccessDenied for a read-only file or a folder, kErrorSharingViolation
+  // for a file in use, kErrorFileNotFound when missing.
   [[nodiscard]] virtual Status DeleteFile(const std::string& path) = 0;
-  // Clears every attribute of an existing file or folder; 2 when missing, 3 when a folder above
-  // it is missing.
+  // Clears every attribute of an existing file or folder; kErrorFileNotFound when missing,
+  // kErrorPathNotFound when a folder above it is missing.
   [[nodiscard]] virtual Status SetAttributesNormal(const std::string& path) = 0;
-  // Removes a folder: 145 unless it is empty, 2/3 when missing, 32 for the current directory,
-  // 5 for a read-only folder or a drive root, 267 for a file.
+  // Removes a folder: kErrorDirNotEmpty unless it is empty, kErrorFileNotFound or
+  // kErrorPathNotFound when missing, kErrorSharingViolation for the current directory,
+  // kErrorAccessDenied for a read-only folder or a drive root, kErrorDirectory for a file.
   [[nodiscard]] virtual Status RemoveDirectory(const std::string& path) = 0;
   // The current directory, for example "C:\WINDOWS" or "C:\".
   virtual std::string GetCurrentDirectory() = 0;
-  // Makes a folder current: 2 when it does not exist, 3 when a folder above it is missing, 267
-  // for a file.
+  // Makes a folder current: kErrorFileNotFound when it does not exist, kErrorPathNotFound when a
+  // folder above it is missing, kErrorDirectory for a file.
   [[nodiscard]] virtual Status SetCurrentDirectory(const std::string& path) = 0;
   // Replaces `to` (which need not exist) by `from` in one step (MoveFileExA with
   // MOVEFILE_REPLACE_EXISTING).
@@ -273,14 +241,13 @@ class Files {
   // Text files. Opening for writing bytes replaces what the file held.
   [[nodiscard]] virtual Status OpenText(const std::string& path, TextMode mode,
                                         FileNumber* number) = 0;
-  // Reads one character; 38 (end of file) past the end.
+  // Reads one character; kErrorHandleEof past the end.
   [[nodiscard]] virtual Status ReadChar(FileNumber number, char* c) = 0;
   virtual bool AtEnd(FileNumber number) = 0;
   [[nodiscard]] virtual Status Write(FileNumber number, const std::string& bytes) = 0;
   [[nodiscard]] virtual Status Close(FileNumber number) = 0;
   virtual void CloseAll() = 0;
 };
-inline constexpr Status kErrorHandleEof = 38;
 
 // ---------------------------------------------------------------------------------------------
 // Processes
@@ -293,7 +260,7 @@ class Processes {
  public:
   virtual ~Processes() = default;
   // Starts a command line with a window style and returns at once, never waiting for the program.
-  // 2 when the program cannot be started.
+  // kErrorFileNotFound when the program cannot be started.
   [[nodiscard]] virtual Status Start(const std::string& command_line, int window_style,
                                      TaskId* task) = 0;
   // Brings the main window of a started task to the front; nothing happens for an unknown task.
@@ -301,44 +268,13 @@ class Processes {
 };
 
 // ---------------------------------------------------------------------------------------------
-// Word's automation interface, as far as the Word clean-up uses it
-
-class WordControl {
- public:
-  virtual ~WordControl() = default;
-  [[nodiscard]] virtual Status Caption(std::string* caption) = 0;
-  [[nodiscard]] virtual Status Delete() = 0;
-};
-
-class WordApplication {
- public:
-  virtual ~WordApplication() = default;
-  [[nodiscard]] virtual Status Activate() = 0;
-  [[nodiscard]] virtual Status SetWindowState(int16_t state) = 0;
-  // Quit without an argument (Word may ask about unsaved documents), or Quit False.
-  [[nodiscard]] virtual Status Quit() = 0;
-  [[nodiscard]] virtual Status QuitWithoutSaving() = 0;
-  // ActiveDocument.Name; fails while Word has no document.
-  [[nodiscard]] virtual Status ActiveDocumentName(std::string* name) = 0;
-  // CommandBars(bar).Controls, item by item in their order at the time of the call.
-  [[nodiscard]] virtual Status CommandBarControls(
-      const std::string& bar, std::vector<std::unique_ptr<WordControl>>* controls) = 0;
-  // BuildKeyCode(arg1, arg2[, arg3]).
-  [[nodiscard]] virtual Status BuildKeyCode(int16_t arg1, int16_t arg2, std::optional<int16_t> arg3,
-                                            int32_t* key_code) = 0;
-  // FindKey(key_code).Clear.
-  [[nodiscard]] virtual Status FindKeyClear(int32_t key_code) = 0;
-  // KeyBindings.Add KeyCode:=, KeyCategory:=, Command:=.
-  [[nodiscard]] virtual Status KeyBindingsAdd(int32_t key_code, int16_t key_category,
-                                              const std::string& command) = 0;
-  // NormalTemplate.Save.
-  [[nodiscard]] virtual Status NormalTemplateSave() = 0;
-};
+// Finding a running Word (the running object table, top-level windows)
 
 class Automation {
  public:
   virtual ~Automation() = default;
-  // The running object of an automation class ("Word.Application"). kMkEUnavailable when none
+  // The running object of an automation class ("Word.Application"), with Word's object model
+  // (word_object_model.h). kMkEUnavailable when none
   // runs; any other failure (Word busy, the class not registered) says nothing about whether one
   // runs. The object returned is the one registered first; several running copies of Word cannot
   // be told apart through it.
@@ -368,7 +304,8 @@ class Ui {
  public:
   virtual ~Ui() = default;
   // A message box with the style's buttons and no icon; returns the button chosen.
-  virtual int MessageBox(const std::string& text, int style, const std::string& title) = 0;
+  [[nodiscard]] virtual int MessageBox(const std::string& text, int style,
+                                       const std::string& title) = 0;
   // Handles the window messages that are waiting. When there are none, waits until one comes or
   // the clock moves on by a step, whichever is first: a loop that pumps while it waits for the
   // clock or for another program does not spin.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/platform.h"
+
 namespace vrx {
 namespace {
 
@@ -233,6 +235,21 @@ std::string_view TrimPathPart(std::string_view part, bool last) {
   }
   while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.remove_suffix(1);
   return part;
+}
+
+std::string_view HiveName(uint32_t hive) {
+  switch (hive) {
+    case kHkeyClassesRoot:
+      return "HKEY_CLASSES_ROOT";
+    case kHkeyCurrentUser:
+      return "HKEY_CURRENT_USER";
+    case kHkeyLocalMachine:
+      return "HKEY_LOCAL_MACHINE";
+    case 0x80000003u:  // HKEY_USERS, which the program never opens
+      return "HKEY_USERS";
+    default:
+      return {};
+  }
 }
 
 }  // namespace vrx

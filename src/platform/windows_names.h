@@ -71,4 +71,8 @@ bool MatchesPattern(std::string_view pattern, std::string_view name);
 // and ".." are left for the caller. The last part may become empty.
 std::string_view TrimPathPart(std::string_view part, bool last);
 
+// The name regedit gives a predefined key: "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",
+// "HKEY_LOCAL_MACHINE" or "HKEY_USERS"; empty for any other handle.
+std::string_view HiveName(uint32_t hive);
+
 }  // namespace vrx

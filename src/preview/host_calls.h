@@ -23,20 +23,22 @@ class LiveFiles {
  public:
   virtual ~LiveFiles() = default;
 
-  // The entry a full path names (no wildcards), with its stored long name: 2 when it is missing,
-  // 3 when a folder above it is, 123 for a name Windows refuses. A drive root is reported as a
-  // folder named like the path ("C:"). *entry is left untouched on failure.
+  // The entry a full path names (no wildcards), with its stored long name: kErrorFileNotFound when
+  // it is missing, kErrorPathNotFound when a folder above it is, kErrorInvalidName for a name
+  // Windows refuses. A drive root is reported as a folder named like the path ("C:"). *entry is
+  // left untouched on failure.
   [[nodiscard]] virtual Status Stat(const std::string& path, LiveEntry* entry) = 0;
 
   // Every entry of a folder but "." and "..", in the order the file system gives them, each file
   // tried for use by an open that asks for reading, shares nothing, reads nothing and is closed
-  // at once. 2/3 when the folder is missing, 267 for a file. *entries is left untouched on
-  // failure.
+  // at once. kErrorFileNotFound or kErrorPathNotFound when the folder is missing,
+  // kErrorDirectory for a file. *entries is left untouched on failure.
   [[nodiscard]] virtual Status List(const std::string& folder, std::vector<LiveEntry>* entries) = 0;
 
-  // The bytes of a file, opened sharing reading and writing with every other program. 2/3 when
-  // missing, 32 when another program holds it without sharing, 5 for a folder. *bytes is left
-  // untouched on failure.
+  // The bytes of a file, opened sharing reading and writing with every other program.
+  // kErrorFileNotFound or kErrorPathNotFound when missing, kErrorSharingViolation when another
+  // program holds it without sharing, kErrorAccessDenied for a folder. *bytes is left untouched on
+  // failure.
   [[nodiscard]] virtual Status Read(const std::string& path, std::string* bytes) = 0;
 };
 
@@ -45,17 +47,16 @@ class ImageFolder {
  public:
   virtual ~ImageFolder() = default;
 
-  // Whether `path` exists and, if so, whether it is a folder that holds nothing. 3 when a folder
-  // above it is missing is not an error: *exists is then false.
+  // Whether `path` exists and, if so, whether it is a folder that holds nothing.
+  // kErrorPathNotFound from the system is not an error here: *exists is then false.
   [[nodiscard]] virtual Status Probe(const std::string& path, bool* exists, bool* empty_folder) = 0;
-  // Creates one folder; 183 when something of that name exists, 3 when the folder above it is
-  // missing, 5 when the place cannot be written.
+  // Creates one folder; kErrorAlreadyExists when something of that name exists,
+  // kErrorPathNotFound when the folder above it is missing, kErrorAccessDenied when the place
+  // cannot be written.
   [[nodiscard]] virtual Status MakeFolder(const std::string& path) = 0;
-  // Creates a file that must not exist yet and writes `bytes` into it; 80 when it exists.
+  // Creates a file that must not exist yet and writes `bytes` into it; kErrorFileExists when it
+  // exists.
   [[nodiscard]] virtual Status WriteNewFile(const std::string& path, const std::string& bytes) = 0;
 };
-
-inline constexpr Status kErrorFileExists = 80;
-inline constexpr Status kErrorDirectoryName = 267;
 
 }  // namespace vrx::preview

@@ -58,7 +58,7 @@ Status SimLiveFiles::Stat(const std::string& path, LiveEntry* entry) {
 Status SimLiveFiles::List(const std::string& folder, std::vector<LiveEntry>* entries) {
   const std::optional<std::string> long_path = files_->LongPath(folder);
   if (!long_path) return Missing(*files_, folder);
-  if (!(files_->Attributes(*long_path).value_or(0) & kAttrDirectory)) return kErrorDirectoryName;
+  if (!(files_->Attributes(*long_path).value_or(0) & kAttrDirectory)) return kErrorDirectory;
   std::string prefix = FoldName(*long_path);
   if (prefix.back() != '\\') prefix += '\\';
   std::vector<LiveEntry> found;
@@ -101,14 +101,14 @@ Status SimImageFolder::MakeFolder(const std::string& path) {
   const std::optional<uint32_t> above = files_->Attributes(Parent(path));
   if (!above || !(*above & kAttrDirectory)) return kErrorPathNotFound;
   if (*above & kAttrReadOnly) return kErrorAccessDenied;
-  return files_->AddDirectory(path) ? kOk : sim::kErrorInvalidName;
+  return files_->AddDirectory(path) ? kOk : kErrorInvalidName;
 }
 
 Status SimImageFolder::WriteNewFile(const std::string& path, const std::string& bytes) {
   if (files_->Exists(path)) return kErrorFileExists;
   const std::optional<uint32_t> above = files_->Attributes(Parent(path));
   if (!above || !(*above & kAttrDirectory)) return kErrorPathNotFound;
-  return files_->AddFile(path, bytes, kAttrArchive) ? kOk : sim::kErrorInvalidName;
+  return files_->AddFile(path, bytes, kAttrArchive) ? kOk : kErrorInvalidName;
 }
 
 }  // namespace vrx::preview

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <set>
 
+#include "helpers/platform_family.h"
 #include "platform/sim/machine_ini.h"
 #include "platform/sim/reg_file.h"
 #include "platform/windows_names.h"
-#include "platform/winver.h"
 #include "preview/touch_tracker.h"
 #include "progress/processing_form.h"
 #include "progress/reboot_form.h"

@@ -7,12 +7,12 @@
 #include "platform/sim/machine_ini.h"
 #include "platform/sim/machine_summary.h"
 #include "platform/sim/reg_file.h"
-#include "platform/sim/sim_test_util.h"
 #include "platform/windows_names.h"
 #include "preview/sim_host.h"
 #include "progress/processing_form.h"
 #include "progress/reboot_form.h"
 #include "startup/program.h"
+#include "testing/sim_test_util.h"
 #include "wizard/uninstall_form.h"
 
 namespace vrx::preview {

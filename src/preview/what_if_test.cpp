@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sim/sim_test_util.h"
 #include "preview/sim_host.h"
 #include "progress/processing_form.h"
 #include "progress/reboot_form.h"
+#include "testing/sim_test_util.h"
 
 namespace vrx::preview {
 namespace {

@@ -1,6 +1,6 @@
 #include "progress/processing_form.h"
 
-#include "platform/reg_tools.h"
+#include "helpers/registry_tools.h"
 #include "progress/reboot_form.h"
 #include "startup/program.h"
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/sim_test_util.h"
 #include "progress/reboot_form.h"
 #include "startup/program.h"
+#include "testing/sim_test_util.h"
 
 namespace vrx {
 namespace {

@@ -8,7 +8,4 @@ class Program;
 // Asks Windows to restart; on Windows NT only once the shutdown privilege is enabled.
 void RestartWindows(Program& program);
 
-// Enables the shutdown privilege of this process; true when the token accepted it.
-bool EnableShutdownPrivilege(Program& program);
-
 }  // namespace vrx

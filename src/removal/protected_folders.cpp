@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/mod_funcs.h"
-#include "platform/reg_tools.h"
+#include "helpers/directory_tokens.h"
+#include "helpers/registry_tools.h"
 #include "platform/windows_names.h"
 #include "startup/program.h"
 

@@ -1,22 +1,18 @@
 #include "removal/remove_variant.h"
 
-#include <cmath>
-#include <cstdint>
-#include <limits>
 #include <string>
 
+#include "helpers/directory_tokens.h"
+#include "helpers/registry_tools.h"
 #include "manifest/file_manifest.h"
-#include "platform/mod_funcs.h"
-#include "platform/reg_tools.h"
 #include "platform/windows_names.h"
-#include "progress/processing_form.h"
+#include "removal/deferred_deletion.h"
+#include "removal/progress_sink.h"
 #include "removal/protected_folders.h"
 #include "removal/word_cleanup.h"
 #include "removal/wordperfect_cleanup.h"
 #include "startup/program.h"
 #include "startup/variants.h"
-#include "wizard/deferred_deletion.h"
-#include "wizard/uninstall_form.h"
 
 namespace vrx {
 namespace {
@@ -43,15 +39,6 @@ std::string Trim(const std::string& text) {
 std::string QuoteIfBlank(const std::string& path) {
   if (path.find(' ') == std::string::npos) return path;
   return "\"" + path + "\"";
-}
-
-// The nearest integer, a half going to the even neighbour.
-double RoundHalfEven(double value) {
-  double floor = std::floor(value);
-  double fraction = value - floor;
-  if (fraction > 0.5) return floor + 1;
-  if (fraction < 0.5) return floor;
-  return std::fmod(floor, 2.0) == 0 ? floor : floor + 1;
 }
 
 std::string Directory(Program& program, const std::string& token) {
@@ -87,18 +74,7 @@ void RemoveVariant(Program& program, const std::string& variant_code) {
   AdvanceProgress(program, 100);
 }
 
-void AdvanceProgress(Program& program, double step) {
-  int16_t& counter = program.UnInstall().nStartProgress;
-  double count = counter + step;
-  double rounded = RoundHalfEven(count);
-  if (!(rounded >= std::numeric_limits<int16_t>::min() &&
-        rounded <= std::numeric_limits<int16_t>::max())) {
-    return;
-  }
-  // A value above the bar's Max is refused; the bar then keeps what it showed.
-  (void)program.Processing().ProgressBar1().SetProgressValue(static_cast<float>(count / 10));
-  counter = static_cast<int16_t>(rounded);
-}
+void AdvanceProgress(Program& program, double step) { program.progress().Advance(step); }
 
 void WaitSeconds(Program& program, double seconds) {
   double start = program.clock().SecondsSinceMidnight();

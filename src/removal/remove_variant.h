@@ -13,7 +13,7 @@ struct ManifestEntry;
 // passed over, and what the user must know of becomes a detail line.
 void RemoveVariant(Program& program, const std::string& variant_code);
 
-// Adds a step to the run's progress counter and shows the counter / 10 on the progress bar.
+// Adds a step to the run's progress (Program::progress()).
 void AdvanceProgress(Program& program, double step);
 
 // Lets events through for n seconds of the clock; a pause that would run past midnight ends at

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/mod_funcs.h"
-#include "platform/reg_tools.h"
+#include "helpers/directory_tokens.h"
+#include "helpers/registry_tools.h"
 #include "removal/blank_form.h"
 #include "removal/remove_variant.h"
 #include "startup/program.h"

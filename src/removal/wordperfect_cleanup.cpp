@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/mod_funcs.h"
+#include "helpers/directory_tokens.h"
 #include "startup/program.h"
 
 namespace vrx {

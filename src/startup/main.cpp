@@ -1,10 +1,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/mod_funcs.h"
-#include "platform/reg_tools.h"
+#include "helpers/directory_tokens.h"
+#include "helpers/platform_family.h"
+#include "helpers/registry_tools.h"
 #include "platform/windows_names.h"
-#include "platform/winver.h"
 #include "startup/program.h"
 #include "startup/variants.h"
 #include "wizard/uninstall_form.h"
@@ -27,22 +27,18 @@ std::vector<std::string> SplitCommandLine(const std::string& command_line) {
 }
 
 void ReadCommandLine(ProgramState& state, const std::vector<std::string>& words) {
+  // A word that holds several codes chooses the first of this order.
+  constexpr VariantIndex kMatchOrder[] = {kWpWin7, kWpWin8, kWpWin9, kMsWord};
   for (const std::string& word : words) {
-    if (word.find("WPWIN7") != std::string::npos) {
-      state.ChosenWpWin7 = true;
+    bool chose = false;
+    for (VariantIndex v : kMatchOrder) {
+      if (word.find(kVariants[v].code) == std::string::npos) continue;
+      state.Chosen[v] = true;
       state.CommandLineMode = true;
-    } else if (word.find("WPWIN8") != std::string::npos) {
-      state.ChosenWpWin8 = true;
-      state.CommandLineMode = true;
-    } else if (word.find("WPWIN9") != std::string::npos) {
-      state.ChosenWpWin9 = true;
-      state.CommandLineMode = true;
-    } else if (word.find("MSWORD") != std::string::npos) {
-      state.ChosenMsWord = true;
-      state.CommandLineMode = true;
-    } else if (word.find("NOREBOOT") != std::string::npos) {
-      state.NoReboot = true;
+      chose = true;
+      break;
     }
+    if (!chose && word.find("NOREBOOT") != std::string::npos) state.NoReboot = true;
   }
 }
 
@@ -52,28 +48,26 @@ std::string HklmText(Program& program, std::string_view key, const std::string& 
   return QueryValue(program.registry(), std::string(key), value, kHkeyLocalMachine).AsText();
 }
 
-void OfferVariant(Program& program, int index) {
-  Control& box = program.UnInstall().Check1(index);
-  box.SetTag(std::string(kVariants[static_cast<size_t>(index)].tag));
+void OfferVariant(Program& program, size_t index) {
+  Control& box = program.UnInstall().Check1(static_cast<int>(index));
+  box.SetTag(std::string(kVariants[index].tag));
   box.SetEnabled(true);
   box.SetValue(0);
 }
 
 void DetectVariants(Program& program) {
   ProgramState& s = program.state;
-  if (!IsBlank(HklmText(program, "Software\\Docseal4\\MSWord\\Defaults", "Source Directory"))) {
-    s.InstalledMsWord = true;
+  if (!IsBlank(HklmText(program, DefaultsKey(kVariants[kMsWord]), "Source Directory"))) {
+    s.Installed[kMsWord] = true;
     if (!IsBlank(HklmText(program, kWord97InstallRoot, "Path")) && !s.CommandLineMode) {
-      OfferVariant(program, 0);
+      OfferVariant(program, kMsWord);
     }
     if (!IsBlank(HklmText(program, kWord2000InstallRoot, "Path"))) s.Word2000Found = true;
   }
-  bool* installed[] = {&s.InstalledWpWin7, &s.InstalledWpWin8, &s.InstalledWpWin9};
-  for (int n = 7; n <= 9; ++n) {
-    std::string key = "Software\\Docseal4\\WPWIN" + std::to_string(n) + "\\Defaults";
-    if (IsBlank(HklmText(program, key, "Source Directory"))) continue;
-    if (!s.CommandLineMode) OfferVariant(program, n - 6);
-    *installed[n - 7] = true;
+  for (size_t v = kWpWin7; v <= kWpWin9; ++v) {
+    if (IsBlank(HklmText(program, DefaultsKey(kVariants[v]), "Source Directory"))) continue;
+    if (!s.CommandLineMode) OfferVariant(program, v);
+    s.Installed[v] = true;
   }
 }
 
@@ -82,7 +76,7 @@ void DetectVariants(Program& program) {
 void Main(Program& program, const std::string& command_line) {
   ProgramState& s = program.state;
   s.DetailMessagesLast = -1;
-  s.ChosenMsWord = s.ChosenWpWin7 = s.ChosenWpWin8 = s.ChosenWpWin9 = false;
+  s.Chosen = {};
 
   if (program.system().AnotherInstanceRunning()) {
     (void)program.ui().MessageBox("You cannot start more than one copy", kMbOk, "VRXUnInst");
@@ -105,8 +99,8 @@ void Main(Program& program, const std::string& command_line) {
   s.NeedsRestart = false;
   s.PendingDeleteCount = 0;
   s.SelfPath = GetDirectory(program.platform(), s, "WINSYS") + "\\VRXUnInst.EXE";
-  s.InstalledMsWord = s.Word2000Found = false;
-  s.InstalledWpWin7 = s.InstalledWpWin8 = s.InstalledWpWin9 = false;
+  s.Installed = {};
+  s.Word2000Found = false;
   s.CommandLineMode = false;
   ReadCommandLine(s, words);
 

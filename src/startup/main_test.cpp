@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "platform/sim/sim_test_util.h"
 #include "progress/processing_form.h"
 #include "startup/program.h"
 #include "testing/fault_injection.h"
+#include "testing/sim_test_util.h"
 #include "wizard/uninstall_form.h"
 
 namespace vrx {
@@ -68,9 +68,9 @@ TEST_F(MainTest, EmptyCommandLineOpensTheWizardOnItsFirstPage) {
     EXPECT_EQ(tags[i], wizard().Check1(i).Tag());
     EXPECT_EQ(0, wizard().Check1(i).Value());
   }
-  EXPECT_TRUE(state().InstalledMsWord);
-  EXPECT_TRUE(state().InstalledWpWin8);
-  EXPECT_FALSE(state().InstalledWpWin7);
+  EXPECT_TRUE(state().Installed[kMsWord]);
+  EXPECT_TRUE(state().Installed[kWpWin8]);
+  EXPECT_FALSE(state().Installed[kWpWin7]);
   EXPECT_EQ("C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE", state().SelfPath);
   EXPECT_TRUE(state().IsWinNT);
   EXPECT_FALSE(state().IsWin9x);
@@ -96,10 +96,10 @@ TEST_F(MainTest, WordsContainingAVariantCodeChooseItAndRunAtOnce) {
     machine_.transcript = {};
     Run(c.line);
     EXPECT_TRUE(state().CommandLineMode);
-    EXPECT_EQ(c.msword, state().ChosenMsWord);
-    EXPECT_EQ(c.wp7, state().ChosenWpWin7);
-    EXPECT_EQ(c.wp8, state().ChosenWpWin8);
-    EXPECT_EQ(c.wp9, state().ChosenWpWin9);
+    EXPECT_EQ(c.msword, state().Chosen[kMsWord]);
+    EXPECT_EQ(c.wp7, state().Chosen[kWpWin7]);
+    EXPECT_EQ(c.wp8, state().Chosen[kWpWin8]);
+    EXPECT_EQ(c.wp9, state().Chosen[kWpWin9]);
     EXPECT_EQ(c.noreboot, state().NoReboot);
     // The run took place without the wizard ever being shown.
     EXPECT_FALSE(wizard().loaded());
@@ -123,7 +123,7 @@ TEST_F(MainTest, CommandLineModeFillsInNoCheckBox) {
   Install(machine_, "MSWord");
   RegisterWord(machine_, "8.0");
   Run("WPWIN7 NOREBOOT");
-  EXPECT_TRUE(state().InstalledMsWord);  // detection still runs
+  EXPECT_TRUE(state().Installed[kMsWord]);  // detection still runs
   bool tagged = false;
   for (const std::string& line : machine_.transcript.lines()) {
     if (line.find("Check1(0).Tag") != std::string::npos) tagged = true;
@@ -139,7 +139,7 @@ TEST_F(MainTest, SecondCopyShowsTheMessageAndLoadsNothing) {
   ASSERT_FALSE(machine_.transcript.lines().empty());
   EXPECT_EQ("msgbox \"You cannot start more than one copy\" style 0 title \"VRXUnInst\" -> ok",
             machine_.transcript.lines().front());
-  EXPECT_FALSE(state().ChosenMsWord);
+  EXPECT_FALSE(state().Chosen[kMsWord]);
 }
 
 TEST_F(MainTest, UnknownPlatformEndsSilently) {
@@ -166,9 +166,9 @@ TEST_F(MainTest, DetectionNeedsANonBlankSourceDirectory) {
   Install(machine_, "WPWIN8", "");
   Install(machine_, "WPWIN9", " C:\\WP9 ");
   Run("");
-  EXPECT_FALSE(state().InstalledWpWin7);
-  EXPECT_FALSE(state().InstalledWpWin8);
-  EXPECT_TRUE(state().InstalledWpWin9);
+  EXPECT_FALSE(state().Installed[kWpWin7]);
+  EXPECT_FALSE(state().Installed[kWpWin8]);
+  EXPECT_TRUE(state().Installed[kWpWin9]);
   EXPECT_FALSE(wizard().Check1(1).Enabled());
   EXPECT_TRUE(wizard().Check1(3).Enabled());
 }
@@ -177,7 +177,7 @@ TEST_F(MainTest, Word2000WithoutWord97LeavesTheBoxDisabledAndUntagged) {
   Install(machine_, "MSWord");
   RegisterWord(machine_, "9.0");
   Run("");
-  EXPECT_TRUE(state().InstalledMsWord);
+  EXPECT_TRUE(state().Installed[kMsWord]);
   EXPECT_TRUE(state().Word2000Found);
   EXPECT_FALSE(wizard().Check1(0).Enabled());
   EXPECT_EQ("", wizard().Check1(0).Tag());
@@ -186,7 +186,7 @@ TEST_F(MainTest, Word2000WithoutWord97LeavesTheBoxDisabledAndUntagged) {
 TEST_F(MainTest, WordKeysAreNotReadWithoutTheWordVariant) {
   RegisterWord(machine_, "9.0");
   Run("");
-  EXPECT_FALSE(state().InstalledMsWord);
+  EXPECT_FALSE(state().Installed[kMsWord]);
   EXPECT_FALSE(state().Word2000Found);
 }
 
@@ -198,8 +198,8 @@ TEST_F(MainTest, NothingInstalledStillOpensTheWizardWithEveryBoxDisabled) {
 
 TEST_F(MainTest, ChosenButNotInstalledVariantIsStillChosen) {
   Run("WPWIN8 NOREBOOT");
-  EXPECT_TRUE(state().ChosenWpWin8);
-  EXPECT_FALSE(state().InstalledWpWin8);
+  EXPECT_TRUE(state().Chosen[kWpWin8]);
+  EXPECT_FALSE(state().Installed[kWpWin8]);
   EXPECT_TRUE(state().ChosenAll);  // nothing installed: every installed variant is chosen
   EXPECT_FALSE(program_->AnyFormLoaded());
 }

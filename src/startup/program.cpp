@@ -5,6 +5,7 @@
 #include "progress/processing_form.h"
 #include "progress/reboot_form.h"
 #include "removal/blank_form.h"
+#include "wizard/run_progress.h"
 #include "wizard/uninstall_form.h"
 
 namespace vrx {
@@ -29,7 +30,8 @@ Program::Program(const Platform& platform)
       uninstall_(std::make_unique<UnInstallForm>(*this)),
       processing_(std::make_unique<ProcessingForm>(*this)),
       reboot_(std::make_unique<RebootForm>(*this)),
-      blank_(std::make_unique<BlankForm>(*this)) {}
+      blank_(std::make_unique<BlankForm>(*this)),
+      progress_(std::make_unique<RunProgress>(*this)) {}
 
 Program::~Program() = default;
 

@@ -1,6 +1,7 @@
 // The program-wide state and the program that owns it, its platform and its forms.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -9,6 +10,7 @@
 
 #include "manifest/file_manifest.h"
 #include "platform/platform.h"
+#include "startup/variants.h"
 
 namespace vrx {
 
@@ -17,6 +19,7 @@ class UnInstallForm;
 class ProcessingForm;
 class RebootForm;
 class BlankForm;
+class ProgressSink;
 
 // Lives as long as the program; the field names are the ones every part of the program uses.
 struct ProgramState {
@@ -24,10 +27,8 @@ struct ProgramState {
   std::vector<std::string> DetailMessages;
   int16_t DetailMessagesLast = -1;
 
-  bool ChosenMsWord = false;
-  bool ChosenWpWin7 = false;
-  bool ChosenWpWin8 = false;
-  bool ChosenWpWin9 = false;
+  // The variants chosen for removal, by their index in kVariants (kMsWord, kWpWin7, ...).
+  std::array<bool, kVariantCount> Chosen{};
   bool CommandLineMode = false;
   bool NoReboot = false;
   bool IsWin9x = false;
@@ -40,11 +41,13 @@ struct ProgramState {
 
   std::string SelfPath;
 
-  bool InstalledMsWord = false;
+  // The variants whose Defaults key names a source directory, by their index in kVariants.
+  std::array<bool, kVariantCount> Installed{};
   bool Word2000Found = false;
-  bool InstalledWpWin7 = false;
-  bool InstalledWpWin8 = false;
-  bool InstalledWpWin9 = false;
+  // Installed, or for Word also a registered Word 2000: what the wizard offers and the log names.
+  bool CountsAsInstalled(size_t variant) const {
+    return Installed[variant] || (variant == kMsWord && Word2000Found);
+  }
 
   // The directories of the variant being removed.
   std::string VariantSourceDir;
@@ -88,6 +91,8 @@ class Program {
   ProcessingForm& Processing() { return *processing_; }
   RebootForm& Reboot() { return *reboot_; }
   BlankForm& BlankFrm() { return *blank_; }
+  // Where the removal reports how far the run got: the wizard's counter and the progress bar.
+  ProgressSink& progress() { return *progress_; }
 
   // Every form, in a fixed order; the program ends when none of them is loaded.
   std::vector<Form*> Forms() const;
@@ -99,6 +104,7 @@ class Program {
   std::unique_ptr<ProcessingForm> processing_;
   std::unique_ptr<RebootForm> reboot_;
   std::unique_ptr<BlankForm> blank_;
+  std::unique_ptr<ProgressSink> progress_;
 };
 
 // The program's entry point: runs once with everything after the program's name on the command

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "platform/form.h"
+#include "testing/fault_automation.h"
 
 namespace vrx {
 namespace {
@@ -11,7 +12,6 @@ namespace {
 // What a failed call answers with.
 constexpr Status kInjected = kErrorAccessDenied;
 constexpr Status kInjectedBusy = kErrorSharingViolation;
-constexpr Status kInjectedAutomation = kErrorGenFailure;
 
 std::string HiveName(HKey key) {
   switch (key) {
@@ -143,10 +143,9 @@ class FaultSystem : public System {
   int32_t RemoveFontResource(const std::string& file_name) override {
     return f_->Fails("RemoveFontResourceA " + file_name) ? 0 : t_->RemoveFontResource(file_name);
   }
-  intptr_t SendMessage(uintptr_t window, uint32_t message, uintptr_t wparam,
-                       intptr_t lparam) override {
-    if (f_->Fails("SendMessageA " + std::to_string(message))) return 0;
-    return t_->SendMessage(window, message, wparam, lparam);
+  void BroadcastFontChange() override {
+    if (f_->Fails("BroadcastFontChange")) return;
+    t_->BroadcastFontChange();
   }
   std::string GetEnvironmentVariable(const std::string& name) override {
     return f_->Fails("GetEnvironmentVariableA " + name) ? "" : t_->GetEnvironmentVariable(name);
@@ -155,33 +154,9 @@ class FaultSystem : public System {
     // A mutex that cannot be made tells of no other copy.
     return !f_->Fails("CreateMutexA") && t_->AnotherInstanceRunning();
   }
-  Handle GetCurrentProcess() override {
-    (void)f_->Fails("");  // counted only: the pseudo handle is always there
-    return t_->GetCurrentProcess();
-  }
-  bool OpenProcessToken(Handle process, uint32_t desired_access, Handle* token) override {
-    if (f_->Fails("OpenProcessToken")) return false;
-    bool ok = t_->OpenProcessToken(process, desired_access, token);
-    if (ok && token) f_->TokenOpened(*token);
-    return ok;
-  }
-  bool LookupPrivilegeValue(const std::string& system_name, const std::string& name,
-                            Luid* luid) override {
-    return !f_->Fails("LookupPrivilegeValueA " + name) &&
-           t_->LookupPrivilegeValue(system_name, name, luid);
-  }
-  bool AdjustTokenPrivileges(Handle token, bool disable_all, const TokenPrivileges* new_state,
-                             uint32_t buffer_length, TokenPrivileges* previous_state,
-                             uint32_t* return_length) override {
-    return !f_->Fails("AdjustTokenPrivileges") &&
-           t_->AdjustTokenPrivileges(token, disable_all, new_state, buffer_length, previous_state,
-                                     return_length);
-  }
-  bool CloseHandle(Handle handle) override {
-    const bool fails = f_->Fails("CloseHandle token");
-    bool ok = t_->CloseHandle(handle);
-    f_->TokenClosed(handle);
-    return ok && !fails;
+  Status EnableShutdownPrivilege() override {
+    if (f_->Fails("EnableShutdownPrivilege")) return kInjected;
+    return t_->EnableShutdownPrivilege();
   }
   bool ExitWindowsEx(uint32_t flags, uint32_t reason) override {
     return !f_->Fails("ExitWindowsEx " + std::to_string(flags)) && t_->ExitWindowsEx(flags, reason);
@@ -287,118 +262,6 @@ class FaultProcesses : public Processes {
   FaultInjection* f_;
 };
 
-// A Word automation object handed out through this layer; counted while it lives.
-class FaultWordControl : public WordControl {
- public:
-  FaultWordControl(std::unique_ptr<WordControl> target, FaultInjection* f, std::string name)
-      : t_(std::move(target)), f_(f), name_(std::move(name)) {
-    f_->WordObjectMade();
-  }
-  ~FaultWordControl() override { f_->WordObjectGone(); }
-  Status Caption(std::string* caption) override {
-    if (f_->Fails(name_ + ".Caption")) return kInjectedAutomation;
-    return t_->Caption(caption);
-  }
-  Status Delete() override {
-    if (f_->Fails(name_ + ".Delete")) return kInjectedAutomation;
-    return t_->Delete();
-  }
-
- private:
-  std::unique_ptr<WordControl> t_;
-  FaultInjection* f_;
-  std::string name_;
-};
-
-class FaultWordApplication : public WordApplication {
- public:
-  FaultWordApplication(std::unique_ptr<WordApplication> target, FaultInjection* f)
-      : t_(std::move(target)), f_(f) {
-    f_->WordObjectMade();
-  }
-  ~FaultWordApplication() override { f_->WordObjectGone(); }
-
-  Status Activate() override {
-    return f_->Fails("Word.Activate") ? kInjectedAutomation : t_->Activate();
-  }
-  Status SetWindowState(int16_t state) override {
-    return f_->Fails("Word.WindowState " + std::to_string(state)) ? kInjectedAutomation
-                                                                  : t_->SetWindowState(state);
-  }
-  Status Quit() override { return f_->Fails("Word.Quit") ? kInjectedAutomation : t_->Quit(); }
-  Status QuitWithoutSaving() override {
-    return f_->Fails("Word.Quit False") ? kInjectedAutomation : t_->QuitWithoutSaving();
-  }
-  Status ActiveDocumentName(std::string* name) override {
-    return f_->Fails("Word.ActiveDocument.Name") ? kInjectedAutomation
-                                                 : t_->ActiveDocumentName(name);
-  }
-  Status CommandBarControls(const std::string& bar,
-                            std::vector<std::unique_ptr<WordControl>>* controls) override {
-    const std::string name = "Word.CommandBars(" + bar + ").Controls";
-    if (f_->Fails(name)) return kInjectedAutomation;
-    std::vector<std::unique_ptr<WordControl>> inner;
-    Status status = t_->CommandBarControls(bar, &inner);
-    if (status != kOk) return status;
-    controls->clear();
-    for (size_t i = 0; i < inner.size(); ++i) {
-      controls->push_back(std::make_unique<FaultWordControl>(
-          std::move(inner[i]), f_, name + "(" + std::to_string(i + 1) + ")"));
-    }
-    return kOk;
-  }
-  Status BuildKeyCode(int16_t arg1, int16_t arg2, std::optional<int16_t> arg3,
-                      int32_t* key_code) override {
-    std::string args = std::to_string(arg1) + "," + std::to_string(arg2) +
-                       (arg3 ? "," + std::to_string(*arg3) : "");
-    if (f_->Fails("Word.BuildKeyCode " + args)) return kInjectedAutomation;
-    return t_->BuildKeyCode(arg1, arg2, arg3, key_code);
-  }
-  Status FindKeyClear(int32_t key_code) override {
-    if (f_->Fails("Word.FindKey(" + std::to_string(key_code) + ").Clear")) {
-      return kInjectedAutomation;
-    }
-    return t_->FindKeyClear(key_code);
-  }
-  Status KeyBindingsAdd(int32_t key_code, int16_t key_category,
-                        const std::string& command) override {
-    if (f_->Fails("Word.KeyBindings.Add " + std::to_string(key_code))) return kInjectedAutomation;
-    return t_->KeyBindingsAdd(key_code, key_category, command);
-  }
-  Status NormalTemplateSave() override {
-    return f_->Fails("Word.NormalTemplate.Save") ? kInjectedAutomation : t_->NormalTemplateSave();
-  }
-
- private:
-  std::unique_ptr<WordApplication> t_;
-  FaultInjection* f_;
-};
-
-class FaultAutomation : public Automation {
- public:
-  FaultAutomation(Automation* target, FaultInjection* f) : t_(target), f_(f) {}
-  Status GetRunningWord(const std::string& class_name,
-                        std::unique_ptr<WordApplication>* application) override {
-    // Word busy: the call fails without saying whether a Word runs.
-    if (f_->Fails("GetActiveObject " + class_name)) return kInjectedAutomation;
-    std::unique_ptr<WordApplication> inner;
-    Status status = t_->GetRunningWord(class_name, &inner);
-    if (status == kOk && inner) {
-      *application = std::make_unique<FaultWordApplication>(std::move(inner), f_);
-    }
-    return status;
-  }
-  // A failing FindWindowA answers as when there is no such window.
-  bool WindowOfClassExists(const std::string& window_class) override {
-    if (f_->Fails("FindWindowA " + window_class)) return false;
-    return t_->WindowOfClassExists(window_class);
-  }
-
- private:
-  Automation* t_;
-  FaultInjection* f_;
-};
-
 class FaultUi : public Ui {
  public:
   FaultUi(Ui* target, FaultInjection* f) : t_(target), f_(f) {}
@@ -434,6 +297,8 @@ class FaultClock : public Clock {
 };
 
 }  // namespace
+
+using fault::FaultAutomation;
 
 struct FaultInjection::Wrappers {
   Wrappers(const Platform& t, FaultInjection* f)
@@ -522,7 +387,6 @@ std::vector<std::string> FaultInjection::OpenHandles() const {
   std::vector<std::string> open;
   for (const auto& [key, path] : keys_) open.push_back("registry key " + path);
   for (const auto& [number, path] : files_) open.push_back("file " + path);
-  for (size_t i = 0; i < tokens_.size(); ++i) open.push_back("token");
   for (long i = 0; i < word_objects_; ++i) open.push_back("Word object");
   return open;
 }

@@ -71,7 +71,7 @@ class FaultInjection {
   const std::vector<Question>& questions() const { return questions_; }
 
   // What is still open through this layer, one line each ("registry key HKLM\Software\...",
-  // "file C:\WINDOWS\Wininit.ini", "token", "Word object"); empty when nothing is.
+  // "file C:\WINDOWS\Wininit.ini", "Word object"); empty when nothing is.
   std::vector<std::string> OpenHandles() const;
 
   // Used by the wrappers: records the call and says whether it fails this time.
@@ -84,8 +84,6 @@ class FaultInjection {
   void FileClosed(FileNumber number) { files_.erase(number); }
   void AllFilesClosed() { files_.clear(); }
   std::string FilePath(FileNumber number) const;
-  void TokenOpened(Handle token) { tokens_.insert(token); }
-  void TokenClosed(Handle token) { tokens_.erase(token); }
   void WordObjectMade() { ++word_objects_; }
   void WordObjectGone() { --word_objects_; }
   void Asked(const std::string& text, int answer) { questions_.push_back({text, answer}); }
@@ -107,7 +105,6 @@ class FaultInjection {
 
   std::map<HKey, std::string> keys_;
   std::map<FileNumber, std::string> files_;
-  std::set<Handle> tokens_;
   long word_objects_ = 0;
 
   struct Wrappers;

@@ -3,9 +3,9 @@
 #include <set>
 #include <sstream>
 
+#include "helpers/directory_tokens.h"
+#include "helpers/registry_tools.h"
 #include "manifest/file_manifest.h"
-#include "platform/mod_funcs.h"
-#include "platform/reg_tools.h"
 #include "platform/windows_names.h"
 #include "progress/processing_form.h"
 #include "startup/variants.h"
@@ -77,11 +77,9 @@ void AddVariant(SimMachine& before, const std::string& code, const std::string& 
 Allowed WhatMayGo(SimMachine& before, Program& program, const FaultInjection& faults) {
   Allowed allowed;
   const ProgramState& s = program.state;
-  const bool chosen[] = {s.ChosenMsWord, s.ChosenWpWin7, s.ChosenWpWin8, s.ChosenWpWin9};
   for (size_t i = 0; i < kVariants.size(); ++i) {
-    if (!chosen[i]) continue;
-    AddVariant(before, std::string(kVariants[i].code), std::string(kVariants[i].key) + "\\Defaults",
-               &allowed);
+    if (s.Chosen[i])
+      AddVariant(before, std::string(kVariants[i].code), DefaultsKey(kVariants[i]), &allowed);
   }
   for (const FaultInjection::Question& question : faults.questions()) {
     if (question.answer != kIdYes) continue;
@@ -233,7 +231,6 @@ std::vector<std::string> CheckNothingLost(SimMachine& before, SimMachine& after,
   CheckWord(before, after, &broken);
   for (const std::string& open : faults.OpenHandles()) broken.push_back("left open: " + open);
   if (after.registry.OpenHandleCount() != 0) broken.push_back("registry keys left open");
-  if (!after.system.open_tokens().empty()) broken.push_back("token handles left open");
   return broken;
 }
 

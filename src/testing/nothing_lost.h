@@ -24,7 +24,7 @@ namespace vrx {
 //    variant;
 //  - every line Wininit.ini had before is still in it, in the same order;
 //  - no Word that ran before the run was cleaned, saved or told to quit without saving;
-//  - nothing is left open: registry keys, text files, token handles, Word objects.
+//  - nothing is left open: registry keys, text files, Word objects.
 // `before` is only read (its registry handles come and go).
 std::vector<std::string> CheckNothingLost(sim::SimMachine& before, sim::SimMachine& after,
                                           Program& program, const FaultInjection& faults);

@@ -6,9 +6,9 @@
 
 #include <memory>
 
-#include "platform/sim/sim_test_util.h"
 #include "progress/processing_form.h"
 #include "testing/fault_injection.h"
+#include "testing/sim_test_util.h"
 
 namespace vrx {
 namespace {

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "platform/sim/sim_machine.h"
-#include "platform/sim/sim_test_util.h"
 #include "testing/fault_run.h"
+#include "testing/sim_test_util.h"
 
 namespace vrx {
 namespace {

@@ -2,18 +2,17 @@
 
 #include <string>
 
-#include "platform/mod_funcs.h"
-#include "platform/reg_tools.h"
+#include "helpers/directory_tokens.h"
+#include "helpers/registry_tools.h"
+#include "removal/deferred_deletion.h"
 #include "startup/program.h"
 #include "startup/variants.h"
-#include "wizard/deferred_deletion.h"
 
 namespace vrx {
 namespace {
 
 constexpr const char* kShellFolders =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-constexpr const char* kUninstallList = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 constexpr const char* kGroup = "\\Docseal 4.0";
 
 std::string TrimBlanks(const std::string& text) {
@@ -28,10 +27,10 @@ bool Contains(const std::string& text, const char* part) {
 
 // Whether a Start Menu entry belongs to what is being removed; the tests heed case.
 bool EntryGoes(const ProgramState& s, const std::string& name) {
-  return s.ChosenAll || (s.ChosenMsWord && (Contains(name, "97") || Contains(name, "2000"))) ||
-         (s.ChosenWpWin7 && Contains(name, "WordPerfect") && Contains(name, "7")) ||
-         (s.ChosenWpWin8 && Contains(name, "WordPerfect") && Contains(name, "8")) ||
-         (s.ChosenWpWin9 && Contains(name, "WordPerfect") && Contains(name, "9"));
+  return s.ChosenAll || (s.Chosen[kMsWord] && (Contains(name, "97") || Contains(name, "2000"))) ||
+         (s.Chosen[kWpWin7] && Contains(name, "WordPerfect") && Contains(name, "7")) ||
+         (s.Chosen[kWpWin8] && Contains(name, "WordPerfect") && Contains(name, "8")) ||
+         (s.Chosen[kWpWin9] && Contains(name, "WordPerfect") && Contains(name, "9"));
 }
 
 void CleanGroup(Program& program, const std::string& base, bool always_schedule) {
@@ -78,7 +77,7 @@ void RemoveAddInFont(Program& program) {
     return;
   }
   (void)program.files().DeleteFile(path);
-  (void)program.system().SendMessage(kHwndBroadcast, kWmFontChange, 0, 0);
+  program.system().BroadcastFontChange();
 }
 
 void RemoveStartMenuEntries(Program& program) {
@@ -99,26 +98,14 @@ void RemoveStartMenuEntries(Program& program) {
 
 void RemoveUninstallEntries(Program& program) {
   const ProgramState& s = program.state;
-  const std::string word = std::string(kUninstallList) + "Docseal 4.0 for Word\xAE 97" + "/";
-  const std::string wp = std::string(kUninstallList) + "Docseal 4.0 for WordPerfect\xAE ";
-  struct Entry {
-    bool chosen;
-    std::string trial;
-    std::string full;
-    const char* key;
-  };
-  const Entry entries[] = {
-      {s.ChosenMsWord, word + "2000 Trial Version", word + "2000", "Software\\Docseal4\\MSWORD"},
-      {s.ChosenWpWin7, wp + "7 Trial Version", wp + "7", "Software\\Docseal4\\WPWIN7"},
-      {s.ChosenWpWin8, wp + "8 Trial Version", wp + "8", "Software\\Docseal4\\WPWIN8"},
-      {s.ChosenWpWin9, wp + "9 Trial Version", wp + "9", "Software\\Docseal4\\WPWIN9"},
-  };
   Registry& registry = program.registry();
-  for (const Entry& e : entries) {
-    if (!e.chosen) continue;
-    (void)registry.DeleteKey(kHkeyLocalMachine, e.trial);
-    (void)registry.DeleteKey(kHkeyLocalMachine, e.full);
-    (void)registry.DeleteKey(kHkeyLocalMachine, e.key);
+  for (size_t v = 0; v < kVariantCount; ++v) {
+    if (!s.Chosen[v]) continue;
+    const VariantInfo& variant = kVariants[v];
+    const std::string entry = std::string(kUninstallListKey) + std::string(variant.uninstall_entry);
+    (void)registry.DeleteKey(kHkeyLocalMachine, entry + std::string(kTrialSuffix));
+    (void)registry.DeleteKey(kHkeyLocalMachine, entry);
+    (void)registry.DeleteKey(kHkeyLocalMachine, CodeKey(variant));
   }
   if (s.ChosenAll) (void)registry.DeleteKey(kHkeyLocalMachine, std::string(kAddInKey));
 }

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/sim/sim_test_util.h"
 #include "startup/program.h"
+#include "testing/sim_test_util.h"
 
 namespace vrx {
 namespace {
@@ -74,17 +74,17 @@ std::vector<std::string> LeftInGroup(void (*choose)(ProgramState&),
 
 TEST(SharedCleanupStartMenu, EntryNamesDecideWhatGoesCaseSensitively) {
   EXPECT_EQ((std::vector<std::string>{"Docseal Manual.lnk", "WordPerfect 8.lnk"}),
-            LeftInGroup([](ProgramState& s) { s.ChosenMsWord = true; },
+            LeftInGroup([](ProgramState& s) { s.Chosen[kMsWord] = true; },
                         {"Docseal for Word 97.lnk", "Docseal Manual.lnk", "Word 2000 Stamps.lnk",
                          "WordPerfect 97 Notes.lnk", "WordPerfect 8.lnk"}));
   EXPECT_EQ((std::vector<std::string>{"Docseal 8.lnk", "WordPerfect 7.lnk",
                                       "wordperfect 8 help.lnk", "WordPerfect Help.lnk"}),
-            LeftInGroup([](ProgramState& s) { s.ChosenWpWin8 = true; },
+            LeftInGroup([](ProgramState& s) { s.Chosen[kWpWin8] = true; },
                         {"Docseal 8.lnk", "WordPerfect 7.lnk", "WordPerfect 8.lnk",
                          "wordperfect 8 help.lnk", "WordPerfect Help.lnk"}));
   EXPECT_EQ(std::vector<std::string>{},
-            LeftInGroup([](ProgramState& s) { s.ChosenMsWord = true; }, {"Word 97.lnk"}));
-  auto wp7_and_wp9 = [](ProgramState& s) { s.ChosenWpWin7 = s.ChosenWpWin9 = true; };
+            LeftInGroup([](ProgramState& s) { s.Chosen[kMsWord] = true; }, {"Word 97.lnk"}));
+  auto wp7_and_wp9 = [](ProgramState& s) { s.Chosen[kWpWin7] = s.Chosen[kWpWin9] = true; };
   EXPECT_EQ((std::vector<std::string>{"Word 97.lnk", "WordPerfect 8.lnk"}),
             LeftInGroup(wp7_and_wp9, {"Word 97.lnk", "WordPerfect 7.lnk", "WordPerfect 8.lnk",
                                       "WordPerfect 9.lnk"}));
@@ -140,7 +140,7 @@ TEST(SharedCleanupStartMenu, EntryInUseIsScheduledByItsShortPathWithoutADetail) 
         scheduled.push_back(r.Short(group + "\\Word 97.lnk"));
     }
     r.s().NoReboot = no_reboot;
-    r.s().ChosenMsWord = true;
+    r.s().Chosen[kMsWord] = true;
     RemoveStartMenuEntries(*r.program);
     EXPECT_EQ(scheduled, r.m.system.pending);
     EXPECT_EQ(0, r.s().PendingDeleteCount);
@@ -155,7 +155,7 @@ TEST(SharedCleanupStartMenu, EntryInUseIsScheduledByItsShortPathWithoutADetail) 
   const std::string entry = kDesktopGroup + "\\Word 97.lnk";
   r.Add(entry);
   ASSERT_TRUE(r.m.files.SetInUse(entry, true));
-  r.s().ChosenMsWord = true;
+  r.s().Chosen[kMsWord] = true;
   RemoveStartMenuEntries(*r.program);
   ASSERT_EQ(1, r.s().PendingDeleteCount);
   EXPECT_EQ(r.Short(entry), r.s().PendingDeletes[1]);
@@ -228,8 +228,8 @@ void AddRegistry(Rig& r) {
 TEST(SharedCleanupRegistry, OnlyTheChosenVariantsEntriesAndKeysGoWithoutChosenAll) {
   Rig r(2);
   AddRegistry(r);
-  r.s().ChosenMsWord = true;
-  r.s().ChosenWpWin9 = true;
+  r.s().Chosen[kMsWord] = true;
+  r.s().Chosen[kWpWin9] = true;
   DeleteAddInTree(*r.program);
   RemoveUninstallEntries(*r.program);
   for (const std::string& gone :
@@ -251,7 +251,8 @@ TEST(SharedCleanupRegistry, ChosenAllEmptiesTheTreeFirstAndDeletesItLast) {
     SCOPED_TRACE(platform);
     Rig r(platform);
     AddRegistry(r);
-    r.s().ChosenMsWord = r.s().ChosenWpWin7 = r.s().ChosenWpWin8 = r.s().ChosenWpWin9 = true;
+    r.s().Chosen[kMsWord] = r.s().Chosen[kWpWin7] = r.s().Chosen[kWpWin8] = r.s().Chosen[kWpWin9] =
+        true;
     r.s().ChosenAll = true;
     DeleteAddInTree(*r.program);
     const sim::SimKey* tree = r.m.registry.FindKey(kHkeyLocalMachine, "Software\\Docseal4");

@@ -80,12 +80,11 @@ void UnInstallForm::cmdBack_Click() {
   cmdNext().SetCaption(kNextCaption);
   cmdBack().SetEnabled(false);
   cmdBack().SetVisible(false);
-  const bool installed[] = {s.InstalledMsWord || s.Word2000Found, s.InstalledWpWin7,
-                            s.InstalledWpWin8, s.InstalledWpWin9};
-  for (int i = 0; i < 4; ++i) {
+  for (size_t v = 0; v < kVariantCount; ++v) {
+    const int i = static_cast<int>(v);
     Label1(i).SetVisible(true);
     Check1(i).SetVisible(true);
-    if (installed[i]) Check1(i).SetEnabled(true);
+    if (s.CountsAsInstalled(v)) Check1(i).SetEnabled(true);
   }
 }
 

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/sim/sim_test_util.h"
 #include "progress/processing_form.h"
 #include "startup/program.h"
+#include "testing/sim_test_util.h"
 
 namespace vrx {
 namespace {
@@ -129,7 +129,7 @@ TEST_F(WizardTest, BackEnablesTheWordBoxWheneverWordIsInstalled) {
   EXPECT_TRUE(wizard.cmdNext().Enabled());
   wizard.cmdNext_Click();
   wizard.cmdNext_Click();
-  EXPECT_FALSE(program.state.ChosenMsWord);
+  EXPECT_FALSE(program.state.Chosen[kMsWord]);
   EXPECT_FALSE(program.state.ChosenAll);
 }
 

@@ -2,14 +2,14 @@
 
 #include <string>
 
+#include "helpers/directory_tokens.h"
+#include "helpers/registry_tools.h"
 #include "manifest/file_manifest.h"
-#include "platform/mod_funcs.h"
-#include "platform/reg_tools.h"
 #include "progress/processing_form.h"
+#include "removal/deferred_deletion.h"
 #include "removal/remove_variant.h"
 #include "startup/program.h"
 #include "startup/variants.h"
-#include "wizard/deferred_deletion.h"
 #include "wizard/shared_cleanup.h"
 #include "wizard/uninstall_form.h"
 
@@ -22,14 +22,13 @@ int ChooseFromWizard(UnInstallForm& wizard, ProgramState& s) {
   wizard.cmdBack().SetEnabled(false);
   wizard.cmdNext().SetEnabled(false);
   wizard.cmdNext().SetVisible(false);
-  bool* flags[] = {&s.ChosenMsWord, &s.ChosenWpWin7, &s.ChosenWpWin8, &s.ChosenWpWin9};
   int maximum = 0;
   for (int i = 0; i < 4; ++i) {
     const std::string& tag = wizard.Check1(i).Tag();
     for (size_t v = 0; v < kVariants.size(); ++v) {
       if (tag != kVariants[v].tag) continue;
       if (wizard.Check1(i).Value() != 0) {
-        *flags[v] = true;
+        s.Chosen[v] = true;
         maximum += 100;
       }
       break;
@@ -39,12 +38,10 @@ int ChooseFromWizard(UnInstallForm& wizard, ProgramState& s) {
 }
 
 bool EveryInstalledChosen(const ProgramState& s) {
-  bool all = true;
-  if ((s.InstalledMsWord || s.Word2000Found) && !s.ChosenMsWord) all = false;
-  if (all && s.InstalledWpWin7 && !s.ChosenWpWin7) all = false;
-  if (all && s.InstalledWpWin8 && !s.ChosenWpWin8) all = false;
-  if (all && s.InstalledWpWin9 && !s.ChosenWpWin9) all = false;
-  return all;
+  for (size_t v = 0; v < kVariantCount; ++v) {
+    if (s.CountsAsInstalled(v) && !s.Chosen[v]) return false;
+  }
+  return true;
 }
 
 // Loads the variant's five directories from its Defaults key.
@@ -87,7 +84,7 @@ void RunUninstall(Program& program) {
   wizard.Hide();
   int maximum = 0;
   if (s.CommandLineMode) {
-    for (bool chosen : {s.ChosenMsWord, s.ChosenWpWin7, s.ChosenWpWin8, s.ChosenWpWin9}) {
+    for (bool chosen : s.Chosen) {
       if (chosen) maximum += 100;
     }
   } else {
@@ -101,20 +98,21 @@ void RunUninstall(Program& program) {
   (void)processing.ProgressBar1().SetMax(static_cast<float>(maximum));
   processing.Show();
 
-  if (s.ChosenMsWord) {
-    LoadVariantDirectories(program, "Software\\Docseal4\\MSWord\\Defaults");
-    Build(program, "MSWORD");
+  if (s.Chosen[kMsWord]) {
+    const std::string code(kVariants[kMsWord].code);
+    LoadVariantDirectories(program, DefaultsKey(kVariants[kMsWord]));
+    Build(program, code);
     ShowStatus(processing, "Removing Docseal from Microsoft Word\xAE.....");
-    RemoveVariant(program, "MSWORD");
+    RemoveVariant(program, code);
   }
-  const bool chosen_wp[] = {s.ChosenWpWin7, s.ChosenWpWin8, s.ChosenWpWin9};
-  for (int n = 7; n <= 9; ++n) {
-    const std::string digit = std::to_string(n);
-    LoadVariantDirectories(program, "Software\\Docseal4\\WPWIN" + digit + "\\Defaults");
-    if (!chosen_wp[n - 7]) continue;
-    ShowStatus(processing, "Removing Docseal from WordPerfect\xAE " + digit + ".....");
-    Build(program, "WPWIN" + digit);
-    RemoveVariant(program, "WPWIN" + digit);
+  // Every WordPerfect variant's folders are read, chosen or not.
+  for (size_t v = kWpWin7; v <= kWpWin9; ++v) {
+    const std::string code(kVariants[v].code);
+    LoadVariantDirectories(program, DefaultsKey(kVariants[v]));
+    if (!s.Chosen[v]) continue;
+    ShowStatus(processing, "Removing Docseal from WordPerfect\xAE " + code.substr(5) + ".....");
+    Build(program, code);
+    RemoveVariant(program, code);
   }
 
   DeleteAddInTree(program);

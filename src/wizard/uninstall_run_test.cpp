@@ -6,11 +6,11 @@
 
 #include <set>
 
-#include "platform/sim/sim_test_util.h"
+#include "platform/forwarding_platform.h"
 #include "progress/processing_form.h"
 #include "progress/reboot_form.h"
 #include "startup/program.h"
-#include "platform/forwarding_platform.h"
+#include "testing/sim_test_util.h"
 #include "wizard/uninstall_form.h"
 
 namespace vrx {
@@ -152,7 +152,7 @@ TEST(Run, OnlyWordPerfect8OfFour) {
     Main(program, "");
     TickAndFinish(program, {2});
     EXPECT_FALSE(program.state.ChosenAll);
-    EXPECT_FALSE(program.state.ChosenMsWord);
+    EXPECT_FALSE(program.state.Chosen[kMsWord]);
   }
   // The bar keeps its designed maximum of 100 until the end fills it.
   for (const std::string& line : m->transcript.lines()) {

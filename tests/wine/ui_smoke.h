@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/form.h"
+#include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_ui.h"
 #include "platform/win32/win32_windows.h"
 #include "progress/processing_form.h"
@@ -53,18 +54,13 @@ inline void Key(WPARAM vk) {
   Win32Ui::Dispatch(m);
 }
 
-// Runs `hook` on every window about to be activated while it lives.
-class CbtHook {
- public:
-  explicit CbtHook(HOOKPROC proc)
-      : hook_(SetWindowsHookExA(WH_CBT, proc, nullptr, GetCurrentThreadId())) {}
-  ~CbtHook() { UnhookWindowsHookEx(hook_); }
-  CbtHook(const CbtHook&) = delete;
-  CbtHook& operator=(const CbtHook&) = delete;
+// A hook of this thread, removed when its owner goes.
+using UniqueHook = vrx::win32::UniqueAny<HHOOK, &::UnhookWindowsHookEx>;
 
- private:
-  HHOOK hook_;
-};
+// Runs `proc` on every window about to be activated while the hook lives.
+inline UniqueHook CbtHook(HOOKPROC proc) {
+  return UniqueHook(SetWindowsHookExA(WH_CBT, proc, nullptr, GetCurrentThreadId()));
+}
 
 // Exit writes the "Reboot" value; here every registry call fails, as on a locked-down machine.
 class RefusingRegistry : public Registry {

@@ -191,7 +191,7 @@ LRESULT CALLBACK AnswerBox(int code, WPARAM wparam, LPARAM lparam) {
 }
 
 TEST_F(FormsOnWindows, AMessageBoxIsOwnedByTheFormOnTheScreenAndGivesTheButtonAsIs) {
-  CbtHook hook(AnswerBox);
+  UniqueHook hook = CbtHook(AnswerBox);
   g_box = {};
   g_box.press = IDNO;
   processing.Show();
@@ -242,15 +242,12 @@ TEST_F(FormsOnWindows, PumpEventsWithNothingWaitingSleepsUntilAMessageComes) {
 
 // A window on another thread that stops answering, as a hung program's does.
 struct Stuck {
-  HANDLE release = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-  HANDLE thread = nullptr;
+  UniqueHandle release{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+  UniqueHandle ready{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+  UniqueHandle thread;
   ~Stuck() {
-    SetEvent(release);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
-    CloseHandle(release);
-    CloseHandle(ready);
+    SetEvent(release.get());
+    if (thread) WaitForSingleObject(thread.get(), INFINITE);
   }
 };
 
@@ -258,44 +255,43 @@ DWORD WINAPI StuckWindow(void* param) {
   auto* stuck = static_cast<Stuck*>(param);
   HWND hwnd = CreateWindowExA(0, "STATIC", "stuck", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
                               nullptr, nullptr);
-  SetEvent(stuck->ready);
-  WaitForSingleObject(stuck->release, INFINITE);  // no message is read meanwhile
+  SetEvent(stuck->ready.get());
+  WaitForSingleObject(stuck->release.get(), INFINITE);  // no message is read meanwhile
   DestroyWindow(hwnd);
   return 0;
 }
 
 struct Broadcast {
   Win32System* system;
-  HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  UniqueHandle done{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
 };
 
 DWORD WINAPI SendFontChange(void* param) {
   auto* broadcast = static_cast<Broadcast*>(param);
-  (void)broadcast->system->SendMessage(kHwndBroadcast, kWmFontChange, 0, 0);
-  SetEvent(broadcast->done);
+  broadcast->system->BroadcastFontChange();
+  SetEvent(broadcast->done.get());
   return 0;
 }
 
 TEST(FontBroadcast, AWindowThatDoesNotAnswerCannotHoldTheProgram) {
   Stuck stuck;
-  stuck.thread = CreateThread(nullptr, 0, StuckWindow, &stuck, 0, nullptr);
-  ASSERT_EQ(WaitForSingleObject(stuck.ready, 10000), WAIT_OBJECT_0);
+  stuck.thread.reset(CreateThread(nullptr, 0, StuckWindow, &stuck, 0, nullptr));
+  ASSERT_EQ(WaitForSingleObject(stuck.ready.get(), 10000), WAIT_OBJECT_0);
   Win32System system;
   Broadcast broadcast{&system};
-  HANDLE sender = CreateThread(nullptr, 0, SendFontChange, &broadcast, 0, nullptr);
+  UniqueHandle sender(CreateThread(nullptr, 0, SendFontChange, &broadcast, 0, nullptr));
   // Far beyond the time the broadcast gives each window: with a plain SendMessage it never ends.
   // This thread answers meanwhile, as the program's would.
   const DWORD start = GetTickCount();
   bool done = false;
   while (!done && GetTickCount() - start < 20000) {
-    done = MsgWaitForMultipleObjects(1, &broadcast.done, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0;
+    HANDLE wait_for = broadcast.done.get();
+    done = MsgWaitForMultipleObjects(1, &wait_for, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0;
     Drain();
   }
   EXPECT_TRUE(done) << "the broadcast waits for the window that does not answer";
-  SetEvent(stuck.release);
-  WaitForSingleObject(sender, 20000);
-  CloseHandle(sender);
-  CloseHandle(broadcast.done);
+  SetEvent(stuck.release.get());
+  WaitForSingleObject(sender.get(), 20000);
 }
 
 }  // namespace

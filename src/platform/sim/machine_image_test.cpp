@@ -5,7 +5,7 @@
 
 #include "platform/sim/machine_ini.h"
 #include "platform/sim/sim_machine.h"
-#include "platform/sim/sim_test_util.h"
+#include "testing/sim_test_util.h"
 
 namespace vrx::sim {
 namespace {

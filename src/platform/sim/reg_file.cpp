@@ -1,124 +1,21 @@
 #include "platform/sim/reg_file.h"
 
-#include <array>
-#include <iterator>
 #include <optional>
 #include <vector>
 
+#include "platform/sim/reg_file_format.h"
 #include "platform/sim/transcript.h"
 
 namespace vrx::sim {
 namespace {
 
-constexpr std::string_view kHeader4 = "REGEDIT4";
-constexpr std::string_view kHeader5 = "Windows Registry Editor Version 5.00";
+using reg_format::IsStringType;
+using reg_format::kHeader4;
+using reg_format::kHeader5;
+using reg_format::Utf16DataToAnsi;
+using reg_format::Utf16ToUtf8;
+
 constexpr std::string_view kNotAnsi = "text not representable in Windows-1252";
-constexpr char kHexDigits[] = "0123456789abcdef";
-
-// Windows-1252 and the UTF-16 code units of its characters.
-class CodePage {
- public:
-  CodePage() {
-    for (int b = 0; b < 256; ++b) {
-      std::string utf8 = AnsiToUtf8(std::string(1, static_cast<char>(b)));
-      uint32_t cp = static_cast<unsigned char>(utf8[0]);
-      if (utf8.size() == 2) {
-        cp = (cp & 0x1F) << 6 | (utf8[1] & 0x3F);
-      } else if (utf8.size() == 3) {
-        cp = (cp & 0x0F) << 12 | (utf8[1] & 0x3F) << 6 | (utf8[2] & 0x3F);
-      }
-      unit_[b] = static_cast<uint16_t>(cp);
-    }
-  }
-  uint16_t Unit(char c) const { return unit_[static_cast<unsigned char>(c)]; }
-  std::optional<char> Ansi(uint16_t unit) const {
-    for (int b = 0; b < 256; ++b) {
-      if (unit_[b] == unit) return static_cast<char>(b);
-    }
-    return std::nullopt;
-  }
-
- private:
-  std::array<uint16_t, 256> unit_{};
-};
-
-const CodePage& Cp1252() {
-  static const CodePage code_page;
-  return code_page;
-}
-
-void AppendUtf8(uint32_t cp, std::string* out) {
-  if (cp < 0x80) {
-    out->push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out->push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out->push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out->push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
-uint16_t UnitAt(std::string_view bytes, size_t i) {
-  return static_cast<uint16_t>(static_cast<unsigned char>(bytes[i]) |
-                               static_cast<unsigned char>(bytes[i + 1]) << 8);
-}
-
-// UTF-16LE to UTF-8. On failure *bad_line is the 1-based line of the fault.
-bool Utf16ToUtf8(std::string_view bytes, std::string* out, size_t* bad_line) {
-  size_t line = 1;
-  for (size_t i = 0; i < bytes.size(); i += 2) {
-    if (i + 1 >= bytes.size()) {
-      *bad_line = line;
-      return false;
-    }
-    uint32_t unit = UnitAt(bytes, i);
-    if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes.size()) {
-      uint32_t low = UnitAt(bytes, i + 2);
-      if (low >= 0xDC00 && low < 0xE000) {
-        AppendUtf8(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00), out);
-        i += 2;
-        continue;
-      }
-    }
-    if (unit >= 0xD800 && unit < 0xE000) {
-      *bad_line = line;
-      return false;
-    }
-    if (unit == '\n') ++line;
-    AppendUtf8(unit, out);
-  }
-  return true;
-}
-
-// UTF-16LE data of a value to the Windows-1252 bytes the registry keeps.
-bool Utf16DataToAnsi(std::string_view bytes, std::string* out) {
-  if (bytes.size() % 2 != 0) return false;
-  std::string ansi;
-  for (size_t i = 0; i < bytes.size(); i += 2) {
-    std::optional<char> c = Cp1252().Ansi(UnitAt(bytes, i));
-    if (!c) return false;
-    ansi.push_back(*c);
-  }
-  *out = std::move(ansi);
-  return true;
-}
-
-std::string AnsiToUtf16Data(std::string_view ansi) {
-  std::string bytes;
-  for (char c : ansi) {
-    uint16_t unit = Cp1252().Unit(c);
-    bytes.push_back(static_cast<char>(unit & 0xFF));
-    bytes.push_back(static_cast<char>(unit >> 8));
-  }
-  return bytes;
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -160,10 +57,6 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
     if (c != prefix[i]) return false;
   }
   return true;
-}
-
-bool IsStringType(uint32_t type) {
-  return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -393,73 +286,6 @@ class Parser {
   std::string error_;
 };
 
-// ---------------------------------------------------------------------------------------------
-// Writing
-
-std::string Escaped(std::string_view text) {
-  std::string out;
-  for (char c : text) {
-    if (c == '\\' || c == '"') out.push_back('\\');
-    out.push_back(c);
-  }
-  return out;
-}
-
-bool IsPlainText(const SimValue& value) {
-  const std::string& data = value.data;
-  if (value.type != kRegSz || data.empty() || data.back() != '\0') return false;
-  return data.find_first_of(std::string_view("\0\r\n", 3)) == data.size() - 1;
-}
-
-void AppendHexByte(unsigned char byte, std::string* out) {
-  out->push_back(kHexDigits[byte >> 4]);
-  out->push_back(kHexDigits[byte & 0xF]);
-}
-
-// The hex list as regedit wraps it: after each comma that brings the line to column 77 or
-// beyond, a backslash and a line going on after two blanks.
-void AppendHexList(std::string_view bytes, size_t column, std::string* out) {
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    AppendHexByte(static_cast<unsigned char>(bytes[i]), out);
-    if (i + 1 == bytes.size()) break;
-    out->push_back(',');
-    column += 3;
-    if (column >= 77) {
-      *out += "\\\r\n  ";
-      column = 2;
-    }
-  }
-}
-
-void AppendValue(const SimValue& value, RegFileFormat format, std::string* out) {
-  std::string line = value.name.empty() ? "@=" : "\"" + Escaped(value.name) + "\"=";
-  if (IsPlainText(value)) {
-    line += "\"" + Escaped(std::string_view(value.data).substr(0, value.data.size() - 1)) + "\"";
-  } else if (value.type == kRegDword && value.data.size() == 4) {
-    line += "dword:";
-    for (int i = 3; i >= 0; --i) AppendHexByte(static_cast<unsigned char>(value.data[i]), &line);
-  } else {
-    if (value.type == kRegBinary) {
-      line += "hex:";
-    } else {
-      std::string digits;
-      uint32_t type = value.type;
-      do {
-        digits.insert(digits.begin(), kHexDigits[type & 0xF]);
-        type >>= 4;
-      } while (type != 0);
-      line += "hex(" + digits + "):";
-    }
-    std::string bytes = format == RegFileFormat::kVersion5 && IsStringType(value.type)
-                            ? AnsiToUtf16Data(value.data)
-                            : value.data;
-    size_t column = line.size();
-    AppendHexList(bytes, column, &line);
-  }
-  *out += line;
-  *out += "\r\n";
-}
-
 }  // namespace
 
 RegFileResult ParseRegFile(std::string_view bytes, const std::string& file_name,
@@ -514,25 +340,6 @@ RegFileResult ParseRegFile(std::string_view bytes, const std::string& file_name,
   }
   result.ok = true;
   return result;
-}
-
-std::string FormatRegFile(const SimRegistry& registry, RegFileFormat format) {
-  std::string text(format == RegFileFormat::kRegedit4 ? kHeader4 : kHeader5);
-  text += "\r\n\r\n";
-  registry.ForEachKey([&](HKey hive, const std::string& path, const SimKey& key) {
-    if (path.empty() && key.values().empty()) return;
-    text += '[';
-    text += HiveName(hive);
-    if (!path.empty()) {
-      text += '\\';
-      text += path;
-    }
-    text += "]\r\n";
-    for (const SimValue& value : key.values()) AppendValue(value, format, &text);
-    text += "\r\n";
-  });
-  if (format == RegFileFormat::kRegedit4) return text;
-  return "\xFF\xFE" + AnsiToUtf16Data(text);
 }
 
 }  // namespace vrx::sim

@@ -4,169 +4,22 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/sim/sim_file_tree.h"
 #include "platform/windows_names.h"
 
 namespace vrx::sim {
 
-struct SimFiles::Entry {
-  // Orders folded names as NTFS does: by the code points of their characters.
-  struct Order {
-    bool operator()(const std::string& a, const std::string& b) const {
-      return CompareFolded(a, b) < 0;
-    }
-  };
-
-  std::string name;        // as created
-  std::string short_name;  // the 8.3 name; the name itself when it is one
-  bool directory = false;
-  uint32_t attributes = 0;  // R H S A; the directory bit is `directory`
-  bool in_use = false;
-  std::string contents;
-  Entry* parent = nullptr;                                        // null for a drive root
-  std::map<std::string, std::unique_ptr<Entry>, Order> children;  // keyed by FoldName(name)
-  std::map<std::string, Entry*> by_short_name;                    // keyed by FoldName(short_name)
-};
-
-struct SimFiles::Parsed {
-  std::string prefix;  // the drive as written, "C:" or "c:"
-  char drive = 'C';    // its upper-case letter
-  std::vector<std::string> parts;
-  bool trailing_separator = false;  // the path ends in a separator after its last part
-};
-
-struct SimFiles::Found {
-  Entry* entry = nullptr;           // null when missing
-  Entry* parent = nullptr;          // the folder that holds or would hold the last component
-  Status error = kOk;               // 2, 3 or 123 when missing
-  std::vector<const Entry*> chain;  // the entry of each component
-  bool last_by_short_name = false;
-};
-
-namespace {
-
-using Entry = SimFiles::Entry;
-
-constexpr uint32_t kStoredAttributes = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;
-
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-bool HasDrivePrefix(std::string_view s) {
-  return s.size() >= 2 && s[1] == ':' && IsAsciiLetter(s[0]);
-}
-
-std::string Slashes(std::string text) {
-  std::replace(text.begin(), text.end(), '/', '\\');
-  return text;
-}
-
-// The first 8.3 name Windows would give `name` in `dir`: each candidate is one lookup.
-std::string MakeShortName(const Entry& dir, const std::string& name) {
-  if (IsShortName(name)) return name;
-  for (int attempt = 1;; ++attempt) {
-    std::string candidate = ShortNameCandidate(name, attempt);
-    if (!dir.by_short_name.contains(FoldName(candidate))) return candidate;
-  }
-}
-
-std::unique_ptr<Entry> MakeRoot() {
-  auto root = std::make_unique<Entry>();
-  root->directory = true;
-  return root;
-}
-
-// Puts an entry into a folder under its long and its short name.
-Entry* Attach(Entry& dir, std::unique_ptr<Entry> entry) {
-  Entry* raw = entry.get();
-  raw->parent = &dir;
-  dir.by_short_name.emplace(FoldName(raw->short_name), raw);
-  dir.children.emplace(FoldName(raw->name), std::move(entry));
-  return raw;
-}
-
-// Takes an entry out of its folder.
-std::unique_ptr<Entry> Detach(Entry& entry) {
-  Entry& dir = *entry.parent;
-  dir.by_short_name.erase(FoldName(entry.short_name));
-  auto slot = dir.children.find(FoldName(entry.name));
-  std::unique_ptr<Entry> owned = std::move(slot->second);
-  dir.children.erase(slot);
-  owned->parent = nullptr;
-  return owned;
-}
-
-Entry* CreateChild(Entry& dir, const std::string& name, bool directory) {
-  auto entry = std::make_unique<Entry>();
-  entry->name = name;
-  entry->short_name = MakeShortName(dir, name);
-  entry->directory = directory;
-  return Attach(dir, std::move(entry));
-}
-
-// The entry of a folder that answers to `name`, by its long name or else by its short name.
-Entry* Child(const Entry& dir, const std::string& name, bool* by_short_name) {
-  const std::string folded = FoldName(name);
-  *by_short_name = false;
-  if (auto it = dir.children.find(folded); it != dir.children.end()) return it->second.get();
-  if (auto it = dir.by_short_name.find(folded); it != dir.by_short_name.end()) {
-    *by_short_name = true;
-    return it->second;
-  }
-  return nullptr;
-}
-
-uint32_t AttributesOf(const Entry& entry) {
-  return entry.attributes | (entry.directory ? kAttrDirectory : 0);
-}
-
-bool PassesFilter(uint32_t attributes, ListFilter filter) {
-  const bool hidden = attributes & kAttrHidden;
-  const bool system = attributes & kAttrSystem;
-  const bool directory = attributes & kAttrDirectory;
-  switch (filter) {
-    case ListFilter::kPlain:
-      return !hidden && !system && !directory;
-    case ListFilter::kHidden:
-      return !system && !directory;
-    case ListFilter::kDirectories:
-      return !hidden && !system;
-  }
-  return false;
-}
-
-std::string JoinLong(char drive, const std::vector<const Entry*>& chain) {
-  std::string out{drive, ':'};
-  if (chain.empty()) return out + "\\";
-  for (const Entry* e : chain) out += "\\" + e->name;
-  return out;
-}
-
-std::unique_ptr<Entry> Clone(const Entry& from) {
-  auto copy = std::make_unique<Entry>();
-  copy->name = from.name;
-  copy->short_name = from.short_name;
-  copy->directory = from.directory;
-  copy->attributes = from.attributes;
-  copy->in_use = from.in_use;
-  copy->contents = from.contents;
-  for (const auto& [key, child] : from.children) Attach(*copy, Clone(*child));
-  return copy;
-}
-
-void Walk(const Entry& dir, const std::string& path,
-          const std::function<void(const EntryInfo&, const std::string&)>& visit) {
-  EntryInfo info;
-  for (const auto& [key, child] : dir.children) {
-    info.path = path + "\\" + child->name;
-    info.directory = child->directory;
-    info.attributes = AttributesOf(*child);
-    info.in_use = child->in_use;
-    info.empty = child->directory && child->children.empty();
-    visit(info, child->contents);
-    if (child->directory) Walk(*child, info.path, visit);
-  }
-}
-
-}  // namespace
+using file_tree::Attach;
+using file_tree::AttributesOf;
+using file_tree::Child;
+using file_tree::CreateChild;
+using file_tree::Detach;
+using file_tree::HasDrivePrefix;
+using file_tree::JoinLong;
+using file_tree::MakeRoot;
+using file_tree::MakeShortName;
+using file_tree::PassesFilter;
+using file_tree::Slashes;
 
 SimFiles::SimFiles() { drives_['C'] = MakeRoot(); }
 
@@ -359,7 +212,7 @@ std::string SimFiles::ListFirst(const std::string& pattern, ListFilter filter) {
     }
     return ListNext();
   }
-  if (last.empty()) last = "*";
+  if (last.empty()) last.push_back('*');
   if (folder.find_first_of("*?") != std::string::npos) return "";
   Found found = Resolve(folder.empty() ? CurrentPath() : folder);
   if (found.entry == nullptr || !found.entry->directory) return "";
@@ -528,106 +381,5 @@ Status SimFiles::Close(FileNumber number) {
 }
 
 void SimFiles::CloseAll() { open_files_.clear(); }
-
-// --- direct access ---
-
-bool SimFiles::AddDirectory(const std::string& path) { return CreatePath(path, true) != nullptr; }
-
-bool SimFiles::AddFile(const std::string& path, const std::string& contents, uint32_t attributes) {
-  Entry* entry = CreatePath(path, false);
-  if (entry == nullptr) return false;
-  entry->contents = contents;
-  entry->attributes = attributes & kStoredAttributes;
-  return true;
-}
-
-bool SimFiles::AddEntries(const std::string& folder, std::vector<NewEntry> entries) {
-  Found found = Resolve(folder);
-  if (found.entry == nullptr || !found.entry->directory) return false;
-  Entry& dir = *found.entry;
-  for (NewEntry& e : entries) {
-    bool by_short_name = false;
-    if (!IsValidFileName(e.name) || Child(dir, e.name, &by_short_name) != nullptr) return false;
-    CreateChild(dir, e.name, e.directory)->contents = std::move(e.contents);
-  }
-  return true;
-}
-
-bool SimFiles::SetAttributes(const std::string& path, uint32_t attributes) {
-  Found found = Resolve(path);
-  if (found.entry == nullptr || found.entry->parent == nullptr) return false;
-  found.entry->attributes = attributes & kStoredAttributes;
-  return true;
-}
-
-std::optional<uint32_t> SimFiles::Attributes(const std::string& path) const {
-  Found found = Resolve(path);
-  if (found.entry == nullptr) return std::nullopt;
-  return AttributesOf(*found.entry);
-}
-
-bool SimFiles::SetInUse(const std::string& path, bool in_use) {
-  Found found = Resolve(path);
-  if (found.entry == nullptr || found.entry->directory) return false;
-  found.entry->in_use = in_use;
-  return true;
-}
-
-bool SimFiles::InUse(const std::string& path) const {
-  Found found = Resolve(path);
-  return found.entry != nullptr && found.entry->in_use;
-}
-
-bool SimFiles::Exists(const std::string& path) const { return Resolve(path).entry != nullptr; }
-
-std::optional<std::string> SimFiles::Contents(const std::string& path) const {
-  Found found = Resolve(path);
-  if (found.entry == nullptr || found.entry->directory) return std::nullopt;
-  return found.entry->contents;
-}
-
-void SimFiles::CopyDrivesFrom(const SimFiles& other) {
-  DriveMap drives;
-  for (const auto& [letter, root] : other.drives_) drives[letter] = Clone(*root);
-  drives_ = std::move(drives);
-  open_files_.clear();
-  listing_.clear();
-  listing_next_ = 0;
-  current_prefix_ = "C:";
-  current_parts_.clear();
-}
-
-std::vector<char> SimFiles::Drives() const {
-  std::vector<char> out;
-  for (const auto& [letter, root] : drives_) out.push_back(letter);
-  return out;
-}
-
-void SimFiles::VisitEntries(
-    const std::function<void(const EntryInfo& entry, const std::string& contents)>& visit) const {
-  for (const auto& [letter, root] : drives_) Walk(*root, std::string{letter, ':'}, visit);
-}
-
-std::vector<EntryInfo> SimFiles::Entries() const {
-  std::vector<EntryInfo> out;
-  VisitEntries([&](const EntryInfo& entry, const std::string&) { out.push_back(entry); });
-  return out;
-}
-
-std::vector<std::string> SimFiles::FilesInUse() const {
-  std::vector<std::string> out;
-  VisitEntries([&](const EntryInfo& entry, const std::string&) {
-    if (!entry.directory && entry.in_use) out.push_back(entry.path);
-  });
-  return out;
-}
-
-std::vector<std::string> SimFiles::EmptyFolders() const {
-  std::vector<std::string> out;
-  VisitEntries([&](const EntryInfo& entry, const std::string&) {
-    if (entry.empty) out.push_back(entry.path);
-  });
-  return out;
-}
 
 }  // namespace vrx::sim

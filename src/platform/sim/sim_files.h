@@ -6,10 +6,10 @@
 // the components `.` and `..` are resolved as Windows resolves them (`..` of a root is the root).
 // Then one trailing dot is cut from every other component and every trailing dot and blank from
 // the last: `C:\D.\Stamps. ` is `C:\D\Stamps`. A path that ends in a separator names a folder,
-// never a file (`C:\D\A.TXT\` is refused with 123). A path starting with `\` is on the current
-// directory's drive; `C:` alone or `C:name` is relative to the current directory when that is on
-// C: and to C:\ otherwise; any other path without a drive is relative to the current directory,
-// which starts as `C:\`. UNC paths (`\\server\share`) name nothing.
+// never a file (`C:\D\A.TXT\` is refused with kErrorInvalidName). A path starting with `\` is on
+// the current directory's drive; `C:` alone or `C:name` is relative to the current directory when
+// that is on C: and to C:\ otherwise; any other path without a drive is relative to the current
+// directory, which starts as `C:\`. UNC paths (`\\server\share`) name nothing.
 //
 // Names are matched without regard to case (FoldName) and keep the case they were created with.
 // Every entry also answers to its 8.3 short name (see ShortPath), so a path may mix long and
@@ -21,19 +21,24 @@
 // also be R, H or S. A file can be marked in use, standing for another program holding it open.
 //
 // The Files calls give the Win32 results the program relies on (the contract suites in
-// platform/contract hold them to Windows):
-// - DeleteFile: 3 missing folder on the path, 2 missing file, 5 a folder, 32 a file in use or
-//   held open here, 5 a read-only file (the in-use test comes first, as on NTFS).
+// testing/contract hold them to Windows). Statuses by their names in status.h, without the
+// kError prefix:
+// - DeleteFile: PathNotFound missing folder on the path, FileNotFound missing file, AccessDenied
+//   a folder, SharingViolation a file in use or held open here, AccessDenied a read-only file
+//   (the in-use test comes first, as on NTFS).
 // - SetAttributesNormal: clears R H S A of a file or folder (a drive root is left as it is);
-//   2/3 when missing.
-// - RemoveDirectory: 3/2 when missing, 267 for a file, 5 for a drive root, 32 for the current
-//   directory, 5 for a read-only folder, 145 when not empty (tested in this order).
-// - SetCurrentDirectory: 3 when missing, 267 for a file. GetCurrentDirectory gives the full path
-//   as it was set (dots resolved, case as typed, no trailing backslash except on a root).
+//   FileNotFound/PathNotFound when missing.
+// - RemoveDirectory: PathNotFound/FileNotFound when missing, Directory for a file, AccessDenied
+//   for a drive root, SharingViolation for the current directory, AccessDenied for a read-only
+//   folder, DirNotEmpty when not empty (tested in this order).
+// - SetCurrentDirectory: PathNotFound when missing, Directory for a file. GetCurrentDirectory
+//   gives the full path as it was set (dots resolved, case as typed, no trailing backslash except
+//   on a root).
 // - ReplaceFile(from, to): `from` takes the place and the name (as typed) of `to`, keeping its own
-//   attributes and contents. 2/3 when `from` is missing, 5 when either is a folder or `to` is
-//   read-only, 32 when either is in use or held open here, 3 when `to`'s folder is missing,
-//   17 when the two are on different drives.
+//   attributes and contents. FileNotFound/PathNotFound when `from` is missing, AccessDenied when
+//   either is a folder or `to` is read-only, SharingViolation when either is in use or held open
+//   here, PathNotFound when `to`'s folder is missing, NotSameDevice when the two are on different
+//   drives.
 // - Listing: ListFirst takes a pattern whose last part may hold `*` and `?`, matched against the
 //   long and the 8.3 name of each entry (MatchesPattern). A last part without wildcards names one
 //   entry (long or short name; the long name is given). An empty last part (`C:\WINDOWS\`, `C:`)
@@ -43,13 +48,15 @@
 //   of its parent). The names are taken when ListFirst runs: later changes do not disturb
 //   ListNext. A missing folder, a pattern with wildcards before its last part, or no match give
 //   "". Once exhausted, ListNext keeps giving "".
-// - Text files: numbers are the lowest free from 1. OpenText(kReadChars): 3/2 when missing, 5 for
-//   a folder, 32 in use. OpenText(kWriteBytes) creates the file or empties it: 3 missing folder,
-//   5 a folder, a read-only, a hidden or a system file (as CreateFile with CREATE_ALWAYS), 32 in
-//   use or held open here, 123 for a name Windows refuses; the file gets the archive attribute.
-//   ReadChar gives one byte (38 at the end, 5 on a file open for writing); Write appends bytes
-//   at once (5 on a file open for reading); unknown numbers give 6. AtEnd is true for an unknown
-//   number. On failure, out-parameters are left untouched.
+// - Text files: numbers are the lowest free from 1. OpenText(kReadChars): PathNotFound/
+//   FileNotFound when missing, AccessDenied for a folder, SharingViolation in use.
+//   OpenText(kWriteBytes) creates the file or empties it: PathNotFound missing folder,
+//   AccessDenied a folder, a read-only, a hidden or a system file (as CreateFile with
+//   CREATE_ALWAYS), SharingViolation in use or held open here, InvalidName for a name Windows
+//   refuses; the file gets the archive attribute. ReadChar gives one byte (HandleEof at the end,
+//   AccessDenied on a file open for writing); Write appends bytes at once (AccessDenied on a file
+//   open for reading); unknown numbers give InvalidHandle. AtEnd is true for an unknown number. On
+//   failure, out-parameters are left untouched.
 #pragma once
 
 #include <cstdint>
@@ -63,11 +70,6 @@
 #include "platform/platform.h"
 
 namespace vrx::sim {
-
-// Win32 codes these drives give beyond the common ones.
-inline constexpr Status kErrorNotSameDevice = 17;
-inline constexpr Status kErrorInvalidName = 123;
-inline constexpr Status kErrorDirectory = 267;
 
 // One file or folder, as the machine-image writer walks them.
 struct EntryInfo {

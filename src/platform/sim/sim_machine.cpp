@@ -21,9 +21,7 @@ constexpr const char* kRunOnceKey = "Software\\Microsoft\\Windows\\CurrentVersio
 }  // namespace
 
 SimMachine::SimMachine() {
-  processes.on_word_started = [this](const std::string& kind, TaskId task) {
-    word.StartInstance(kind, task);
-  };
+  processes.on_word_started = [this](const std::string& kind, TaskId) { word.StartInstance(kind); };
   ui.on_pump = [this] { word.Pump(); };
   ui.on_foreground = [this](const std::string& form) { word.ForegroundTaken(form); };
   word.retry_wait = [this] { ui.PumpEvents(); };

@@ -73,12 +73,9 @@ int32_t SimSystem::RemoveFontResource(const std::string& file_name) {
   return 0;
 }
 
-intptr_t SimSystem::SendMessage(uintptr_t window, uint32_t message, uintptr_t wparam,
-                                intptr_t lparam) {
-  transcript_->Add("sendmessage window " + std::to_string(window) + " message " +
-                   std::to_string(message) + " " + std::to_string(wparam) + " " +
-                   std::to_string(lparam));
-  return 0;
+void SimSystem::BroadcastFontChange() {
+  // As the broadcast goes out on Windows: SendMessage(HWND_BROADCAST, WM_FONTCHANGE, 0, 0).
+  transcript_->Add("sendmessage window 65535 message 29 0 0");
 }
 
 std::string SimSystem::GetEnvironmentVariable(const std::string& name) {
@@ -86,44 +83,23 @@ std::string SimSystem::GetEnvironmentVariable(const std::string& name) {
   return "";
 }
 
-bool SimSystem::OpenProcessToken(Handle process, uint32_t desired_access, Handle* token) {
-  bool ok = facts_->open_token && process == kCurrentProcess;
-  transcript_->Add("token open access " + std::to_string(desired_access) +
-                   (ok ? " -> ok" : " -> failed"));
-  if (!ok) return false;
-  *token = next_token_++;
-  open_tokens_.insert(*token);
-  return true;
+Status SimSystem::EnableShutdownPrivilege() {
+  // The steps as Windows takes them: open the token for TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY,
+  // look up the privilege (LUID 19 on every system), enable it.
+  const bool opened = facts_->open_token;
+  transcript_->Add(std::string("token open access 40") + (opened ? " -> ok" : " -> failed"));
+  if (!opened) return kErrorAccessDenied;
+  const bool found = facts_->lookup_privilege;
+  transcript_->Add("token lookup " + Quoted("SeShutdownPrivilege") +
+                   (found ? " -> ok" : " -> failed"));
+  if (!found) return kErrorNoSuchPrivilege;
+  const bool adjusted = facts_->adjust_privileges;
+  transcript_->Add(std::string("token adjust attributes 2 length 16") +
+                   (adjusted ? " -> ok" : " -> failed"));
+  if (!adjusted) return kErrorAccessDenied;
+  shutdown_privilege_enabled_ = true;
+  return kOk;
 }
-
-bool SimSystem::LookupPrivilegeValue(const std::string& system_name, const std::string& name,
-                                     Luid* luid) {
-  bool ok = facts_->lookup_privilege && system_name.empty() && name == "SeShutdownPrivilege";
-  transcript_->Add("token lookup " + Quoted(name) + (ok ? " -> ok" : " -> failed"));
-  if (!ok) return false;
-  *luid = Luid{19, 0};
-  return true;
-}
-
-bool SimSystem::AdjustTokenPrivileges(Handle token, bool disable_all,
-                                      const TokenPrivileges* new_state, uint32_t buffer_length,
-                                      TokenPrivileges* previous_state, uint32_t* return_length) {
-  bool ok = facts_->adjust_privileges && open_tokens_.count(token) != 0 && !disable_all &&
-            new_state != nullptr && new_state->PrivilegeCount == 1 &&
-            new_state->PrivilegeLuid == Luid{19, 0};
-  transcript_->Add("token adjust attributes " +
-                   std::to_string(new_state ? new_state->Attributes : 0) + " length " +
-                   std::to_string(buffer_length) + (ok ? " -> ok" : " -> failed"));
-  if (!ok) return false;
-  if (previous_state != nullptr && buffer_length >= sizeof(TokenPrivileges)) {
-    *previous_state = TokenPrivileges{1, Luid{19, 0}, shutdown_privilege_enabled_ ? 2u : 0u};
-    if (return_length != nullptr) *return_length = sizeof(TokenPrivileges);
-  }
-  shutdown_privilege_enabled_ = (new_state->Attributes & kSePrivilegeEnabled) != 0;
-  return true;
-}
-
-bool SimSystem::CloseHandle(Handle handle) { return open_tokens_.erase(handle) != 0; }
 
 bool SimSystem::ExitWindowsEx(uint32_t flags, uint32_t reason) {
   // Windows NT refuses a caller without the shutdown privilege.

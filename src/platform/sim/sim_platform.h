@@ -16,8 +16,6 @@ namespace vrx::sim {
 
 class SimFiles;
 
-inline constexpr Status kErrorBadExeFormat = 193;
-
 // Seconds since midnight; moves only when the program pumps events (or a test says so).
 class SimClock : public Clock {
  public:
@@ -60,7 +58,7 @@ class SimSystem : public System {
   bool MoveFileEx(const std::string& existing, const std::optional<std::string>& new_name,
                   uint32_t flags) override;
   // The file calls below work on the machine's drives through SimFiles (sim_path_calls.cpp).
-  // MoveFile moves files only: a folder gives 5.
+  // MoveFile moves files only: a folder gives kErrorAccessDenied.
   [[nodiscard]] Status MoveFile(const std::string& existing, const std::string& new_name) override;
   // Numbers are taken in turn from 1 for the whole machine, as a clock would give them.
   [[nodiscard]] Status GetTempFileName(const std::string& directory, const std::string& prefix,
@@ -69,18 +67,12 @@ class SimSystem : public System {
   // current one starts from that drive's root.
   [[nodiscard]] Status GetFullPathName(const std::string& path, std::string* full_path) override;
   int32_t RemoveFontResource(const std::string& file_name) override;
-  intptr_t SendMessage(uintptr_t window, uint32_t message, uintptr_t wparam,
-                       intptr_t lparam) override;
+  void BroadcastFontChange() override;
   std::string GetEnvironmentVariable(const std::string& name) override;
   bool AnotherInstanceRunning() override { return facts_->another_instance; }
-  Handle GetCurrentProcess() override { return kCurrentProcess; }
-  bool OpenProcessToken(Handle process, uint32_t desired_access, Handle* token) override;
-  bool LookupPrivilegeValue(const std::string& system_name, const std::string& name,
-                            Luid* luid) override;
-  bool AdjustTokenPrivileges(Handle token, bool disable_all, const TokenPrivileges* new_state,
-                             uint32_t buffer_length, TokenPrivileges* previous_state,
-                             uint32_t* return_length) override;
-  bool CloseHandle(Handle handle) override;
+  // Each step can be refused through the machine's facts (open_token, lookup_privilege,
+  // adjust_privileges) and is written to the transcript; the token never outlives the call.
+  [[nodiscard]] Status EnableShutdownPrivilege() override;
   bool ExitWindowsEx(uint32_t flags, uint32_t reason) override;
 
   // Fonts in the font table, by path compared without regard to case.
@@ -89,11 +81,7 @@ class SimSystem : public System {
   std::vector<std::string> pending;
   // Set once Windows accepted a restart request.
   bool restart_requested = false;
-  // Token handles still open.
-  const std::set<Handle>& open_tokens() const { return open_tokens_; }
   bool shutdown_privilege_enabled() const { return shutdown_privilege_enabled_; }
-
-  static constexpr Handle kCurrentProcess = static_cast<Handle>(-1);
 
  private:
   uint32_t CopyOut(const std::string& text, char* buffer, uint32_t size) const;
@@ -101,8 +89,6 @@ class SimSystem : public System {
   SystemFacts* facts_;
   SimFiles* files_;
   Transcript* transcript_;
-  std::set<Handle> open_tokens_;
-  Handle next_token_ = 0x100;
   bool shutdown_privilege_enabled_ = false;
   uint32_t next_temp_number_ = 1;
 };
@@ -121,8 +107,8 @@ struct ProgramEntry {
 // is tried as CreateProcessA tries it, blank by blank: "C:\Program Files\A B\x.exe /m" tries
 // C:\Program.exe, then C:\Program Files\A.exe, then C:\Program Files\A B\x.exe, then the whole
 // line; a name without an extension gets ".exe". The first that names a file (or a program of
-// [programs]) is the program: one of [programs] starts; any other file fails with 193
-// (ERROR_BAD_EXE_FORMAT); when none is found the start fails with 2.
+// [programs]) is the program: one of [programs] starts; any other file fails with
+// kErrorBadExeFormat; when none is found the start fails with kErrorFileNotFound.
 class SimProcesses : public Processes {
  public:
   SimProcesses(SimFiles* files, Transcript* transcript) : files_(files), transcript_(transcript) {}

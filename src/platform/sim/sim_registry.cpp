@@ -27,19 +27,6 @@ int HiveIndex(HKey hive) {
 
 }  // namespace
 
-std::string_view HiveName(HKey hive) {
-  switch (hive) {
-    case kHkeyClassesRoot:
-      return "HKEY_CLASSES_ROOT";
-    case kHkeyCurrentUser:
-      return "HKEY_CURRENT_USER";
-    case kHkeyLocalMachine:
-      return "HKEY_LOCAL_MACHINE";
-    default:
-      return {};
-  }
-}
-
 std::optional<HKey> HiveFromName(std::string_view name) {
   for (HKey hive : kSimHives) {
     if (SameName(name, HiveName(hive))) return hive;
@@ -153,6 +140,13 @@ Status SimRegistry::CheckAccess(const Target& target, uint32_t needed) const {
   return (target.sam & needed) == needed ? kOk : kErrorAccessDenied;
 }
 
+Status SimRegistry::ResolveSubkey(HKey parent, std::string_view subkey, bool creating, Target* base,
+                                  std::vector<std::string_view>* parts) const {
+  Status status = Resolve(parent, base);
+  if (status != kOk) return status;
+  return SplitPath(subkey, creating, parts);
+}
+
 Status SimRegistry::SplitPath(std::string_view subkey, bool creating,
                               std::vector<std::string_view>* parts) const {
   parts->clear();
@@ -194,10 +188,8 @@ Status SimRegistry::OpenKey(HKey parent, const std::string& subkey, uint32_t sam
   if (!result) return kErrorInvalidParameter;
   *result = 0;
   Target base;
-  Status status = Resolve(parent, &base);
-  if (status != kOk) return status;
   std::vector<std::string_view> parts;
-  status = SplitPath(subkey, /*creating=*/false, &parts);
+  Status status = ResolveSubkey(parent, subkey, /*creating=*/false, &base, &parts);
   if (status != kOk) return status;
   if (parts.empty() && base.is_hive) {
     *result = parent;
@@ -278,10 +270,8 @@ Status SimRegistry::CreateKey(HKey parent, const std::string& subkey, uint32_t /
   if (!result) return kErrorBadKey;
   *result = 0;
   Target base;
-  Status status = Resolve(parent, &base);
-  if (status != kOk) return status;
   std::vector<std::string_view> parts;
-  status = SplitPath(subkey, /*creating=*/true, &parts);
+  Status status = ResolveSubkey(parent, subkey, /*creating=*/true, &base, &parts);
   if (status != kOk) return status;
   for (std::string_view part : parts) {
     if (part.size() > kMaxKeyNameLength) return kErrorInvalidParameter;
@@ -348,10 +338,8 @@ Status SimRegistry::EnumValue(HKey key, uint32_t index, char* name, uint32_t* na
 
 Status SimRegistry::DeleteKey(HKey parent, const std::string& subkey) {
   Target base;
-  Status status = Resolve(parent, &base);
-  if (status != kOk) return status;
   std::vector<std::string_view> parts;
-  status = SplitPath(subkey, /*creating=*/false, &parts);
+  Status status = ResolveSubkey(parent, subkey, /*creating=*/false, &base, &parts);
   if (status != kOk) return status;
   if (parts.empty() && base.is_hive) return kErrorAccessDenied;
   std::string path = base.path;

@@ -12,34 +12,37 @@
 // RegSetValueExA reads exactly the `size` bytes it is given, never the byte after them, and stores
 // a text as Windows stores one that a NUL follows: Windows NT adds the NUL to a REG_SZ,
 // REG_EXPAND_SZ or REG_MULTI_SZ whose bytes do not end in one; Windows 95/98 store a REG_SZ up to
-// its first NUL, and the NUL, whatever the size (87 without data), and other types as given.
+// its first NUL, and the NUL, whatever the size (kErrorInvalidParameter without data), and other
+// types as given.
 //
 // Key paths given to OpenKey, CreateKey and DeleteKey are relative to the handle passed:
 //  - "" names the key of the handle itself. OpenKey of "" on a hive gives the hive's own handle
 //    (no new handle is opened); on an opened key, and for CreateKey, it opens a new handle.
 //  - Empty parts name nothing: A\\B is A\B, and trailing backslashes are ignored.
-//  - A leading backslash gives 161 (bad path name), except that CreateKey on Windows 95/98 skips
+//  - A leading backslash gives kErrorBadPathname, except that CreateKey on Windows 95/98 skips
 //    one.
-//  - CreateKey refuses with 87 a path with a part longer than 255 characters. Such keys can only
+//  - CreateKey refuses with kErrorInvalidParameter a path with a part longer than 255 characters.
+//  Such keys can only
 //    come from the direct model (EnsureKey); OpenKey and DeleteKey find them like any other key.
 //
-// Null outputs. OpenKey without a place for the handle gives 87, CreateKey 1010 and EnumKey without
-// a name or a size 87 (Windows would write through the null pointer; the Windows backend refuses
-// them the same way).
+// Null outputs. OpenKey without a place for the handle gives kErrorInvalidParameter, CreateKey
+// kErrorBadKey and EnumKey without a name or a size kErrorInvalidParameter (Windows would write
+// through the null pointer; the Windows backend refuses them the same way).
 //
 // Handles. Opened handles are fresh numbers, never handed out twice and never equal to a hive.
 // HKEY_CLASSES_ROOT, HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE are always open; any other
-// predefined handle, the null handle and a closed handle give 6. A handle whose key has been
-// deleted meanwhile gives 1018 for every call but CloseKey (QueryValue without a buffer also sets
-// the size to 0 on Windows NT).
+// predefined handle, the null handle and a closed handle give kErrorInvalidHandle. A handle whose
+// key has been deleted meanwhile gives kErrorKeyDeleted for every call but CloseKey (QueryValue
+// without a buffer also sets the size to 0 on Windows NT).
 //
 // Access. On Windows NT a handle allows only what its access mask asked for: reading values
 // KEY_QUERY_VALUE, writing and deleting values KEY_SET_VALUE, enumerating KEY_ENUMERATE_SUB_KEYS;
-// otherwise 5. The hives allow everything; creating and deleting subkeys ignores the parent's mask,
-// as Windows does. Windows 95/98 ignore access masks.
+// otherwise kErrorAccessDenied. The hives allow everything; creating and deleting subkeys ignores
+// the parent's mask, as Windows does. Windows 95/98 ignore access masks.
 //
-// Deleting. DeleteKey of a key that has subkeys gives 5 on Windows NT and deletes the whole tree
-// on Windows 95/98. A missing key gives 2; a hive cannot be deleted (5).
+// Deleting. DeleteKey of a key that has subkeys gives kErrorAccessDenied on Windows NT and deletes
+// the whole tree on Windows 95/98. A missing key gives kErrorFileNotFound; a hive cannot be
+// deleted (kErrorAccessDenied).
 //
 // Platform family 2 behaves as Windows NT; any other (1, and 0 for an unknown system) behaves as
 // Windows 95/98.
@@ -60,10 +63,6 @@
 
 namespace vrx::sim {
 
-inline constexpr Status kErrorBadPathname = 161;
-inline constexpr Status kErrorBadKey = 1010;
-inline constexpr Status kErrorKeyDeleted = 1018;
-
 // The longest key name part that the API creates.
 inline constexpr size_t kMaxKeyNameLength = 255;
 
@@ -75,8 +74,7 @@ inline constexpr int kPlatformWinNT = 2;
 inline std::string UpperName(std::string_view name) { return FoldName(name); }
 using vrx::SameName;
 
-// "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE"; empty for any other handle.
-std::string_view HiveName(HKey hive);
+using vrx::HiveName;
 // The hive of a full hive name, matched without regard to case; none for any other text.
 std::optional<HKey> HiveFromName(std::string_view name);
 
@@ -204,6 +202,9 @@ class SimRegistry : public Registry {
   Status CheckAccess(const Target& target, uint32_t needed) const;
   Status SplitPath(std::string_view subkey, bool creating,
                    std::vector<std::string_view>* parts) const;
+  // Resolve(parent) and then SplitPath(subkey), failing as the first of them fails.
+  Status ResolveSubkey(HKey parent, std::string_view subkey, bool creating, Target* base,
+                       std::vector<std::string_view>* parts) const;
   HKey AddHandle(std::shared_ptr<SimKey> key, std::string path, uint32_t sam);
   static std::shared_ptr<SimKey> Walk(std::shared_ptr<SimKey> base,
                                       const std::vector<std::string_view>& parts,

@@ -1,34 +1,9 @@
 #include "platform/sim/sim_word.h"
 
-#include <sstream>
+#include <utility>
 
 namespace vrx::sim {
 namespace {
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  if (text.empty()) return parts;
-  std::string part;
-  std::istringstream in(text);
-  while (std::getline(in, part, separator)) parts.push_back(part);
-  if (text.back() == separator) parts.emplace_back();
-  return parts;
-}
-
-std::string Join(const std::vector<WordTemplate::Item>& items) {
-  std::string out;
-  for (size_t i = 0; i < items.size(); ++i) out += (i ? "|" : "") + items[i].caption;
-  return out;
-}
-
-std::vector<WordTemplate::Item>* Bar(WordTemplate& normal, const std::string& name) {
-  if (name == "Menu Bar") return &normal.menubar;
-  if (name == "File") return &normal.filemenu;
-  return nullptr;
-}
-
-// RPC_E_CALL_REJECTED, as a call ends that a busy Word kept rejecting past the retry bound.
-constexpr Status kCallRejected = static_cast<Status>(0x80010001u);
 
 // A running Word seen through the automation interface; calls fail once that Word has quit and
 // are retried while it is busy.
@@ -131,7 +106,7 @@ class WordProxy : public WordApplication {
         *status = Fail(call, args);
       } else {
         Log(call, args, "rejected");
-        *status = kCallRejected;
+        *status = kRpcECallRejected;
       }
       return nullptr;
     }
@@ -193,7 +168,7 @@ class ControlProxy : public WordControl {
   std::vector<WordTemplate::Item>* Items() {
     SimWord::Instance* w = word_->Find(number_);
     if (w == nullptr || !w->running) return nullptr;
-    return Bar(w->normal, bar_);
+    return w->normal.Bar(bar_);
   }
 
   SimWord* word_;
@@ -211,7 +186,7 @@ Status WordProxy::CommandBarControls(const std::string& bar,
   Status status = kOk;
   SimWord::Instance* w = Enter(call, "", &status);
   if (w == nullptr) return status;
-  std::vector<WordTemplate::Item>* items = Bar(w->normal, bar);
+  std::vector<WordTemplate::Item>* items = w->normal.Bar(bar);
   if (items == nullptr) return Fail(call, "");
   std::vector<std::unique_ptr<WordControl>> found;
   for (const auto& item : *items) {
@@ -223,35 +198,6 @@ Status WordProxy::CommandBarControls(const std::string& bar,
 }
 
 }  // namespace
-
-WordTemplate WordTemplate::Parse(const std::string& menubar, const std::string& filemenu,
-                                 const std::string& keys) {
-  WordTemplate t;
-  int id = 0;
-  for (const auto& c : Split(menubar, '|')) t.menubar.push_back({++id, c});
-  for (const auto& c : Split(filemenu, '|')) t.filemenu.push_back({++id, c});
-  for (const auto& k : Split(keys, '|')) {
-    std::vector<std::string> parts = Split(k, ':');
-    if (parts.size() < 2) continue;
-    Key key;
-    key.code = std::stoi(parts[0]);
-    key.command = parts[1];
-    if (parts.size() > 2) key.category = std::stoi(parts[2]);
-    t.keys.push_back(key);
-  }
-  return t;
-}
-
-std::string WordTemplate::MenubarText() const { return Join(menubar); }
-std::string WordTemplate::FilemenuText() const { return Join(filemenu); }
-std::string WordTemplate::KeysText() const {
-  std::string out;
-  for (size_t i = 0; i < keys.size(); ++i) {
-    out += (i ? "|" : "") + std::to_string(keys[i].code) + ":" + keys[i].command;
-    if (keys[i].category >= 0) out += ":" + std::to_string(keys[i].category);
-  }
-  return out;
-}
 
 SimWord::Instance* SimWord::Find(int number) {
   for (auto& i : instances_) {
@@ -280,11 +226,10 @@ void SimWord::StartRunningInstances() {
   for (int n = 0; n < facts.unreachable; ++n) start(false);
 }
 
-void SimWord::StartInstance(const std::string& kind, TaskId task) {
+void SimWord::StartInstance(const std::string& kind) {
   auto w = std::make_unique<Instance>();
   w->number = static_cast<int>(instances_.size()) + 1;
   w->kind = kind;
-  w->task = task;
   w->busy_left = facts.busy_pumps;
   auto t = templates.find(kind);
   if (t != templates.end()) w->normal = t->second;

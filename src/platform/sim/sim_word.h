@@ -18,33 +18,11 @@
 
 #include "platform/platform.h"
 #include "platform/sim/transcript.h"
+#include "platform/sim/word_template.h"
 
 namespace vrx::sim {
 
 class SimClock;
-
-// A Normal template as Word's automation interface shows it.
-struct WordTemplate {
-  struct Item {
-    int id = 0;
-    std::string caption;
-  };
-  struct Key {
-    int32_t code = 0;
-    std::string command;
-    int category = -1;  // -1: not known
-  };
-  std::vector<Item> menubar;
-  std::vector<Item> filemenu;
-  std::vector<Key> keys;
-
-  // machine.ini form: captions separated by "|"; keys as CODE:COMMAND[:CATEGORY] separated by "|".
-  static WordTemplate Parse(const std::string& menubar, const std::string& filemenu,
-                            const std::string& keys);
-  std::string MenubarText() const;
-  std::string FilemenuText() const;
-  std::string KeysText() const;
-};
 
 // The facts of machine.ini's [word] section.
 struct WordFacts {
@@ -71,7 +49,7 @@ class SimWord : public Automation {
   // Starts the instances that [word] says are running.
   void StartRunningInstances();
   // A Word program started by the machine: kind "word97" or "word2000".
-  void StartInstance(const std::string& kind, TaskId task);
+  void StartInstance(const std::string& kind);
   // Lets the instances move on by one pump of events.
   void Pump();
   // One of the program's windows took the foreground: a Word that held it loses it.
@@ -90,7 +68,6 @@ class SimWord : public Automation {
   struct Instance {
     int number = 0;
     std::string kind;
-    TaskId task = 0;
     bool running = true;
     int pumps = 0;
     bool has_document = false;
@@ -108,12 +85,10 @@ class SimWord : public Automation {
   bool WaitUntilAccepted(int number, const std::string& call);
   Instance* Find(int number);
   Transcript* transcript() { return transcript_; }
-  int NextItemId() { return ++last_item_id_; }
 
  private:
   Transcript* transcript_;
   std::vector<std::unique_ptr<Instance>> instances_;
-  int last_item_id_ = 0;
 };
 
 }  // namespace vrx::sim

@@ -1,6 +1,7 @@
 // What the simulated machine saw the program do, one event a line.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,8 @@ class Transcript {
 // Windows-1252 to UTF-8 and back. FromUtf8 gives false for a character the code page lacks.
 std::string AnsiToUtf8(const std::string& ansi);
 bool Utf8ToAnsi(const std::string& utf8, std::string* ansi);
+// Appends one Unicode code point (up to U+10FFFF) as UTF-8.
+void AppendUtf8(uint32_t cp, std::string* out);
 
 // A text in double quotes as the transcript shows it: CR as \r, LF as \n, a quote as \".
 std::string Quoted(const std::string& text);

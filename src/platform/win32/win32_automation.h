@@ -36,9 +36,6 @@ class Win32Automation : public Automation {
   // FindWindowA(window_class, no title).
   [[nodiscard]] bool WindowOfClassExists(const std::string& window_class) override;
 
-  // How many busy answers have been retried so far.
-  unsigned long busy_retries() const { return filter_.retries(); }
-
  private:
   ComApartment apartment_;
   BusyRetryFilter filter_;

@@ -1,4 +1,4 @@
-// Owners for COM resources, in the manner of win32_handles.h: interface pointers, BSTRs, VARIANTs,
+// Owners for COM resources: interface pointers and BSTRs as win32_handles.h owns handles; VARIANTs,
 // the EXCEPINFO a failing Invoke fills in, and the thread's COM apartment. Also the conversions
 // between our ANSI texts and COM's wide ones.
 #pragma once
@@ -11,68 +11,27 @@
 #include <ole2.h>
 // clang-format on
 
+#include "platform/win32/win32_handles.h"
+
 namespace vrx::win32 {
+
+template <typename T>
+void ReleaseReference(T* pointer) {
+  pointer->Release();
+}
 
 // Owns one reference to a COM interface, released when its owner goes.
 template <typename T>
-class ComPtr {
+class ComPtr : public UniqueAny<T*, &ReleaseReference<T>> {
  public:
-  ComPtr() = default;
-  // Takes over a reference the caller holds.
-  explicit ComPtr(T* pointer) : pointer_(pointer) {}
-  ComPtr(ComPtr&& other) noexcept : pointer_(other.release()) {}
-  ComPtr& operator=(ComPtr&& other) noexcept {
-    if (this != &other) reset(other.release());
-    return *this;
-  }
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-  ~ComPtr() { reset(); }
-
-  T* get() const { return pointer_; }
-  T* operator->() const { return pointer_; }
-  explicit operator bool() const { return pointer_ != nullptr; }
-  void reset(T* pointer = nullptr) {
-    T* old = std::exchange(pointer_, pointer);
-    if (old != nullptr) old->Release();
-  }
-  [[nodiscard]] T* release() { return std::exchange(pointer_, nullptr); }
-  // For the calls that return an interface through a pointer: releases the one held first.
-  T** put() {
-    reset();
-    return &pointer_;
-  }
-  void** put_void() { return reinterpret_cast<void**>(put()); }
-
- private:
-  T* pointer_ = nullptr;
+  using UniqueAny<T*, &ReleaseReference<T>>::UniqueAny;
+  T* operator->() const { return this->get(); }
+  // For QueryInterface and its kind: releases the one held first.
+  void** put_void() { return reinterpret_cast<void**>(this->put()); }
 };
 
 // Owns one BSTR.
-class UniqueBstr {
- public:
-  UniqueBstr() = default;
-  explicit UniqueBstr(BSTR text) : text_(text) {}
-  UniqueBstr(UniqueBstr&& other) noexcept : text_(std::exchange(other.text_, nullptr)) {}
-  UniqueBstr& operator=(UniqueBstr&& other) noexcept {
-    if (this != &other) reset(std::exchange(other.text_, nullptr));
-    return *this;
-  }
-  UniqueBstr(const UniqueBstr&) = delete;
-  UniqueBstr& operator=(const UniqueBstr&) = delete;
-  ~UniqueBstr() { reset(); }
-
-  BSTR get() const { return text_; }
-  explicit operator bool() const { return text_ != nullptr; }
-  void reset(BSTR text = nullptr) {
-    BSTR old = std::exchange(text_, text);
-    if (old != nullptr) ::SysFreeString(old);
-  }
-  [[nodiscard]] BSTR release() { return std::exchange(text_, nullptr); }
-
- private:
-  BSTR text_ = nullptr;
-};
+using UniqueBstr = UniqueAny<BSTR, &::SysFreeString>;
 
 // Owns one VARIANT: initialised empty, cleared (releasing what it holds) when its owner goes.
 class UniqueVariant {

@@ -8,7 +8,7 @@ namespace vrx::win32 {
 
 // The one place where a Win32 error code becomes one of our statuses. Our statuses are the Win32
 // codes themselves, so almost every code passes through unchanged (ERROR_HANDLE_EOF is our
-// end-of-file, 38); a code too large for a Status keeps its bits.
+// end-of-file, kErrorHandleEof); a code too large for a Status keeps its bits.
 Status TranslateError(DWORD error);
 
 // The same for the HRESULT of a COM call: kOk for any success code, the Win32 code inside a

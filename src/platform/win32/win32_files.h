@@ -9,8 +9,9 @@
 //
 // Text files are opened with CreateFileA (reading: OPEN_EXISTING, shared for reading; writing:
 // CREATE_ALWAYS) and numbered from 1, the lowest free number first. ReadChar reads one byte.
-// Statuses are the GetLastError codes of the calls; an unknown file number gives 6, reading past
-// the end 38. On failure, out-parameters are left untouched.
+// Statuses are the GetLastError codes of the calls; an unknown file number gives
+// kErrorInvalidHandle, reading past the end kErrorHandleEof. On failure, out-parameters are left
+// untouched.
 #pragma once
 
 #include <cstdint>

@@ -34,13 +34,6 @@ void WakeMessageLoop() { PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0)
 
 int Round(float value) { return static_cast<int>(std::lround(value)); }
 
-std::string Unquoted(const std::string& value) {
-  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-    return value.substr(1, value.size() - 2);
-  }
-  return value;
-}
-
 bool IsPushButton(HWND hwnd) {
   const LONG type = GetWindowLongA(hwnd, GWL_STYLE) & kButtonTypeMask;
   return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
@@ -269,10 +262,10 @@ void FormWindow::MarkDefaultButton(HWND focused) {
 // Properties
 
 void FormWindow::PropertyChanged(const Control* control, std::string_view property,
-                                 const std::string& value) {
+                                 const std::string& /*value*/) {
   if (!window_) return;
   if (control == nullptr) {
-    FormPropertyChanged(property, value);
+    FormPropertyChanged(property);
     return;
   }
   Child* child = ChildFor(control);
@@ -320,11 +313,9 @@ void FormWindow::PropertyChanged(const Control* control, std::string_view proper
   // "Tag" and anything else: nothing on the screen.
 }
 
-void FormWindow::FormPropertyChanged(std::string_view property, const std::string& value) {
+void FormWindow::FormPropertyChanged(std::string_view property) {
   HWND hwnd = window_.get();
-  if (property == "Caption") {
-    SetWindowTextA(hwnd, Unquoted(value).c_str());
-  } else if (property == "SetFocus") {
+  if (property == "SetFocus") {
     SetForegroundWindow(hwnd);
     SetActiveWindow(hwnd);
     if (!FocusIsUsable()) RestoreFocus();

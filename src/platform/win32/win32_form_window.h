@@ -49,7 +49,7 @@ class FormWindow : public FormView {
   LRESULT OnMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   bool OnCommand(WPARAM wparam, LPARAM lparam);
   void CreateChild(Control& control, int id);
-  void FormPropertyChanged(std::string_view property, const std::string& value);
+  void FormPropertyChanged(std::string_view property);
 
   // Layout at dpi_: the frame, every control, its font, a label's wrapping, the list's extent.
   void LayOut();

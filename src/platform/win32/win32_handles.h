@@ -51,8 +51,5 @@ using UniqueFind = UniqueAny<HANDLE, &::FindClose, -1>;    // FindFirstFileA
 using UniqueHkey = UniqueAny<HKEY, &::RegCloseKey>;        // registry keys
 using UniqueHwnd = UniqueAny<HWND, &::DestroyWindow>;      // windows
 using UniqueHfont = UniqueAny<HFONT, &::DeleteObject>;     // fonts
-using UniqueHbrush = UniqueAny<HBRUSH, &::DeleteObject>;   // brushes
-using UniqueHdc = UniqueAny<HDC, &::DeleteDC>;             // CreateCompatibleDC
-using UniqueHicon = UniqueAny<HICON, &::DestroyIcon>;      // icons
 
 }  // namespace vrx::win32

@@ -44,7 +44,6 @@ DWORD STDMETHODCALLTYPE BusyRetryFilter::RetryRejectedCall(HTASK, DWORD elapsed_
   if (reject_type != SERVERCALL_RETRYLATER || elapsed_ms >= kRetryBoundMs) {
     return static_cast<DWORD>(-1);
   }
-  ++retries_;
   return kRetryDelayMs;
 }
 

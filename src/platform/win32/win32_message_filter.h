@@ -42,12 +42,6 @@ class BusyRetryFilter : public IMessageFilter {
   // Window messages that arrive while a call is out are handled as usual.
   DWORD STDMETHODCALLTYPE MessagePending(HTASK callee, DWORD elapsed_ms,
                                          DWORD pending_type) override;
-
-  // How many retries this filter has granted so far.
-  unsigned long retries() const { return retries_; }
-
- private:
-  unsigned long retries_ = 0;
 };
 #pragma GCC diagnostic pop
 

@@ -4,7 +4,7 @@
 // 32-bit numbers while an HKEY is as wide as a pointer, so the backend keeps a table: the three
 // hives stand for HKEY_CLASSES_ROOT, HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE, every key the API
 // opens gets a fresh number (never handed out twice, never a hive), and the null handle, a closed
-// handle and any other number give ERROR_INVALID_HANDLE (6) without reaching the API. The
+// handle and any other number give kErrorInvalidHandle without reaching the API. The
 // statuses are the API's own. Keys still open are closed when the backend goes.
 #pragma once
 

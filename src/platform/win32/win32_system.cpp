@@ -10,18 +10,8 @@ namespace vrx::win32 {
 static_assert(sizeof(OsVersionInfo) == sizeof(OSVERSIONINFOA));
 static_assert(offsetof(OsVersionInfo, dwPlatformId) == offsetof(OSVERSIONINFOA, dwPlatformId));
 static_assert(offsetof(OsVersionInfo, szCSDVersion) == offsetof(OSVERSIONINFOA, szCSDVersion));
-static_assert(sizeof(TokenPrivileges) == sizeof(TOKEN_PRIVILEGES));
-static_assert(offsetof(TokenPrivileges, PrivilegeLuid) ==
-              offsetof(TOKEN_PRIVILEGES, Privileges[0].Luid));
-static_assert(offsetof(TokenPrivileges, Attributes) ==
-              offsetof(TOKEN_PRIVILEGES, Privileges[0].Attributes));
-static_assert(sizeof(Luid) == sizeof(LUID) && offsetof(Luid, HighPart) == offsetof(LUID, HighPart));
-static_assert(kHwndBroadcast == 0xFFFF);  // HWND_BROADCAST, a pointer constant
 static_assert(kMoveFileDelayUntilReboot == MOVEFILE_DELAY_UNTIL_REBOOT);
-static_assert(kSePrivilegeEnabled == SE_PRIVILEGE_ENABLED);
-static_assert(kTokenAdjustPrivileges == TOKEN_ADJUST_PRIVILEGES && kTokenQuery == TOKEN_QUERY);
 static_assert(kEwxShutdown == EWX_SHUTDOWN && kEwxReboot == EWX_REBOOT);
-static_assert(kWmFontChange == WM_FONTCHANGE);
 
 uint32_t Win32System::GetSystemDirectory(char* buffer, uint32_t size) {
   return ::GetSystemDirectoryA(buffer, size);
@@ -91,17 +81,12 @@ int32_t Win32System::RemoveFontResource(const std::string& file_name) {
   return ::RemoveFontResourceA(file_name.c_str());
 }
 
-intptr_t Win32System::SendMessage(uintptr_t window, uint32_t message, uintptr_t wparam,
-                                  intptr_t lparam) {
-  if (window != kHwndBroadcast) {
-    return ::SendMessageA(reinterpret_cast<HWND>(window), message, wparam, lparam);
-  }
+void Win32System::BroadcastFontChange() {
   // A broadcast waits for every top-level window in turn; one that hangs would hold the program
   // for ever. A hung window is passed over at once, a slow one after kBroadcastTimeoutMs.
   DWORD_PTR result = 0;
-  ::SendMessageTimeoutA(HWND_BROADCAST, message, wparam, lparam, SMTO_ABORTIFHUNG | SMTO_NORMAL,
+  ::SendMessageTimeoutA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0, SMTO_ABORTIFHUNG | SMTO_NORMAL,
                         kBroadcastTimeoutMs, &result);
-  return static_cast<intptr_t>(result);
 }
 
 std::string Win32System::GetEnvironmentVariable(const std::string& name) {
@@ -123,51 +108,27 @@ bool Win32System::AnotherInstanceRunning() {
   return *another_instance_;
 }
 
-Handle Win32System::GetCurrentProcess() { return reinterpret_cast<Handle>(::GetCurrentProcess()); }
-
-bool Win32System::OpenProcessToken(Handle process, uint32_t desired_access, Handle* token) {
-  UniqueHandle opened;
-  if (!::OpenProcessToken(reinterpret_cast<HANDLE>(process), desired_access, opened.put())) {
-    return false;
+Status Win32System::EnableShutdownPrivilege() {
+  UniqueHandle token;
+  if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY,
+                          token.put())) {
+    return LastErrorStatus();
   }
-  *token = reinterpret_cast<Handle>(opened.get());
-  tokens_[*token] = std::move(opened);
-  return true;
-}
-
-bool Win32System::LookupPrivilegeValue(const std::string& system_name, const std::string& name,
-                                       Luid* luid) {
-  LUID found{};
-  if (!::LookupPrivilegeValueA(system_name.empty() ? nullptr : system_name.c_str(), name.c_str(),
-                               &found)) {
-    return false;
+  TOKEN_PRIVILEGES request{};
+  if (!::LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &request.Privileges[0].Luid)) {
+    return LastErrorStatus();
   }
-  luid->LowPart = found.LowPart;
-  luid->HighPart = found.HighPart;
-  return true;
-}
-
-bool Win32System::AdjustTokenPrivileges(Handle token, bool disable_all,
-                                        const TokenPrivileges* new_state, uint32_t buffer_length,
-                                        TokenPrivileges* previous_state, uint32_t* return_length) {
-  DWORD length = return_length ? *return_length : 0;
-  BOOL ok = ::AdjustTokenPrivileges(
-      reinterpret_cast<HANDLE>(token), disable_all ? TRUE : FALSE,
-      reinterpret_cast<TOKEN_PRIVILEGES*>(const_cast<TokenPrivileges*>(new_state)), buffer_length,
-      reinterpret_cast<TOKEN_PRIVILEGES*>(previous_state), return_length ? &length : nullptr);
-  if (return_length) *return_length = length;
-  return ok != 0;
-}
-
-bool Win32System::CloseHandle(Handle handle) {
-  auto it = tokens_.find(handle);
-  if (it == tokens_.end()) {
-    ::SetLastError(ERROR_INVALID_HANDLE);
-    return false;
+  request.PrivilegeCount = 1;
+  request.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
+  // Only the call's own result counts: a token without the privilege answers success with
+  // ERROR_NOT_ALL_ASSIGNED, and ExitWindowsEx then refuses.
+  TOKEN_PRIVILEGES previous{};
+  DWORD previous_length = 0;
+  if (!::AdjustTokenPrivileges(token.get(), FALSE, &request, sizeof previous, &previous,
+                               &previous_length)) {
+    return LastErrorStatus();
   }
-  HANDLE real = it->second.release();
-  tokens_.erase(it);
-  return ::CloseHandle(real) != 0;
+  return kOk;
 }
 
 bool Win32System::ExitWindowsEx(uint32_t flags, uint32_t reason) {

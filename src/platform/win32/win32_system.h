@@ -6,16 +6,14 @@
 // 32-bit program on a 64-bit Windows a path in the system folder names the SysWOW64 file, which
 // is the file the program sees there (see win32_wow64.h).
 //
-// SendMessage to HWND_BROADCAST goes out with SendMessageTimeoutA (SMTO_ABORTIFHUNG): a window
-// that does not answer cannot hold the program.
+// The font broadcast goes out with SendMessageTimeoutA (SMTO_ABORTIFHUNG): a window that does not
+// answer cannot hold the program.
 //
-// Handles: the process token handles that OpenProcessToken gives out are owned here until
-// CloseHandle closes them (or the backend goes); CloseHandle refuses any other handle. The
+// Handles: the process token of EnableShutdownPrivilege lives only for that call. The
 // "VRXUnInst" mutex of the single-instance guard stays open while the backend lives.
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <optional>
 #include <string>
 
@@ -48,19 +46,11 @@ class Win32System : public System {
                                        std::string* path) override;
   [[nodiscard]] Status GetFullPathName(const std::string& path, std::string* full_path) override;
   int32_t RemoveFontResource(const std::string& file_name) override;
-  intptr_t SendMessage(uintptr_t window, uint32_t message, uintptr_t wparam,
-                       intptr_t lparam) override;
+  void BroadcastFontChange() override;
   std::string GetEnvironmentVariable(const std::string& name) override;
   // Creates the mutex the first time and answers from that first time on.
   bool AnotherInstanceRunning() override;
-  Handle GetCurrentProcess() override;
-  bool OpenProcessToken(Handle process, uint32_t desired_access, Handle* token) override;
-  bool LookupPrivilegeValue(const std::string& system_name, const std::string& name,
-                            Luid* luid) override;
-  bool AdjustTokenPrivileges(Handle token, bool disable_all, const TokenPrivileges* new_state,
-                             uint32_t buffer_length, TokenPrivileges* previous_state,
-                             uint32_t* return_length) override;
-  bool CloseHandle(Handle handle) override;
+  [[nodiscard]] Status EnableShutdownPrivilege() override;
   bool ExitWindowsEx(uint32_t flags, uint32_t reason) override;
 
   // The platform id of the version record (1 Windows 95/98, 2 Windows NT); 0 when unknown.
@@ -71,7 +61,6 @@ class Win32System : public System {
   std::optional<Wow64View> view_;
   UniqueHandle instance_mutex_;
   std::optional<bool> another_instance_;
-  std::map<Handle, UniqueHandle> tokens_;
 };
 
 }  // namespace vrx::win32
