@@ -1,7 +1,7 @@
 #include "platform/sim/word_template.h"
 
+#include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 
 namespace vrx::sim {
 namespace {
@@ -23,12 +23,19 @@ std::vector<std::string> Split(const std::string& text, char separator) {
   return parts;
 }
 
-// The leading number of `text`, as far as its digits go; never throws.
+// The leading number of `text`, as far as its digits go (after blanks and a sign), held to 32
+// bits; never throws. Written out rather than taken from strtoll, which the oldest C runtimes the
+// program loads with do not have.
 int32_t Number(const std::string& text) {
-  long long value = std::strtoll(text.c_str(), nullptr, 10);
-  if (value > INT32_MAX) return INT32_MAX;
-  if (value < INT32_MIN) return INT32_MIN;
-  return static_cast<int32_t>(value);
+  size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  int64_t value = 0;
+  for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = std::min<int64_t>(value * 10 + (text[i] - '0'), int64_t{INT32_MAX} + 1);
+  }
+  return static_cast<int32_t>(std::clamp<int64_t>(negative ? -value : value, INT32_MIN, INT32_MAX));
 }
 
 std::string Join(const std::vector<WordTemplate::Item>& items) {

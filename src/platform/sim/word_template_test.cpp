@@ -31,11 +31,15 @@ TEST(WordTemplate, ItemsKeepTheirIdsAcrossBothMenusAndOnlyTwoBarsAreKnown) {
 
 // The stand-in Word reads a file a test wrote by hand: nothing in it may throw.
 TEST(WordTemplate, MalformedKeyEntriesArePassedOverOrReadAsFarAsTheirDigitsGo) {
-  const WordTemplate t = WordTemplate::Parse("", "", "nocolon|x:Cmd|99999999999:Big|7:Cmd:");
-  ASSERT_EQ(t.keys.size(), 3u);
+  const WordTemplate t = WordTemplate::Parse(
+      "", "", "nocolon|x:Cmd|99999999999:Big|7:Cmd:| -12x:Neg|-99999999999:Small|+5:Plus");
+  ASSERT_EQ(t.keys.size(), 6u);
   EXPECT_EQ(t.keys[0].code, 0);
   EXPECT_EQ(t.keys[1].code, INT32_MAX);
   EXPECT_EQ(t.keys[2].category, 0);
+  EXPECT_EQ(t.keys[3].code, -12) << "blanks and a sign before the digits are read";
+  EXPECT_EQ(t.keys[4].code, INT32_MIN);
+  EXPECT_EQ(t.keys[5].code, 5);
 }
 
 }  // namespace
