@@ -299,3 +299,33 @@ each_scenario() {
     run_scenario "$name" "$ROOT/tests/wine/machines/$image" "$mode" "$reply" "$restart" $words
   done 7<"$ROOT/tests/wine/scenarios.txt"
 }
+
+# run_program REPLY WORDS...: starts the uninstaller and plays the user until it ends: REPLY (yes
+# or no) to every question, Exit on the finished progress window, "Don't Restart" on the restart
+# prompt; false when it has not ended after some two minutes (it is then stopped). With NOREBOOT
+# the progress window closes by itself and Exit is left alone: a click in the moment between Exit
+# showing and the window closing runs Exit's handler as well, which writes the Programmable key's
+# "Reboot" value, a race that no simulator script replays. SECONDS_TAKEN is how long it ran,
+# QUESTIONS how many questions it asked.
+run_program() {
+  local reply=$1 started=$EPOCHREALTIME word exit_button=Exit
+  shift
+  for word in "$@"; do [ "${word^^}" = NOREBOOT ] && exit_button=""; done
+  QUESTIONS=0
+  start_uninstaller "$@" &
+  local pid=$!
+  for _ in $(seq 600); do
+    kill -0 "$pid" 2>/dev/null || break
+    ui answer Docseal "$reply" >/dev/null 2>&1 && QUESTIONS=$((QUESTIONS + 1)) && continue
+    ui click "Finished" "Don't Restart" >/dev/null 2>&1 && continue
+    [ -n "$exit_button" ] && ui click "Processing Uninstall" "$exit_button" >/dev/null 2>&1 &&
+      continue
+    sleep 0.2
+  done
+  SECONDS_TAKEN=$(awk -v a="$started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')
+  if kill -0 "$pid" 2>/dev/null; then
+    kill "$pid"
+    return 1
+  fi
+  wait "$pid"
+}

@@ -20,30 +20,6 @@ MACHINES="$ROOT/tests/wine/machines"
 . "$ROOT/tests/wine/harness.sh"
 require_programs VRXUnInst file_locker ui_driver
 
-# run_program REPLY WORDS...: starts the uninstaller and plays the user until it ends: REPLY
-# (yes or no) to every question, Exit on the finished progress window, "Don't Restart" on the
-# restart prompt. SECONDS_TAKEN is how long it ran, QUESTIONS how many questions it asked.
-run_program() {
-  local reply=$1 started=$EPOCHREALTIME
-  shift
-  QUESTIONS=0
-  start_uninstaller "$@" &
-  local pid=$!
-  for _ in $(seq 600); do
-    kill -0 "$pid" 2>/dev/null || break
-    ui answer Docseal "$reply" >/dev/null 2>&1 && QUESTIONS=$((QUESTIONS + 1)) && continue
-    ui click "Finished" "Don't Restart" >/dev/null 2>&1 && continue
-    ui click "Processing Uninstall" Exit >/dev/null 2>&1 && continue
-    sleep 0.2
-  done
-  SECONDS_TAKEN=$(awk -v a="$started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')
-  if kill -0 "$pid" 2>/dev/null; then
-    kill "$pid"
-    return 1
-  fi
-  wait "$pid"
-}
-
 # simulate IMAGE OUT SCRIPT [--restart] -- WORDS...: the same run on the simulator.
 simulate() {
   local image=$1 out=$2 script=$3

@@ -24,26 +24,6 @@ MACHINES="$ROOT/tests/wine/machines"
 . "$ROOT/tests/wine/harness.sh"
 require_programs VRXUnInst file_locker ui_driver
 
-# run_program REPLY WORDS...: the uninstaller played to its end, as run-scenarios.sh plays it.
-run_program() {
-  local reply=$1
-  shift
-  start_uninstaller "$@" &
-  local pid=$!
-  for _ in $(seq 600); do
-    kill -0 "$pid" 2>/dev/null || break
-    ui answer Docseal "$reply" >/dev/null 2>&1 && continue
-    ui click "Finished" "Don't Restart" >/dev/null 2>&1 && continue
-    ui click "Processing Uninstall" Exit >/dev/null 2>&1 && continue
-    sleep 0.2
-  done
-  if kill -0 "$pid" 2>/dev/null; then
-    kill "$pid"
-    return 1
-  fi
-  wait "$pid"
-}
-
 # timed_quiet WORDS...: the uninstaller with WORDS, to its end without a person; STATUS is its exit
 # code and TAKEN how long it ran, in seconds.
 timed_quiet() {
