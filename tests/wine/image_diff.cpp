@@ -80,10 +80,10 @@ fs::path HostPath(const fs::path& drive, const std::string& windows_path, bool* 
 // Where Windows paths of the image lie on the Wine drive: FROM=TO pairs, FROM in upper case.
 using Redirects = std::vector<std::pair<std::string, std::string>>;
 
-bool AddRedirect(const std::string& spec, Redirects* redirects) {
-  size_t equals = spec.find('=');
-  if (equals == std::string::npos || equals == 0 || equals + 1 == spec.size()) return false;
-  redirects->emplace_back(FoldName(spec.substr(0, equals)), spec.substr(equals + 1));
+bool AddRedirect(const std::string& from_to, Redirects* redirects) {
+  size_t equals = from_to.find('=');
+  if (equals == std::string::npos || equals == 0 || equals + 1 == from_to.size()) return false;
+  redirects->emplace_back(FoldName(from_to.substr(0, equals)), from_to.substr(equals + 1));
   return true;
 }
 
