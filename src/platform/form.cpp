@@ -38,7 +38,7 @@ std::string Control::QualifiedName() const {
   return name_ + "(" + std::to_string(index_) + ")";
 }
 
-void Control::Notify(Property property, PropertyValue value) const {
+void Control::Notify(Property property, const PropertyValue& value) const {
   form_->NotifyView(this, property, value);
 }
 

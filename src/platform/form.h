@@ -118,7 +118,7 @@ class Control {
 
  private:
   friend class Form;  // runs on_click_
-  void Notify(Property property, PropertyValue value) const;
+  void Notify(Property property, const PropertyValue& value) const;
 
   Form* form_;
   ControlKind kind_;
