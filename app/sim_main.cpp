@@ -138,18 +138,15 @@ void Play(const std::vector<vrx::Form*>& forms, SimMachine& machine, const Actio
   std::string name = is_box ? "Check1" : action.argument;
   vrx::Control* control = FindLoaded(forms, name, index);
   std::string shown = is_box ? name + "(" + action.argument + ")" : name;
-  const char* why = control == nullptr                            ? "not loaded"
-                    : !control->form().visible()                  ? "its window is hidden"
-                    : !control->Visible()                         ? "hidden"
-                    : !control->Enabled()                         ? "disabled"
-                    : control->kind() == vrx::ControlKind::kLabel ? "a label"
-                                                                  : nullptr;
-  if (why != nullptr) {
-    machine.transcript.Add("refused " + action.verb + " " + shown + ": " + why);
-    return;
+  std::optional<int> box_value;
+  if (is_box) box_value = action.verb == "tick" ? 1 : 0;
+  const vrx::ClickOutcome outcome = control == nullptr
+                                        ? vrx::ClickOutcome::kFormNotLoaded
+                                        : control->form().UserClick(*control, box_value);
+  if (outcome != vrx::ClickOutcome::kClicked) {
+    machine.transcript.Add("refused " + action.verb + " " + shown + ": " +
+                           vrx::RefusalReason(outcome));
   }
-  if (is_box) control->SetValue(action.verb == "tick" ? 1 : 0);
-  control->form().Click(*control);
 }
 
 }  // namespace

@@ -90,13 +90,15 @@ TEST(SimMain, WizardPagesCanBeWalkedAndCancelled) {
 
 TEST(SimMain, ActionsTheUserCouldNotDoAreRefused) {
   TempFolder temp;
-  std::string script = WriteScript(temp, "click cmdBack\nclick cmdNext\ntick 2\nclick cmdExit\n");
+  std::string script =
+      WriteScript(temp, "click cmdBack\nclick cmdNext\ntick 2\nclick cmdExit\nclick LblMsg1\n");
   Result r = RunSim("--machine " + Sample("nt-word").string() + " --script " + script, temp);
   ASSERT_EQ(0, r.status) << r.err;
   EXPECT_NE(std::string::npos, r.out.find("refused click cmdBack: hidden"));
   EXPECT_NE(std::string::npos, r.out.find("refused click cmdNext: disabled"));
   EXPECT_NE(std::string::npos, r.out.find("refused tick Check1(2): disabled"));
   EXPECT_NE(std::string::npos, r.out.find("refused click cmdExit: not loaded"));
+  EXPECT_NE(std::string::npos, r.out.find("refused click LblMsg1: a label"));
   EXPECT_EQ("waiting UnInstall", Lines(r.out).back());
 }
 

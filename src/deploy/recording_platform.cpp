@@ -288,9 +288,10 @@ class RecordingPlatform::Ui_ : public ForwardingUi {
       if (progress_) owner_->WriteRunHeader();
       ForwardingFormView::Loaded();
     }
-    void PropertyChanged(const Control* control, std::string_view property,
-                         const std::string& value) override {
-      if (progress_ && control != nullptr && control->name() == "lblMsg" && property == "Caption") {
+    void PropertyChanged(const Control* control, Property property,
+                         const PropertyValue& value) override {
+      if (progress_ && control != nullptr && control->name() == "lblMsg" &&
+          property == Property::kCaption) {
         owner_->log_->Line("Status: " + OneLine(control->Caption()));
       }
       ForwardingFormView::PropertyChanged(control, property, value);

@@ -1,90 +1,93 @@
 #include "platform/form.h"
 
-#include <cmath>
-#include <cstdio>
 #include <stdexcept>
+#include <utility>
 
 namespace vrx {
 
-std::string QuoteText(const std::string& text) { return "\"" + text + "\""; }
-
-std::string FormatNumber(double value) {
-  if (std::floor(value) == value && std::fabs(value) < 1e15) {
-    return std::to_string(static_cast<long long>(value));
+const char* RefusalReason(ClickOutcome outcome) {
+  switch (outcome) {
+    case ClickOutcome::kClicked:
+      return "";
+    case ClickOutcome::kFormNotLoaded:
+      return "not loaded";
+    case ClickOutcome::kFormHidden:
+      return "its window is hidden";
+    case ClickOutcome::kControlHidden:
+      return "hidden";
+    case ClickOutcome::kControlDisabled:
+      return "disabled";
+    case ClickOutcome::kLabel:
+      return "a label";
   }
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%g", value);
-  return buffer;
+  return "";
 }
 
-namespace {
-std::string Bool(bool b) { return b ? "true" : "false"; }
-}  // namespace
-
 Control::Control(Form* form, ControlKind kind, std::string name, int index, Geometry geometry,
-                 std::string caption)
+                 std::string caption, ClickHandler on_click)
     : form_(form),
       kind_(kind),
       name_(std::move(name)),
       index_(index),
       geometry_(geometry),
-      caption_(std::move(caption)) {}
+      caption_(std::move(caption)),
+      on_click_(std::move(on_click)) {}
 
 std::string Control::QualifiedName() const {
   if (index_ < 0) return name_;
   return name_ + "(" + std::to_string(index_) + ")";
 }
 
-void Control::Notify(std::string_view property, const std::string& value) const {
+void Control::Notify(Property property, const PropertyValue& value) const {
   form_->NotifyView(this, property, value);
 }
 
 void Control::SetCaption(const std::string& caption) {
   caption_ = caption;
-  Notify("Caption", QuoteText(caption));
+  Notify(Property::kCaption, caption);
 }
 
 void Control::SetEnabled(bool enabled) {
   enabled_ = enabled;
-  Notify("Enabled", Bool(enabled));
+  Notify(Property::kEnabled, enabled);
 }
 
 void Control::SetVisible(bool visible) {
   visible_ = visible;
-  Notify("Visible", Bool(visible));
+  Notify(Property::kVisible, visible);
 }
 
 void Control::SetTag(const std::string& tag) {
   tag_ = tag;
-  Notify("Tag", QuoteText(tag));
+  Notify(Property::kTag, tag);
 }
 
 void Control::SetValue(int value) {
   value_ = value;
-  Notify("Value", std::to_string(value));
+  Notify(Property::kValue, value);
 }
 
 bool Control::SetProgressValue(float value) {
   if (value > max_ || value < 0) return false;
   progress_value_ = value;
-  Notify("Value", FormatNumber(value));
+  Notify(Property::kValue, value);
   return true;
 }
 
 bool Control::SetMax(float max) {
   if (!(max > 0)) return false;
   max_ = max;
-  Notify("Max", FormatNumber(max));
+  Notify(Property::kMax, max);
   if (progress_value_ > max_) {
     progress_value_ = max_;
-    Notify("Value", FormatNumber(progress_value_));
+    Notify(Property::kValue, progress_value_);
   }
   return true;
 }
 
 void Control::AddItem(const std::string& item) {
   items_.push_back(item);
-  Notify("AddItem", QuoteText(item));
+  Notify(Property::kAddItem, item);
 }
 
 Form::Form(Ui* ui, std::string name, std::string caption, int client_width, int client_height)
@@ -98,14 +101,15 @@ Form::Form(Ui* ui, std::string name, std::string caption, int client_width, int 
 Form::~Form() = default;
 
 void Form::Rebuild() {
+  close_control_ = nullptr;
   controls_.clear();
   Build();
 }
 
 Control& Form::Add(ControlKind kind, std::string name, int index, Geometry geometry,
-                   std::string caption) {
-  controls_.push_back(
-      std::make_unique<Control>(this, kind, std::move(name), index, geometry, std::move(caption)));
+                   std::string caption, ClickHandler on_click) {
+  controls_.push_back(std::make_unique<Control>(this, kind, std::move(name), index, geometry,
+                                                std::move(caption), std::move(on_click)));
   return *controls_.back();
 }
 
@@ -122,9 +126,23 @@ Control& Form::Get(std::string_view name, int index) const {
   return *c;
 }
 
-void Form::NotifyView(const Control* control, std::string_view property,
-                      const std::string& value) const {
+void Form::NotifyView(const Control* control, Property property, const PropertyValue& value) const {
   if (view_) view_->PropertyChanged(control, property, value);
+}
+
+ClickOutcome Form::UserClick(Control& control, std::optional<int> box_value) {
+  if (!loaded_) return ClickOutcome::kFormNotLoaded;
+  if (!visible_) return ClickOutcome::kFormHidden;
+  if (!control.Visible()) return ClickOutcome::kControlHidden;
+  if (!control.Enabled()) return ClickOutcome::kControlDisabled;
+  if (control.kind() == ControlKind::kLabel) return ClickOutcome::kLabel;
+  if (control.kind() == ControlKind::kCheckBox) {
+    control.SetValue(box_value.value_or(control.Value() != 0 ? 0 : 1));
+  }
+  // A copy: the handler may unload the form, and a later Load rebuilds the controls.
+  const ClickHandler handler = control.on_click_;
+  if (handler) handler();
+  return ClickOutcome::kClicked;
 }
 
 void Form::Load() {
@@ -165,24 +183,24 @@ void Form::Refresh() {
 }
 
 void Form::SetFocus() {
-  if (view_) view_->PropertyChanged(nullptr, "SetFocus", "");
+  if (view_) view_->FocusRequested(nullptr);
 }
 
 void Form::SetLeft(int twips) {
   geometry_.left = twips;
-  NotifyView(nullptr, "Left", std::to_string(twips));
+  NotifyView(nullptr, Property::kLeft, twips);
 }
 void Form::SetTop(int twips) {
   geometry_.top = twips;
-  NotifyView(nullptr, "Top", std::to_string(twips));
+  NotifyView(nullptr, Property::kTop, twips);
 }
 void Form::SetWidth(int twips) {
   geometry_.width = twips;
-  NotifyView(nullptr, "Width", std::to_string(twips));
+  NotifyView(nullptr, Property::kWidth, twips);
 }
 void Form::SetHeight(int twips) {
   geometry_.height = twips;
-  NotifyView(nullptr, "Height", std::to_string(twips));
+  NotifyView(nullptr, Property::kHeight, twips);
 }
 
 }  // namespace vrx

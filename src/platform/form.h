@@ -1,13 +1,16 @@
 // The form and control model that the program's windows are written against.
 //
-// A form owns its controls' properties and its event handlers; it draws nothing. When a form is
+// A form owns its controls' properties and its click handlers; it draws nothing. When a form is
 // loaded the platform gives it a FormView, which mirrors every property change onto a real window
-// (or into the simulator's transcript) and feeds the user's clicks back through Form::Click.
+// (or into the simulator's transcript) and feeds the user's clicks back through Form::UserClick.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "platform/platform.h"
@@ -27,6 +30,25 @@ struct Geometry {
 class Form;
 class Control;
 
+// The properties a view is told about. Left, Top, Width and Height are the form's own.
+enum class Property {
+  kCaption,
+  kEnabled,
+  kVisible,
+  kTag,
+  kValue,
+  kMax,
+  kAddItem,
+  kLeft,
+  kTop,
+  kWidth,
+  kHeight,
+};
+
+// A property's new value: a text (Caption, Tag, AddItem's item), a flag (Enabled, Visible), a
+// whole number (a check box's Value, the form's twips) or a progress bar's number (Value, Max).
+using PropertyValue = std::variant<std::string, bool, int, float>;
+
 // Receives what happens to a form. `control` is null for the form's own properties.
 class FormView {
  public:
@@ -36,15 +58,32 @@ class FormView {
   virtual void Hidden() = 0;
   virtual void Unloaded() = 0;
   virtual void Refreshed() = 0;
-  // `value` is already formatted: texts in double quotes, numbers and true/false bare.
-  virtual void PropertyChanged(const Control* control, std::string_view property,
-                               const std::string& value) = 0;
+  virtual void PropertyChanged(const Control* control, Property property,
+                               const PropertyValue& value) = 0;
+  // The program asks for the keyboard focus; `control` is null for the form itself.
+  virtual void FocusRequested(const Control* control) = 0;
 };
+
+using ClickHandler = std::function<void()>;
+
+// What became of a user's click. Only kClicked ran anything.
+enum class ClickOutcome {
+  kClicked,
+  kFormNotLoaded,
+  kFormHidden,  // loaded, but hidden or not yet shown
+  kControlHidden,
+  kControlDisabled,
+  kLabel,  // a label takes no clicks
+};
+
+// Why a click was refused, as the simulator's script player reports it ("hidden", "not loaded");
+// empty for kClicked.
+const char* RefusalReason(ClickOutcome outcome);
 
 class Control {
  public:
   Control(Form* form, ControlKind kind, std::string name, int index, Geometry geometry,
-          std::string caption);
+          std::string caption, ClickHandler on_click);
 
   ControlKind kind() const { return kind_; }
   const std::string& name() const { return name_; }
@@ -78,7 +117,8 @@ class Control {
   void AddItem(const std::string& item);
 
  private:
-  void Notify(std::string_view property, const std::string& value) const;
+  friend class Form;  // runs on_click_
+  void Notify(Property property, const PropertyValue& value) const;
 
   Form* form_;
   ControlKind kind_;
@@ -93,6 +133,7 @@ class Control {
   float progress_value_ = 0;
   float max_ = 100;
   std::vector<std::string> items_;
+  ClickHandler on_click_;
 };
 
 class Form {
@@ -106,6 +147,10 @@ class Form {
   const std::string& Caption() const { return caption_; }
   bool loaded() const { return loaded_; }
   bool visible() const { return visible_; }
+  // The control that the close box and Esc stand for; null when the close box means nothing.
+  Control* close_control() const { return close_control_; }
+  // False for a tool window, which has no button on the taskbar.
+  bool shown_in_taskbar() const { return shown_in_taskbar_; }
   int ClientWidth() const { return client_width_; }
   int ClientHeight() const { return client_height_; }
 
@@ -131,19 +176,26 @@ class Form {
   Control* Find(std::string_view name, int index = -1) const;
   Control& Get(std::string_view name, int index = -1) const;
 
-  // A click on one of the form's controls, from the user or from a script.
-  virtual void Click(Control& control) = 0;
+  // A click of the user's (on the window, or in a script) on one of the form's controls. It is
+  // refused while the form is not loaded or not shown, the control hidden or disabled, and on a
+  // label; otherwise a check box toggles its Value (or takes `box_value` when given: a script
+  // names the state it wants, and a box already in it is clicked all the same) and then the
+  // control's handler, if it has one, runs. The handler may unload the form.
+  ClickOutcome UserClick(Control& control, std::optional<int> box_value = std::nullopt);
 
   // Called by the controls.
-  void NotifyView(const Control* control, std::string_view property,
-                  const std::string& value) const;
+  void NotifyView(const Control* control, Property property, const PropertyValue& value) const;
 
  protected:
+  // Adds a control after the ones added so far, in tab order; `on_click` runs on a user's click.
   Control& Add(ControlKind kind, std::string name, int index, Geometry geometry,
-               std::string caption = "");
+               std::string caption = "", ClickHandler on_click = {});
   // Builds the controls as designed, in tab order. Called on construction and after Unload.
   virtual void Build() = 0;
   void Rebuild();
+  // The close box's control, set by Build(); the taskbar button, set by the constructor.
+  void SetCloseControl(Control& control) { close_control_ = &control; }
+  void SetShownInTaskbar(bool shown) { shown_in_taskbar_ = shown; }
 
  private:
   Ui* ui_;
@@ -155,12 +207,10 @@ class Form {
   bool loaded_ = false;
   bool visible_ = false;
   bool needs_rebuild_ = false;
+  bool shown_in_taskbar_ = true;
+  Control* close_control_ = nullptr;
   std::unique_ptr<FormView> view_;
   std::vector<std::unique_ptr<Control>> controls_;
 };
-
-// Formats a property value as the views receive it.
-std::string QuoteText(const std::string& text);
-std::string FormatNumber(double value);
 
 }  // namespace vrx

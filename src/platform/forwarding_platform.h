@@ -5,7 +5,6 @@
 
 #include <memory>
 #include <string>
-#include <string_view>
 #include <utility>
 
 #include "platform/form.h"
@@ -190,9 +189,12 @@ class ForwardingFormView : public FormView {
   void Refreshed() override {
     if (target_) target_->Refreshed();
   }
-  void PropertyChanged(const Control* control, std::string_view property,
-                       const std::string& value) override {
+  void PropertyChanged(const Control* control, Property property,
+                       const PropertyValue& value) override {
     if (target_) target_->PropertyChanged(control, property, value);
+  }
+  void FocusRequested(const Control* control) override {
+    if (target_) target_->FocusRequested(control);
   }
 
  private:

@@ -23,8 +23,6 @@ class WhatIfForm : public Form {
   void ShowSummary(const std::vector<std::string>& lines, int exit_code);
   void cmdClose_Click() { Unload(); }
 
-  void Click(Control& control) override;
-
  protected:
   void Build() override;
 };

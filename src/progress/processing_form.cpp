@@ -13,19 +13,16 @@ ProcessingForm::ProcessingForm(Program& program)
 
 void ProcessingForm::Build() {
   // In tab order.
-  Add(ControlKind::kButton, "cmdExit", -1, {6360, 840, 1335, 375}, "Exit").SetVisible(false);
+  Control& exit = Add(ControlKind::kButton, "cmdExit", -1, {6360, 840, 1335, 375}, "Exit",
+                      [this] { cmdExit_Click(); });
+  exit.SetVisible(false);
+  SetCloseControl(exit);
   Add(ControlKind::kLabel, "lblMsg", -1, {120, 480, 7815, 255});
-  Add(ControlKind::kButton, "cmdDetails", -1, {5040, 840, 1215, 375}, "Details").SetVisible(false);
+  Add(ControlKind::kButton, "cmdDetails", -1, {5040, 840, 1215, 375}, "Details", [this] {
+    cmdDetails_Click();
+  }).SetVisible(false);
   Add(ControlKind::kListBox, "lstDetails", -1, {120, 1440, 7815, 2790});
   Add(ControlKind::kProgressBar, "ProgressBar1", -1, {120, 0, 7815, 375});
-}
-
-void ProcessingForm::Click(Control& control) {
-  if (control.name() == "cmdDetails") {
-    cmdDetails_Click();
-  } else if (control.name() == "cmdExit") {
-    cmdExit_Click();
-  }
 }
 
 void ProcessingForm::cmdDetails_Click() {

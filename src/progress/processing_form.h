@@ -26,8 +26,6 @@ class ProcessingForm : public Form {
   // whether it is.
   void cmdExit_Click();
 
-  void Click(Control& control) override;
-
  protected:
   void Build() override;
 

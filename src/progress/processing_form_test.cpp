@@ -18,32 +18,6 @@ using sim::SimMachine;
 using sim::testing::SetDword;
 using sim::testing::SetText;
 
-// A control as "name left,top,width,height "caption" flags".
-std::string Describe(const Control& c) {
-  const Geometry& g = c.geometry();
-  return c.name() + " " + std::to_string(g.left) + "," + std::to_string(g.top) + "," +
-         std::to_string(g.width) + "," + std::to_string(g.height) + " \"" + c.Caption() + "\"" +
-         (c.Visible() ? "" : " hidden") + (c.Enabled() ? "" : " disabled");
-}
-
-TEST(ProcessingForm, LayoutAsDesigned) {
-  SimMachine m;
-  Program program(m.platform());
-  ProcessingForm& form = program.Processing();
-  EXPECT_EQ("Processing Uninstall", form.Caption());
-  EXPECT_EQ(8025, form.ClientWidth());
-  EXPECT_EQ(1275, form.ClientHeight());
-  std::vector<std::string> controls;
-  for (const auto& c : form.controls()) controls.push_back(Describe(*c));
-  EXPECT_EQ((std::vector<std::string>{
-                "cmdExit 6360,840,1335,375 \"Exit\" hidden", "lblMsg 120,480,7815,255 \"\"",
-                "cmdDetails 5040,840,1215,375 \"Details\" hidden",
-                "lstDetails 120,1440,7815,2790 \"\"", "ProgressBar1 120,0,7815,375 \"\""}),
-            controls);
-  EXPECT_EQ(ControlKind::kProgressBar, form.ProgressBar1().kind());
-  EXPECT_EQ(100.0f, form.ProgressBar1().Max());
-}
-
 TEST(ProcessingForm, ExitRecordsTheRestartNeedAndPromptsOnlyWithoutNoReboot) {
   struct Case {
     bool needs_restart;
@@ -109,6 +83,35 @@ TEST(ProcessingForm, DetailsListsTheLinesInOrderOnceAndEnlargesTheWindow) {
   EXPECT_FALSE(form.cmdDetails().Enabled());
   EXPECT_TRUE(form.cmdExit().Enabled());
   EXPECT_TRUE(form.loaded());
+}
+
+// The simulator's transcript: a text quoted and escaped, numbers as printed, and no line for a
+// change to what is already shown (a fraction that prints alike counts as shown).
+TEST(ProcessingForm, TheTranscriptWritesEachChangeOnceInItsOwnFormat) {
+  SimMachine m;
+  Program program(m.platform());
+  ProcessingForm& form = program.Processing();
+  form.Show();
+  m.transcript = {};
+  form.lblMsg().SetCaption("");
+  form.lblMsg().SetCaption("say \"hi\"\r\n");
+  form.cmdExit().SetVisible(false);
+  form.cmdExit().SetVisible(true);
+  form.SetHeight(4770);
+  form.SetFocus();
+  form.ProgressBar1().SetMax(300);
+  form.ProgressBar1().SetProgressValue(100.0f / 3);
+  form.ProgressBar1().SetProgressValue(33.33334f);
+  form.lstDetails().AddItem("twice");
+  form.lstDetails().AddItem("twice");
+  EXPECT_EQ(
+      (std::vector<std::string>{
+          "set Processing.lblMsg.Caption = \"say \\\"hi\\\"\\r\\n\"",
+          "set Processing.cmdExit.Visible = true", "set Processing.Height = 4770",
+          "set Processing.ProgressBar1.Max = 300", "set Processing.ProgressBar1.Value = 33.3333",
+          "set Processing.lstDetails.AddItem = \"twice\"",
+          "set Processing.lstDetails.AddItem = \"twice\""}),
+      m.transcript.lines());
 }
 
 }  // namespace

@@ -17,16 +17,10 @@ void RebootForm::Build() {
   Add(ControlKind::kLabel, "Label2", -1, {120, 480, 4335, 495},
       "You should restart your computer to remove any files that were in use during the "
       "uninstall.");
-  Add(ControlKind::kButton, "cmdRestart", -1, {2760, 1200, 1455, 375}, "Restart Now");
-  Add(ControlKind::kButton, "cmdLater", -1, {600, 1200, 1335, 375}, "Don't Restart");
-}
-
-void RebootForm::Click(Control& control) {
-  if (control.name() == "cmdRestart") {
-    cmdRestart_Click();
-  } else if (control.name() == "cmdLater") {
-    cmdLater_Click();
-  }
+  Add(ControlKind::kButton, "cmdRestart", -1, {2760, 1200, 1455, 375}, "Restart Now",
+      [this] { cmdRestart_Click(); });
+  SetCloseControl(Add(ControlKind::kButton, "cmdLater", -1, {600, 1200, 1335, 375}, "Don't Restart",
+                      [this] { cmdLater_Click(); }));
 }
 
 void RebootForm::cmdRestart_Click() { RestartWindows(program_); }

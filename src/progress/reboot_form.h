@@ -17,8 +17,6 @@ class RebootForm : public Form {
   void cmdRestart_Click();
   void cmdLater_Click();
 
-  void Click(Control& control) override;
-
  protected:
   void Build() override;
 

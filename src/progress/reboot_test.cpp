@@ -43,13 +43,6 @@ struct Rig {
   std::unique_ptr<Program> program;
 };
 
-// A control as "name left,top,width,height "caption"".
-std::string Describe(const Control& c) {
-  const Geometry& g = c.geometry();
-  return c.name() + " " + std::to_string(g.left) + "," + std::to_string(g.top) + "," +
-         std::to_string(g.width) + "," + std::to_string(g.height) + " \"" + c.Caption() + "\"";
-}
-
 TEST(RebootRestart, NtAloneEnablesThePrivilegeFirst) {
   for (int platform : {1, 2}) {
     SCOPED_TRACE(platform);
@@ -84,31 +77,14 @@ TEST(RebootRestart, NtWithoutThePrivilegeRequestsNoRestartAndKeepsThePrompt) {
 
 TEST(RebootRestart, RefusedRestartLeavesThePromptForDontRestartWhichOnlyCloses) {
   Rig r(2, [](sim::SystemFacts& f) { f.exit_windows = false; });
-  r.form().cmdRestart_Click();
+  EXPECT_EQ(ClickOutcome::kClicked, r.form().UserClick(r.form().cmdRestart()));
   EXPECT_TRUE(r.Saw("exitwindows flags 3 reason 4294967295 -> refused"));
   EXPECT_TRUE(r.form().loaded());
   r.m.transcript = {};
-  r.form().cmdLater_Click();
+  ASSERT_EQ(&r.form().cmdLater(), r.form().close_control()) << "and so does the close box";
+  EXPECT_EQ(ClickOutcome::kClicked, r.form().UserClick(r.form().cmdLater()));
   EXPECT_EQ(std::vector<std::string>{"unload Reboot"}, r.m.transcript.lines());
   EXPECT_FALSE(r.program->AnyFormLoaded());
-}
-
-TEST(RebootLayout, CaptionsPlacesAndTabOrder) {
-  Rig r(2);
-  EXPECT_EQ("Finished", r.form().Caption());
-  EXPECT_EQ(4680, r.form().ClientWidth());
-  EXPECT_EQ(1680, r.form().ClientHeight());
-  std::vector<std::string> controls;
-  for (const auto& c : r.form().controls()) controls.push_back(Describe(*c));
-  EXPECT_EQ((std::vector<std::string>{
-                "Label1 120,120,4455,255 \"The uninstaller has finished removing files from your "
-                "computer.\"",
-                "Label2 120,480,4335,495 \"You should restart your computer to remove any files "
-                "that were in use during the uninstall.\"",
-                "cmdRestart 2760,1200,1455,375 \"Restart Now\"",
-                "cmdLater 600,1200,1335,375 \"Don't Restart\""}),
-            controls);
-  EXPECT_EQ(ControlKind::kButton, r.form().controls()[3]->kind());
 }
 
 }  // namespace

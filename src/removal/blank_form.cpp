@@ -4,6 +4,8 @@
 
 namespace vrx {
 
-BlankForm::BlankForm(Program& program) : Form(&program.ui(), "BlankFrm", "", 100, 100) {}
+BlankForm::BlankForm(Program& program) : Form(&program.ui(), "BlankFrm", "", 100, 100) {
+  SetShownInTaskbar(false);
+}
 
 }  // namespace vrx

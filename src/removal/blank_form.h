@@ -1,4 +1,5 @@
-// An empty window of the program's own, shown while Word starts.
+// An empty window of the program's own, shown while Word starts: a tool window, without a
+// button on the taskbar.
 #pragma once
 
 #include "platform/form.h"
@@ -10,7 +11,6 @@ class Program;
 class BlankForm : public Form {
  public:
   explicit BlankForm(Program& program);
-  void Click(Control& /*control*/) override {}
 
  protected:
   void Build() override {}

@@ -14,29 +14,22 @@ void UnInstallForm::Build() {
   // In tab order.
   Add(ControlKind::kLabel, "LblMsg1", -1, {240, 120, 4335, 255},
       "Uninstall Docseal from the following:");
-  Control& next = Add(ControlKind::kButton, "cmdNext", -1, {2160, 2025, 1095, 375}, kNextCaption);
+  Control& next = Add(ControlKind::kButton, "cmdNext", -1, {2160, 2025, 1095, 375}, kNextCaption,
+                      [this] { cmdNext_Click(); });
   next.SetEnabled(false);
-  Add(ControlKind::kButton, "cmdCancel", -1, {3360, 2025, 975, 375}, "Cancel");
-  Control& back = Add(ControlKind::kButton, "cmdBack", -1, {960, 2025, 1095, 375}, "<  Back");
+  SetCloseControl(Add(ControlKind::kButton, "cmdCancel", -1, {3360, 2025, 975, 375}, "Cancel",
+                      [this] { cmdCancel_Click(); }));
+  Control& back = Add(ControlKind::kButton, "cmdBack", -1, {960, 2025, 1095, 375}, "<  Back",
+                      [this] { cmdBack_Click(); });
   back.SetEnabled(false);
   back.SetVisible(false);
   constexpr int kLabelTops[] = {555, 915, 1275, 1635};
   constexpr int kBoxTops[] = {480, 840, 1200, 1560};
   for (int i = 0; i < 4; ++i)
     Add(ControlKind::kLabel, "Label1", i, {1200, kLabelTops[i], 2775, 255});
-  for (int i = 0; i < 4; ++i)
-    Add(ControlKind::kCheckBox, "Check1", i, {840, kBoxTops[i], 255, 375});
-}
-
-void UnInstallForm::Click(Control& control) {
-  if (control.name() == "cmdNext") {
-    cmdNext_Click();
-  } else if (control.name() == "cmdBack") {
-    cmdBack_Click();
-  } else if (control.name() == "cmdCancel") {
-    cmdCancel_Click();
-  } else if (control.name() == "Check1") {
-    Check1_Click(static_cast<int16_t>(control.index()));
+  for (int i = 0; i < 4; ++i) {
+    Add(ControlKind::kCheckBox, "Check1", i, {840, kBoxTops[i], 255, 375}, "",
+        [this, i] { Check1_Click(static_cast<int16_t>(i)); });
   }
 }
 

@@ -32,8 +32,6 @@ class UnInstallForm : public Form {
   void cmdCancel_Click();
   void Check1_Click(int16_t index);
 
-  void Click(Control& control) override;
-
  protected:
   void Build() override;
 

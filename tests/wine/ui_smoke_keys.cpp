@@ -31,20 +31,36 @@ TEST_F(FormsOnWindows, ABoxClickTogglesItsValueAndRunsTheHandler) {
   EXPECT_TRUE(Shows(Window(wizard.Check1(2))));
 }
 
-TEST_F(FormsOnWindows, ClicksOnDisabledOrHiddenControlsAreIgnored) {
+// A click as the button reports it to its window, and Esc as a message for the window.
+void Command(HWND form, HWND control) {
+  SendMessageA(form, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED),
+               reinterpret_cast<LPARAM>(control));
+}
+void Escape(HWND form) {
+  MSG m{form, WM_KEYDOWN, VK_ESCAPE, 0, 0, {}};
+  Win32Ui::Dispatch(m);
+}
+
+TEST_F(FormsOnWindows, AWindowOffTheScreenRefusesClicksTheCloseBoxAndEscAsTheFormDoes) {
+  wizard.Load();
+  wizard.Check1(1).SetEnabled(true);
+  for (const char* state : {"not yet shown", "hidden"}) {
+    SCOPED_TRACE(state);
+    Command(Window(wizard), Window(wizard.Check1(1)));
+    SendMessageA(Window(wizard), WM_CLOSE, 0, 0);
+    Escape(Window(wizard));
+    EXPECT_EQ(wizard.Check1(1).Value(), 0);
+    EXPECT_TRUE(wizard.loaded());
+    wizard.Show();
+    wizard.Hide();
+  }
   wizard.Show();
-  auto command = [&](const Control& c) {
-    SendMessageA(Window(wizard), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Window(c)), BN_CLICKED),
-                 reinterpret_cast<LPARAM>(Window(c)));
-  };
-  wizard.Check1(1).SetEnabled(false);  // a variant that is not installed
-  command(wizard.Check1(1));
-  EXPECT_EQ(wizard.Check1(1).Value(), 0);
-  wizard.cmdBack().SetEnabled(true);  // enabled but hidden
-  command(wizard.cmdBack());
-  EXPECT_EQ(wizard.LblMsg1().Caption(), "Uninstall Docseal from the following:");
+  Command(Window(wizard), Window(wizard.Check1(1)));
+  EXPECT_EQ(wizard.Check1(1).Value(), 1) << "on the screen, the same click ticks";
   SendMessageA(Window(wizard), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);  // no such control
   EXPECT_TRUE(wizard.loaded());
+  Escape(Window(wizard));
+  EXPECT_FALSE(wizard.loaded()) << "and Esc cancels";
 }
 
 TEST_F(FormsOnWindows, AHandlerMayUnloadTheWindowThatDispatchedItsClick) {

@@ -1,7 +1,10 @@
 #include "platform/sim/sim_platform.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <map>
+#include <variant>
 
 #include "platform/form.h"
 #include "platform/sim/sim_files.h"
@@ -9,7 +12,6 @@
 #include "platform/windows_names.h"
 
 namespace vrx::sim {
-namespace {}  // namespace
 
 void SimClock::Advance(double seconds) {
   seconds_ += seconds;
@@ -198,6 +200,53 @@ void SimUi::PumpEvents() {
 
 namespace {
 
+// A number as the transcript shows it: whole numbers in full, others as printf's %g.
+std::string FormatNumber(double value) {
+  if (std::floor(value) == value && std::fabs(value) < 1e15) {
+    return std::to_string(static_cast<long long>(value));
+  }
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%g", value);
+  return buffer;
+}
+
+const char* PropertyName(Property property) {
+  switch (property) {
+    case Property::kCaption:
+      return "Caption";
+    case Property::kEnabled:
+      return "Enabled";
+    case Property::kVisible:
+      return "Visible";
+    case Property::kTag:
+      return "Tag";
+    case Property::kValue:
+      return "Value";
+    case Property::kMax:
+      return "Max";
+    case Property::kAddItem:
+      return "AddItem";
+    case Property::kLeft:
+      return "Left";
+    case Property::kTop:
+      return "Top";
+    case Property::kWidth:
+      return "Width";
+    case Property::kHeight:
+      return "Height";
+  }
+  return "?";
+}
+
+// A value as it is compared with what is shown: a text in plain double quotes, true/false, a
+// number. Two numbers that print alike count as the same.
+struct ShownText {
+  std::string operator()(const std::string& text) const { return "\"" + text + "\""; }
+  std::string operator()(bool flag) const { return flag ? "true" : "false"; }
+  std::string operator()(int number) const { return std::to_string(number); }
+  std::string operator()(float number) const { return FormatNumber(number); }
+};
+
 // Writes what happens to a form into the transcript. A property set to the value it already
 // shows changes nothing on screen and is left out.
 class TranscriptView : public FormView {
@@ -205,16 +254,15 @@ class TranscriptView : public FormView {
   TranscriptView(const Form& form, Transcript* transcript, SimUi* ui)
       : form_(form), t_(transcript), ui_(ui) {
     // What the form shows as designed.
+    const ShownText text;
     for (const auto& c : form.controls()) {
-      std::string prefix = form.name() + "." + c->QualifiedName() + ".";
-      shown_[prefix + "Caption"] = QuoteText(c->Caption());
-      shown_[prefix + "Enabled"] = c->Enabled() ? "true" : "false";
-      shown_[prefix + "Visible"] = c->Visible() ? "true" : "false";
-      shown_[prefix + "Tag"] = QuoteText(c->Tag());
-      shown_[prefix + "Value"] = c->kind() == ControlKind::kProgressBar
-                                     ? FormatNumber(c->ProgressValue())
-                                     : std::to_string(c->Value());
-      shown_[prefix + "Max"] = FormatNumber(c->Max());
+      shown_[Key(c.get(), Property::kCaption)] = text(c->Caption());
+      shown_[Key(c.get(), Property::kEnabled)] = text(c->Enabled());
+      shown_[Key(c.get(), Property::kVisible)] = text(c->Visible());
+      shown_[Key(c.get(), Property::kTag)] = text(c->Tag());
+      shown_[Key(c.get(), Property::kValue)] =
+          c->kind() == ControlKind::kProgressBar ? text(c->ProgressValue()) : text(c->Value());
+      shown_[Key(c.get(), Property::kMax)] = text(c->Max());
     }
   }
   void Loaded() override { t_->Add("load " + form_.name()); }
@@ -225,30 +273,29 @@ class TranscriptView : public FormView {
   void Hidden() override { t_->Add("hide " + form_.name()); }
   void Unloaded() override { t_->Add("unload " + form_.name()); }
   void Refreshed() override {}
-  void PropertyChanged(const Control* control, std::string_view property,
-                       const std::string& value) override {
-    if (control == nullptr && property == "SetFocus") {
-      TakeForeground();
-      return;
+  void PropertyChanged(const Control* control, Property property,
+                       const PropertyValue& value) override {
+    const std::string key = Key(control, property);
+    std::string shown = std::visit(ShownText{}, value);
+    if (property != Property::kAddItem) {
+      auto [it, inserted] = shown_.try_emplace(key, shown);
+      if (!inserted && it->second == shown) return;
+      it->second = shown;
     }
-    if (property == "SetFocus") return;
-    std::string target = form_.name();
-    if (control != nullptr) target += "." + control->QualifiedName();
-    std::string key = target + "." + std::string(property);
-    if (property != "AddItem") {
-      auto [it, inserted] = shown_.try_emplace(key, value);
-      if (!inserted && it->second == value) return;
-      it->second = value;
-    }
-    t_->Add("set " + key + " = " + Escape(value));
+    const std::string* text = std::get_if<std::string>(&value);
+    t_->Add("set " + key + " = " + (text != nullptr ? Quoted(*text) : shown));
+  }
+  // The form's own focus brings its window to the foreground; a control's is not shown.
+  void FocusRequested(const Control* control) override {
+    if (control == nullptr) TakeForeground();
   }
 
  private:
-  static std::string Escape(const std::string& value) {
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-      return Quoted(value.substr(1, value.size() - 2));
-    }
-    return value;
+  // "UnInstall.Check1(2).Value", "BlankFrm.Width".
+  std::string Key(const Control* control, Property property) const {
+    std::string key = form_.name();
+    if (control != nullptr) key += "." + control->QualifiedName();
+    return key + "." + PropertyName(property);
   }
 
   void TakeForeground() {

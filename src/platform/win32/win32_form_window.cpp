@@ -12,21 +12,6 @@ namespace {
 
 constexpr LONG kButtonTypeMask = 0x0F;  // BS_TYPEMASK
 
-// How each form's frame behaves.
-struct Frame {
-  const char* close_control;  // the button the close box and Esc stand for, if any
-  bool tool_window;           // no taskbar button
-};
-
-Frame FrameOf(const std::string& form) {
-  if (form == "UnInstall") return {"cmdCancel", false};
-  if (form == "Reboot") return {"cmdLater", false};
-  if (form == "Processing") return {"cmdExit", false};
-  if (form == "BlankFrm") return {nullptr, true};
-  if (form == "WhatIf") return {"cmdClose", false};
-  return {nullptr, false};
-}
-
 HINSTANCE ThisModule() { return GetModuleHandleA(nullptr); }
 
 // Lets a message loop that waits in GetMessageA look at the program's state again.
@@ -74,7 +59,7 @@ Control* FormWindow::ControlOf(HWND hwnd) const {
 // Making the window and laying it out
 
 void FormWindow::Loaded() {
-  const DWORD ex_style = FrameOf(form_.name()).tool_window ? WS_EX_TOOLWINDOW : 0;
+  const DWORD ex_style = form_.shown_in_taskbar() ? 0 : WS_EX_TOOLWINDOW;
   HWND hwnd = CreateWindowExA(ex_style, kFormWindowClass, form_.Caption().c_str(), kFormStyle, 0, 0,
                               0, 0, nullptr, nullptr, ThisModule(), this);
   if (hwnd == nullptr) return;
@@ -170,13 +155,8 @@ void FormWindow::Refreshed() {
   if (window_) RedrawWindow(window_.get(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
-Control* FormWindow::CloseControl() const {
-  const char* name = FrameOf(form_.name()).close_control;
-  return name == nullptr ? nullptr : form_.Find(name);
-}
-
 bool FormWindow::CloseControlUsable() const {
-  Control* control = CloseControl();
+  const Control* control = form_.close_control();
   return control != nullptr && control->Enabled() && control->Visible();
 }
 
@@ -187,10 +167,10 @@ void FormWindow::UpdateCloseBox() {
 }
 
 void FormWindow::PressCloseControl() {
-  if (!CloseControlUsable()) return;
-  Control* control = CloseControl();
-  control->form().Click(*control);  // the handler may unload the form, and `this` with it
-  WakeMessageLoop();
+  Control* control = form_.close_control();
+  if (control == nullptr) return;
+  // The handler may unload the form, and `this` with it.
+  if (form_.UserClick(*control) == ClickOutcome::kClicked) WakeMessageLoop();
 }
 
 bool FormWindow::CanFocus(const Control& control) const {
@@ -261,8 +241,8 @@ void FormWindow::MarkDefaultButton(HWND focused) {
 // ---------------------------------------------------------------------------------------------
 // Properties
 
-void FormWindow::PropertyChanged(const Control* control, std::string_view property,
-                                 const std::string& /*value*/) {
+void FormWindow::PropertyChanged(const Control* control, Property property,
+                                 const PropertyValue& /*value*/) {
   if (!window_) return;
   if (control == nullptr) {
     FormPropertyChanged(property);
@@ -271,25 +251,25 @@ void FormWindow::PropertyChanged(const Control* control, std::string_view proper
   Child* child = ChildFor(control);
   if (child == nullptr) return;
   HWND hwnd = child->hwnd;
-  if (property == "Caption") {
+  if (property == Property::kCaption) {
     if (control->kind() != ControlKind::kListBox && control->kind() != ControlKind::kProgressBar) {
       SetWindowTextA(hwnd, control->Caption().c_str());
       if (control->kind() == ControlKind::kLabel) PlaceChild(*child);
     }
-  } else if (property == "Enabled" || property == "Visible") {
-    const bool on = property == "Enabled" ? control->Enabled() : control->Visible();
+  } else if (property == Property::kEnabled || property == Property::kVisible) {
+    const bool on = property == Property::kEnabled ? control->Enabled() : control->Visible();
     if (!on && GetFocus() == hwnd) MoveFocusFrom(hwnd);
-    if (property == "Enabled") {
+    if (property == Property::kEnabled) {
       EnableWindow(hwnd, on ? TRUE : FALSE);
     } else {
       ShowWindow(hwnd, on ? SW_SHOWNA : SW_HIDE);
     }
-    if (control == CloseControl()) UpdateCloseBox();
+    if (control == form_.close_control()) UpdateCloseBox();
     // A button that comes into use takes the focus when no usable control holds it.
     if (on && CanFocus(*control) && GetActiveWindow() == window_.get() && !FocusIsUsable()) {
       SetFocus(hwnd);
     }
-  } else if (property == "Value") {
+  } else if (property == Property::kValue) {
     if (control->kind() == ControlKind::kCheckBox) {
       SendMessageA(hwnd, BM_SETCHECK, control->Value() != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
     } else if (control->kind() == ControlKind::kProgressBar) {
@@ -301,35 +281,47 @@ void FormWindow::PropertyChanged(const Control* control, std::string_view proper
       // Last: what the waiting messages do may end this window.
       ui_.HandleWaitingMessagesNowAndThen();
     }
-  } else if (property == "Max") {
+  } else if (property == Property::kMax) {
     if (control->kind() == ControlKind::kProgressBar) {
       SendMessageA(hwnd, PBM_SETRANGE32, 0, Round(control->Max()));
     }
-  } else if (property == "AddItem") {
+  } else if (property == Property::kAddItem) {
     if (control->kind() == ControlKind::kListBox && !control->Items().empty()) {
       AddListItem(*child, control->Items().back());
     }
   }
-  // "Tag" and anything else: nothing on the screen.
+  // Tag and anything else: nothing on the screen.
 }
 
-void FormWindow::FormPropertyChanged(std::string_view property) {
-  HWND hwnd = window_.get();
-  if (property == "SetFocus") {
-    SetForegroundWindow(hwnd);
-    SetActiveWindow(hwnd);
-    if (!FocusIsUsable()) RestoreFocus();
-  } else if (property == "Left" || property == "Top" || property == "Width" ||
-             property == "Height") {
-    const Geometry& g = form_.geometry();
-    if (property == "Left") left_ = g.left;
-    if (property == "Top") top_ = g.top;
-    if (property == "Width") width_ = g.width;
-    if (property == "Height") height_ = g.height;
-    RECT r;
-    if (!GetWindowRect(hwnd, &r)) return;
-    PlaceFrame(POINT{r.left, r.top});
+void FormWindow::FormPropertyChanged(Property property) {
+  const Geometry& g = form_.geometry();
+  switch (property) {
+    case Property::kLeft:
+      left_ = g.left;
+      break;
+    case Property::kTop:
+      top_ = g.top;
+      break;
+    case Property::kWidth:
+      width_ = g.width;
+      break;
+    case Property::kHeight:
+      height_ = g.height;
+      break;
+    default:
+      return;
   }
+  RECT r;
+  if (!GetWindowRect(window_.get(), &r)) return;
+  PlaceFrame(POINT{r.left, r.top});
+}
+
+void FormWindow::FocusRequested(const Control* control) {
+  if (!window_ || control != nullptr) return;  // only the form's own focus is asked for
+  HWND hwnd = window_.get();
+  SetForegroundWindow(hwnd);
+  SetActiveWindow(hwnd);
+  if (!FocusIsUsable()) RestoreFocus();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -373,14 +365,7 @@ bool FormWindow::OnCommand(WPARAM wparam, LPARAM lparam) {
   }
   // BS_NOTIFY makes the second click of a double click BN_DBLCLK: a click all the same.
   if (code != BN_CLICKED && code != BN_DBLCLK) return false;
-  if (!control->Enabled() || !control->Visible()) return true;
-  if (control->kind() == ControlKind::kCheckBox) {
-    control->SetValue(control->Value() != 0 ? 0 : 1);
-  } else if (control->kind() != ControlKind::kButton) {
-    return true;
-  }
-  control->form().Click(*control);
-  WakeMessageLoop();
+  if (form_.UserClick(*control) == ClickOutcome::kClicked) WakeMessageLoop();
   return true;
 }
 

@@ -3,7 +3,6 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "platform/form.h"
@@ -34,8 +33,9 @@ class FormWindow : public FormView {
   void Hidden() override;
   void Unloaded() override;
   void Refreshed() override;
-  void PropertyChanged(const Control* control, std::string_view property,
-                       const std::string& value) override;
+  void PropertyChanged(const Control* control, Property property,
+                       const PropertyValue& value) override;
+  void FocusRequested(const Control* control) override;
 
   static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
@@ -49,7 +49,7 @@ class FormWindow : public FormView {
   LRESULT OnMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   bool OnCommand(WPARAM wparam, LPARAM lparam);
   void CreateChild(Control& control, int id);
-  void FormPropertyChanged(std::string_view property);
+  void FormPropertyChanged(Property property);
 
   // Layout at dpi_: the frame, every control, its font, a label's wrapping, the list's extent.
   void LayOut();
@@ -63,9 +63,9 @@ class FormWindow : public FormView {
 
   Child* ChildFor(const Control* control);
   Control* ControlOf(HWND hwnd) const;
-  Control* CloseControl() const;
   bool CloseControlUsable() const;
   void UpdateCloseBox();
+  // The close box or Esc: a user's click on the form's close control, if it has one.
   void PressCloseControl();
   // A control that can take the keyboard focus now.
   bool CanFocus(const Control& control) const;

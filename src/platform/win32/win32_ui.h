@@ -10,9 +10,12 @@
 // - Keyboard: Tab and the arrow keys move the focus through the tab order (the details list
 //   takes it once the window is large enough to show it), Enter presses the focused button,
 //   which is drawn as the default button, and Esc means the button that the close box means.
-// - The close box means Cancel on the wizard, "Don't Restart" on the restart prompt and Exit on
-//   the progress window; while that button cannot be used, the close box is greyed and does
-//   nothing. BlankFrm is a tool window, without a button on the taskbar.
+// - The close box means the form's close control (Form::close_control: Cancel on the wizard,
+//   "Don't Restart" on the restart prompt, Exit on the progress window); while that control
+//   cannot be used, the close box is greyed and does nothing. A form not shown in the taskbar
+//   (BlankFrm) is a tool window.
+// - A click, Enter, Esc and the close box are the user's clicks of Form::UserClick: refused, with
+//   nothing run, while the form is hidden or not yet shown or the control hidden or disabled.
 // - The details list scrolls sideways far enough for its longest line.
 // - A change of a progress bar's value lets the waiting messages through (at most ten times a
 //   second), so that a long walk over the files keeps the window answering.
