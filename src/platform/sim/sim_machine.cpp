@@ -29,15 +29,7 @@ SimMachine::SimMachine() {
 }
 
 Platform SimMachine::platform() {
-  Platform p;
-  p.registry = &registry;
-  p.system = &system;
-  p.files = &files;
-  p.processes = &processes;
-  p.automation = &word;
-  p.ui = &ui;
-  p.clock = &clock;
-  return p;
+  return {&registry, &system, &files, &processes, &word, &ui, &clock};
 }
 
 void SimMachine::ApplyFacts() { registry.SetPlatformFamily(facts.platform); }

@@ -6,15 +6,7 @@ namespace vrx::win32 {
 Win32Platform::Win32Platform(Ui* ui) : ui_(ui), files_(system_.PlatformId()) {}
 
 Platform Win32Platform::platform() {
-  Platform p;
-  p.registry = &registry_;
-  p.system = &system_;
-  p.files = &files_;
-  p.processes = &processes_;
-  p.automation = &automation_;
-  p.ui = ui_;
-  p.clock = &clock_;
-  return p;
+  return {&registry_, &system_, &files_, &processes_, &automation_, ui_, &clock_};
 }
 
 }  // namespace vrx::win32
