@@ -19,39 +19,23 @@
 # mode's at 96; Windows 98 mode's go beside them with "-98" before ".png", those at 144 with
 # "-144".
 #
-#   tests/wine/run-wizard.sh [MINGW_BUILD_DIR [NATIVE_BUILD_DIR]]
+#   tests/wine/run-wizard.sh [--native DIR] [--mingw DIR]
 #
-# The builds default to build/mingw and build/native; VRXUnInst.exe, ui_driver.exe,
-# file_locker.exe and the native vrxuninst-sim and vrx-image-diff are built first unless
-# VRX_NO_BUILD=1.
-#
-# Runs itself under xvfb-run when no X display is given. The prefixes use a Wine virtual desktop,
-# so that Wine draws the window frames and captions itself. Needs xdotool and ImageMagick. Prints
-# a PASS or FAIL line per check; exit status 0 when every check passes.
+# Builds what it runs unless VRX_NO_BUILD=1 and runs under xvfb-run when no X display is given
+# (see harness.sh). The prefixes use a Wine virtual desktop, so that Wine draws the window frames
+# and captions itself. Needs xdotool and ImageMagick. Prints a PASS or FAIL line per check; exit
+# status 0 when every check passes.
 set -uo pipefail
-ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
-fi
-MINGW_DIR=${1:-$ROOT/build/mingw}
-NATIVE_DIR=${2:-$ROOT/build/native}
-if [ "${VRX_NO_BUILD:-0}" != 1 ]; then
-  (cd "$ROOT" && cmake --preset mingw >/dev/null && cmake --build --preset mingw -j2 \
-    --target VRXUnInst ui_driver file_locker) || exit 1
-  (cd "$ROOT" && cmake --preset native >/dev/null && cmake --build --preset native -j2 \
-    --target vrxuninst-sim vrx-image-diff) || exit 1
-fi
-MINGW=$(cd "$MINGW_DIR" && pwd)
-BUILD=$(cd "$NATIVE_DIR" && pwd)
+MINGW_PROGRAMS=(VRXUnInst ui_driver file_locker)
+NATIVE_PROGRAMS=(vrxuninst-sim vrx-image-diff)
+# shellcheck source=harness.sh
+. "$(dirname "$0")/harness.sh" "$@"
+command -v xdotool >/dev/null || missing xdotool xdotool
+command -v import >/dev/null || missing "ImageMagick's import" imagemagick
 OUT=$ROOT/build/screens
 mkdir -p "$OUT"
 rm -f "$OUT"/*.png
 MACHINES=$ROOT/tests/wine/machines
-# shellcheck source=harness.sh
-. "$ROOT/tests/wine/harness.sh"
-command -v xdotool >/dev/null || missing xdotool xdotool
-command -v import >/dev/null || missing "ImageMagick's import" imagemagick
-require_programs VRXUnInst ui_driver file_locker
 
 WIZARD="Docseal Uninstaller"
 PROGRESS="Processing Uninstall"
@@ -89,14 +73,11 @@ virtual_desktop() {  # at WALK_DPI pixels per inch, large enough for the progres
   wineserver -k 2>/dev/null  # the desktop and its DPI are chosen when the Wine session starts
   wineserver -w
 }
-ended() {  # ended PID NAME: the program ends by itself within 20 s
-  for _ in $(seq 100); do
-    if ! kill -0 "$1" 2>/dev/null; then
-      pass "$2"
-      return 0
-    fi
-    sleep 0.2
-  done
+ends_by_itself() {  # ends_by_itself PID NAME: the program ends by itself within 20 s
+  if wait_until 20 ended "$1"; then
+    pass "$2"
+    return 0
+  fi
   fail "$2" "still running"
   kill "$1" 2>/dev/null
   return 1
@@ -111,17 +92,17 @@ twips() { echo $((($2 * $1 + 720) / 1440)); }
 # photographed when SHOOT is set.
 answer_questions() {
   : >"$WORK/questions.txt"
-  for _ in $(seq 300); do
-    if ui text Docseal >>"$WORK/questions.txt" 2>/dev/null; then
-      [ -n "${SHOOT:-}" ] && shot 05-question && SHOOT=""
-      ui answer Docseal "$1" >/dev/null 2>&1
-      sleep 0.5
-      continue
-    fi
-    ui dump "$PROGRESS" 2>/dev/null | grep -q '"Exit" .* visible' && return 0
+  REPLY_WITH=$1
+  wait_until 120 answered_to_exit || fail "the run ends on Exit"
+}
+answered_to_exit() {  # one look: a question answered (false), or Exit shown (true)
+  if ui text Docseal >>"$WORK/questions.txt" 2>/dev/null; then
+    [ -n "${SHOOT:-}" ] && shot 05-question && SHOOT=""
+    ui answer Docseal "$REPLY_WITH" >/dev/null 2>&1
     sleep 0.3
-  done
-  fail "the run ends on Exit"
+    return 1
+  fi
+  ui dump "$PROGRESS" 2>/dev/null | grep -q '"Exit" .* visible'
 }
 # compare_with_sim NAME SCRIPT: the prefix's end state against the simulator's for the same clicks.
 compare_with_sim() {
@@ -167,7 +148,7 @@ check "empty: every box disabled, Next disabled, Back hidden" "$WORK/empty.txt" 
   "$(box 2)at .* disabled checked=0" "$(box 3)at .* disabled checked=0" \
   '"Next  >" .* visible disabled' '"<  Back" .* hidden'
 step "empty: Cancel" ui click "$WIZARD" Cancel
-ended $pid "empty: Cancel ends the program"
+ends_by_itself $pid "empty: Cancel ends the program"
 wineserver -k 2>/dev/null
 }
 
@@ -257,7 +238,7 @@ client_is "walk: the restart prompt's client area is 4680 by 1680 twips" "$WORK/
 check "walk: the restart prompt, Restart Now focused" "$WORK/prompt.txt" \
   '"Restart Now" .* visible enabled focused' "\"Don't Restart\" .* visible enabled"
 step "walk: Don't Restart" ui click "$PROMPT" "Don't Restart"
-ended $pid "walk: Don't Restart ends the program"
+ends_by_itself $pid "walk: Don't Restart ends the program"
 release_locks
 cat >"$WORK/walk.script" <<'EOF'
 answer yes
@@ -322,8 +303,8 @@ EOF
 # The state before the restart, compared with a simulator that declines it.
 compare_with_sim "restart: the end state is the simulator's" "$WORK/restart.script"
 step "restart: Restart Now" ui click "$PROMPT" "Restart Now"
-ended $pid "restart: Restart Now ends the program"
-ended $notepad "restart: Restart Now ends the Wine session"
+ends_by_itself $pid "restart: Restart Now ends the program"
+ends_by_itself $notepad "restart: Restart Now ends the Wine session"
 wineserver -k 2>/dev/null
 }
 
