@@ -38,7 +38,7 @@ SUITE_CALL=("$@")
 # usage WHY: a suite called with arguments it does not take says how to call it and stops.
 usage() {
   echo "FAIL $SUITE: $1" >&2
-  echo "usage: $SUITE [--native DIR] [--mingw DIR]${SUITE_ARGS:+ [--] $SUITE_ARGS}" >&2
+  echo "usage: $SUITE [--native DIR] [--mingw DIR]${SUITE_ARGS:+ [-- $SUITE_ARGS]}" >&2
   exit 2
 }
 
@@ -92,11 +92,13 @@ require_programs() {
       { echo "FAIL $SUITE: no $MINGW/$name.exe (cmake --build --preset mingw)"; exit 1; }
   done
 }
+# absolute DIR: the folder as an absolute path; stops the suite when there is none.
+absolute() { (cd "$1" 2>/dev/null && pwd) || { echo "FAIL $SUITE: no folder $1" >&2; exit 1; }; }
 # Where the builds are, as absolute paths; every program the suite named is there.
-MINGW=$(cd "$MINGW" 2>/dev/null && pwd) || { echo "FAIL $SUITE: no folder $MINGW"; exit 1; }
+MINGW=$(absolute "$MINGW") || exit 1
 require_programs "${MINGW_PROGRAMS[@]}"
 if ((${#NATIVE_PROGRAMS[@]} > 0)); then
-  BUILD=$(cd "$BUILD" 2>/dev/null && pwd) || { echo "FAIL $SUITE: no folder $BUILD"; exit 1; }
+  BUILD=$(absolute "$BUILD") || exit 1
   for name in "${NATIVE_PROGRAMS[@]}"; do
     [ -x "$BUILD/$name" ] ||
       { echo "FAIL $SUITE: no $BUILD/$name (cmake --build --preset native)"; exit 1; }
