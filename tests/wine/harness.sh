@@ -1,8 +1,23 @@
-# The Wine side of every Wine suite: the loaders, the prefix templates, a prefix per test seeded
-# as a 32-bit setup leaves a machine, the programs started as the program under test sees them,
-# and the end state read back from the same view. Sourced by run-contract.sh, run-ui.sh,
-# run-scenarios.sh, word-scenarios.sh and run-wizard.sh; expects ROOT (the source tree), and BUILD
-# (the native build) where a suite compares with the simulator. MINGW is the 32-bit build.
+# The one harness of every Wine suite. A suite starts with
+#
+#   MINGW_PROGRAMS=(...) NATIVE_PROGRAMS=(...)   # what it runs, by CMake target name
+#   . "$(dirname "$0")/harness.sh" "$@"
+#
+# and so takes the same arguments as every other suite:
+#
+#   SUITE [--native DIR] [--mingw DIR] [-- ARGUMENTS...]
+#
+# DIR defaults to build/native (vrxuninst-sim, vrx-image-diff) and build/mingw (the 32-bit
+# programs). Other ARGUMENTS land in ARGS; a suite that has no use for them (SUITE_ARGS unset)
+# refuses them. Unless VRX_NO_BUILD=1, the programs the suite names are built first (through the
+# preset where DIR is the default, in DIR otherwise); then the suite runs itself again under
+# xvfb-run when there is no X display (SUITE_DISPLAY=no: it needs none), and stops with a FAIL line
+# when a program it names is missing. SUITE_WINE=no leaves Wine out (the import audit).
+#
+# Then the Wine side: the loaders, the prefix templates, a prefix per test seeded as a 32-bit setup
+# leaves a machine, the programs started as the program under test sees them, and the end state
+# read back from the same view. Sets ROOT (the source tree), BUILD (the native build) and MINGW
+# (the 32-bit build).
 #
 # Two modes, each with its own template prefix (made once, under build/wine-templates):
 #   nt     a 64-bit prefix with wine32 (WoW64), as today's Windows: the program is 32-bit, so its
@@ -16,15 +31,79 @@
 # program sees: `wine` itself may be either loader, and Wine's loader picks its own bitness of a
 # built-in program (regedit, reg, wineboot) whatever path it is given.
 
-export WINEDEBUG=-all
-# No Mono, no Gecko; and no debugger: a program that crashes ends at once with its fault code
-# instead of waiting in winedbg until the suite times out.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
-unset WINEARCH
-MINGW=${MINGW:-$ROOT/build/mingw}
-WINE_DIR=${VRX_WINE_DIR:-$ROOT/build/wine}
-TEMPLATES=${VRX_WINE_TEMPLATES:-$ROOT/build/wine-templates}
-mkdir -p "$WINE_DIR" "$TEMPLATES"
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+SUITE=$(basename "$0")
+SUITE_CALL=("$@")
+
+# usage WHY: a suite called with arguments it does not take says how to call it and stops.
+usage() {
+  echo "FAIL $SUITE: $1" >&2
+  echo "usage: $SUITE [--native DIR] [--mingw DIR]${SUITE_ARGS:+ [-- $SUITE_ARGS]}" >&2
+  exit 2
+}
+
+BUILD=$ROOT/build/native
+MINGW=$ROOT/build/mingw
+ARGS=()
+while (($# > 0)); do
+  case $1 in
+    --native | --mingw)
+      (($# >= 2)) || usage "$1 wants a folder"
+      if [[ $1 == --native ]]; then BUILD=$2; else MINGW=$2; fi
+      shift 2
+      ;;
+    --native=*) BUILD=${1#*=} && shift ;;
+    --mingw=*) MINGW=${1#*=} && shift ;;
+    --) shift && ARGS+=("$@") && break ;;
+    *) ARGS+=("$1") && shift ;;
+  esac
+done
+[[ ${#ARGS[@]} -eq 0 || -n ${SUITE_ARGS:-} ]] || usage "unknown argument ${ARGS[0]}"
+[[ -v MINGW_PROGRAMS ]] || MINGW_PROGRAMS=()
+[[ -v NATIVE_PROGRAMS ]] || NATIVE_PROGRAMS=()
+
+# build_in PRESET DIR TARGET...: the targets, through the preset when DIR is the preset's folder.
+build_in() {
+  local preset=$1 dir=$2
+  shift 2
+  (($# > 0)) || return 0
+  if [[ $(realpath -m "$dir") == $(realpath -m "$ROOT/build/$preset") ]]; then
+    (cd "$ROOT" && cmake --preset "$preset" >/dev/null &&
+      cmake --build --preset "$preset" -j2 --target "$@" >/dev/null)
+  else
+    cmake --build "$dir" -j2 --target "$@" >/dev/null
+  fi || { echo "FAIL $SUITE: building $* in $dir"; exit 1; }
+}
+if [[ ${VRX_NO_BUILD:-0} != 1 ]]; then
+  build_in mingw "$MINGW" "${MINGW_PROGRAMS[@]}"
+  build_in native "$BUILD" "${NATIVE_PROGRAMS[@]}"
+fi
+if [[ -z ${DISPLAY:-} && ${SUITE_DISPLAY:-yes} != no ]]; then
+  command -v xvfb-run >/dev/null ||
+    { echo "FAIL $SUITE: xvfb-run is missing (Debian package xvfb)"; exit 1; }
+  VRX_NO_BUILD=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "${SUITE_CALL[@]}"
+fi
+
+# require_programs NAME...: programs of the 32-bit build that a suite needs.
+require_programs() {
+  local name
+  for name in "$@"; do
+    [ -f "$MINGW/$name.exe" ] ||
+      { echo "FAIL $SUITE: no $MINGW/$name.exe (cmake --build --preset mingw)"; exit 1; }
+  done
+}
+# absolute DIR: the folder as an absolute path; stops the suite when there is none.
+absolute() { (cd "$1" 2>/dev/null && pwd) || { echo "FAIL $SUITE: no folder $1" >&2; exit 1; }; }
+# Where the builds are, as absolute paths; every program the suite named is there.
+MINGW=$(absolute "$MINGW") || exit 1
+require_programs "${MINGW_PROGRAMS[@]}"
+if ((${#NATIVE_PROGRAMS[@]} > 0)); then
+  BUILD=$(absolute "$BUILD") || exit 1
+  for name in "${NATIVE_PROGRAMS[@]}"; do
+    [ -x "$BUILD/$name" ] ||
+      { echo "FAIL $SUITE: no $BUILD/$name (cmake --build --preset native)"; exit 1; }
+  done
+fi
 
 # pass NAME, fail NAME [WHY]: one PASS or FAIL line, after CHECK_PREFIX (the mode, where a suite
 # runs its checks in both); `failures` counts the failures.
@@ -35,9 +114,37 @@ fail() {
   failures=$((failures + 1))
 }
 
+# wait_until SECONDS COMMAND...: runs COMMAND every 0.2 s until it succeeds (true) or SECONDS have
+# passed (false); COMMAND runs at least once.
+wait_until() {
+  local now deadline
+  now=${EPOCHREALTIME//[!0-9]/}
+  deadline=$((now + ${1%.*} * 1000000))
+  shift
+  while :; do
+    "$@" && return 0
+    now=${EPOCHREALTIME//[!0-9]/}
+    ((now < deadline)) || return 1
+    sleep 0.2
+  done
+}
+# ended PID: the process PID is not running (any more).
+ended() { ! kill -0 "$1" 2>/dev/null; }
+
+[[ ${SUITE_WINE:-yes} == no ]] && return 0
+
+export WINEDEBUG=-all
+# No Mono, no Gecko; and no debugger: a program that crashes ends at once with its fault code
+# instead of waiting in winedbg until the suite times out.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+unset WINEARCH
+WINE_DIR=${VRX_WINE_DIR:-$ROOT/build/wine}
+TEMPLATES=${VRX_WINE_TEMPLATES:-$ROOT/build/wine-templates}
+mkdir -p "$WINE_DIR" "$TEMPLATES"
+
 # missing WHAT PACKAGE: a suite that cannot run says so, fails and stops.
 missing() {
-  echo "FAIL $(basename "$0"): $1 is missing (Debian package $2; scripts/setup.sh --wine installs it)"
+  echo "FAIL $SUITE: $1 is missing (Debian package $2; scripts/setup.sh --wine installs it)"
   exit 1
 }
 
@@ -71,15 +178,6 @@ find_loaders
 
 run32() { "$WINE32" "$@"; }
 run64() { "$WINE64" "$@"; }
-
-# require_programs NAME...: the 32-bit build's programs that a suite needs.
-require_programs() {
-  local name
-  for name in "$@"; do
-    [ -f "$MINGW/$name.exe" ] ||
-      { echo "FAIL $(basename "$0"): no $MINGW/$name.exe (cmake --build --preset mingw)"; exit 1; }
-  done
-}
 
 # The Windows form of a host path.
 winpath() { winepath -w "$1" 2>/dev/null; }
@@ -223,17 +321,18 @@ seed() {
   if [ "${#locked[@]}" -gt 0 ]; then
     run32 'C:\windows\file_locker.exe' --ready 'C:\locker.ready' --stop 'C:\locker.stop' \
       "${locked[@]}" &
-    for _ in $(seq 100); do [ -f "$PREFIX/drive_c/locker.ready" ] && break; sleep 0.1; done
-    [ -f "$PREFIX/drive_c/locker.ready" ] || fail "file_locker.exe holds the image's files"
+    wait_until 10 test -f "$PREFIX/drive_c/locker.ready" ||
+      fail "file_locker.exe holds the image's files"
     rm -f "$PREFIX/drive_c/locker.ready"
   fi
 }
 
-# release_locks: lets file_locker.exe go.
+# release_locks: lets file_locker.exe go, and waits a little for it to end.
+no_job_running() { [ -z "$(jobs -pr)" ]; }
 release_locks() {
   [ -n "$(jobs -p)" ] || return 0
   touch "$PREFIX/drive_c/locker.stop"
-  for _ in $(seq 50); do [ -z "$(jobs -pr)" ] && break; sleep 0.1; done
+  wait_until 5 no_job_running
   rm -f "$PREFIX/drive_c/locker.stop"
 }
 
@@ -284,6 +383,15 @@ compare() {
   "$BUILD/vrx-image-diff" "${args[@]}" "$@"
 }
 
+# user_script REPLY FILE: the simulator's script of the user that run_program plays: REPLY to every
+# question, Exit, then "Don't Restart".
+user_script() {
+  {
+    for _ in $(seq 20); do echo "answer $1"; done
+    printf 'click cmdExit\nclick cmdLater\n'
+  } >"$2"
+}
+
 # wanted NAME: SCENARIOS, when set, names NAME (a space-separated list).
 wanted() { [ -z "${SCENARIOS:-}" ] || [[ " $SCENARIOS " == *" $1 "* ]]; }
 
@@ -300,9 +408,35 @@ each_scenario() {
   done 7<"$ROOT/tests/wine/scenarios.txt"
 }
 
+# play_once REPLY [EXIT_BUTTON]: one look at the program's windows as its user would give it:
+# REPLY (yes, no or ok) to a question (counted in QUESTIONS), "Don't Restart" on the restart prompt
+# and EXIT_BUTTON (none when empty) on the finished progress window. True when it did one of them.
+play_once() {
+  if ui answer Docseal "$1" >/dev/null 2>&1; then
+    QUESTIONS=$((QUESTIONS + 1))
+    return 0
+  fi
+  ui click "Finished" "Don't Restart" >/dev/null 2>&1 && return 0
+  [ -n "${2:-}" ] && ui click "Processing Uninstall" "$2" >/dev/null 2>&1
+}
+
+# play_until_ended PID REPLY [EXIT_BUTTON]: plays the user (play_once) until the process PID has
+# ended; false when it still runs after three minutes (it is then stopped). QUESTIONS counts the
+# questions answered.
+play_until_ended() {
+  PLAYED=("$@")
+  QUESTIONS=0
+  wait_until 180 played_to_the_end && return 0
+  kill "$1" 2>/dev/null
+  return 1
+}
+played_to_the_end() {
+  ended "${PLAYED[0]}" || { play_once "${PLAYED[@]:1}" && false; }
+}
+
 # run_program REPLY WORDS...: starts the uninstaller and plays the user until it ends: REPLY (yes
 # or no) to every question, Exit on the finished progress window, "Don't Restart" on the restart
-# prompt; false when it has not ended after some two minutes (it is then stopped). With NOREBOOT
+# prompt; false when it has not ended after three minutes (it is then stopped). With NOREBOOT
 # the progress window closes by itself and Exit is left alone: a click in the moment between Exit
 # showing and the window closing runs Exit's handler as well, which writes the Programmable key's
 # "Reboot" value, a race that no simulator script replays. SECONDS_TAKEN is how long it ran,
@@ -311,21 +445,9 @@ run_program() {
   local reply=$1 started=$EPOCHREALTIME word exit_button=Exit
   shift
   for word in "$@"; do [ "${word^^}" = NOREBOOT ] && exit_button=""; done
-  QUESTIONS=0
   start_uninstaller "$@" &
   local pid=$!
-  for _ in $(seq 600); do
-    kill -0 "$pid" 2>/dev/null || break
-    ui answer Docseal "$reply" >/dev/null 2>&1 && QUESTIONS=$((QUESTIONS + 1)) && continue
-    ui click "Finished" "Don't Restart" >/dev/null 2>&1 && continue
-    [ -n "$exit_button" ] && ui click "Processing Uninstall" "$exit_button" >/dev/null 2>&1 &&
-      continue
-    sleep 0.2
-  done
+  play_until_ended "$pid" "$reply" "$exit_button" || return 1
   SECONDS_TAKEN=$(awk -v a="$started" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.1f", b - a }')
-  if kill -0 "$pid" 2>/dev/null; then
-    kill "$pid"
-    return 1
-  fi
   wait "$pid"
 }

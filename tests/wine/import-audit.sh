@@ -4,27 +4,26 @@
 # image whose subsystem version is higher), no delay-loaded imports, and a load-time import
 # table that holds only what tests/wine/vrxuninst-imports.txt allows.
 #
-#   tests/wine/import-audit.sh [EXE [ALLOWLIST]]
+#   tests/wine/import-audit.sh [--native DIR] [--mingw DIR] [-- ALLOWLIST]
 #
-# EXE defaults to build/mingw/VRXUnInst.exe. Prints a PASS or FAIL line per check and names every
-# import that is not on the list; exit status 0 when every check passes.
+# The program is DIR/VRXUnInst.exe of the 32-bit build (build/mingw), built first unless
+# VRX_NO_BUILD=1 (see harness.sh; the audit needs neither Wine nor a display). Prints a PASS or
+# FAIL line per check and names every import that is not on the list; exit status 0 when every
+# check passes.
 set -uo pipefail
-ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-EXE=${1:-$ROOT/build/mingw/VRXUnInst.exe}
-LIST=${2:-$ROOT/tests/wine/vrxuninst-imports.txt}
+MINGW_PROGRAMS=(VRXUnInst)
+SUITE_ARGS=ALLOWLIST
+SUITE_DISPLAY=no
+SUITE_WINE=no
+# shellcheck source=harness.sh
+. "$(dirname "$0")/harness.sh" "$@"
+EXE=$MINGW/VRXUnInst.exe
+LIST=${ARGS[0]:-$ROOT/tests/wine/vrxuninst-imports.txt}
 OBJDUMP=i686-w64-mingw32-objdump
 
 command -v "$OBJDUMP" >/dev/null ||
   { echo "FAIL import audit: $OBJDUMP is missing (Debian package binutils-mingw-w64-i686)"; exit 1; }
-[[ -f "$EXE" ]] || { echo "FAIL import audit: no $EXE"; exit 1; }
 [[ -f "$LIST" ]] || { echo "FAIL import audit: no $LIST"; exit 1; }
-
-failures=0
-pass() { echo "PASS $1"; }
-fail() {
-  echo "FAIL $1${2:+: $2}"
-  failures=$((failures + 1))
-}
 
 headers=$("$OBJDUMP" -p "$EXE") || { echo "FAIL import audit: $OBJDUMP cannot read $EXE"; exit 1; }
 field() { awk -v name="$1" '$1 == name { print $2; exit }' <<<"$headers"; }

@@ -2,18 +2,19 @@
 # Runs the registry and file-system contracts, and the backend's own cases, against the real
 # 32-bit Windows backend under Wine: in Windows NT mode in a 64-bit prefix (WoW64, where the
 # program sees the 32-bit view) and in Windows 98 mode in a 32-bit prefix (see harness.sh).
-# Builds build/mingw/vrx_contract_tests.exe unless VRX_NO_BUILD=1; VRX_CONTRACT_PREFIX names the
-# prefix (default build/wine/contract). Arguments go to the test program (--gtest_filter=...).
+# Builds vrx_contract_tests.exe unless VRX_NO_BUILD=1 (see harness.sh); VRX_CONTRACT_PREFIX
+# names the prefix (default build/wine/contract).
+#
+#   tests/wine/run-contract.sh [--native DIR] [--mingw DIR] [-- GTEST_ARGUMENTS...]
+#
+# Arguments after the folders go to the test program (--gtest_filter=...). Needs no X display.
 # Exit status: 0 when both modes pass, 1 otherwise.
 set -uo pipefail
-ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-if [[ "${VRX_NO_BUILD:-0}" != 1 ]]; then
-  (cd "$ROOT" && cmake --preset mingw >/dev/null &&
-    cmake --build --preset mingw -j2 --target vrx_contract_tests) || exit 1
-fi
+MINGW_PROGRAMS=(vrx_contract_tests)
+SUITE_ARGS="GTEST_ARGUMENTS..."
+SUITE_DISPLAY=no
 # shellcheck source=harness.sh
-. "$ROOT/tests/wine/harness.sh"
-require_programs vrx_contract_tests
+. "$(dirname "$0")/harness.sh" "$@"
 exe="$MINGW/vrx_contract_tests.exe"
 prefix="${VRX_CONTRACT_PREFIX:-$WINE_DIR/contract}"
 
@@ -35,7 +36,7 @@ run_mode() {  # run_mode NAME MODE PLATFORM WOW64 ARGS...
   end_prefix
 }
 
-run_mode "Windows NT mode, 32-bit view of a 64-bit prefix" nt 2 1 "$@"
-run_mode "Windows 98 mode, 32-bit prefix" win98 1 0 "$@"
+run_mode "Windows NT mode, 32-bit view of a 64-bit prefix" nt 2 1 "${ARGS[@]}"
+run_mode "Windows 98 mode, 32-bit prefix" win98 1 0 "${ARGS[@]}"
 rm -rf "$prefix"
 exit $failed

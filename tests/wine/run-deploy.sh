@@ -17,21 +17,16 @@
 #                that polls burns about 2 s), because a loaded machine moves the figure by a
 #                tenth of a second either way
 #
-#   tests/wine/run-deploy.sh [NATIVE_BUILD_DIR [MINGW_BUILD_DIR]]
+#   tests/wine/run-deploy.sh [--native DIR] [--mingw DIR]
 #
 # DEPLOY_PARTS, when set, names the parts to run (quiet second_copy_and_processor with_windows).
-# Runs under xvfb-run when no X display is given. Prints a PASS or FAIL line per check; exit
-# status 0 when every check passes.
+# Builds what it runs unless VRX_NO_BUILD=1 and runs under xvfb-run when no X display is given
+# (see harness.sh). Prints a PASS or FAIL line per check; exit status 0 when every check passes.
 set -uo pipefail
-ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
-fi
-BUILD=$(cd "${1:-$ROOT/build/native}" && pwd)
-MINGW=$(cd "${2:-$ROOT/build/mingw}" && pwd)
+MINGW_PROGRAMS=(VRXUnInst ui_driver file_locker)
+NATIVE_PROGRAMS=(vrxuninst-sim vrx-image-diff)
 # shellcheck source=harness.sh
-. "$ROOT/tests/wine/harness.sh"
-require_programs VRXUnInst ui_driver file_locker
+. "$(dirname "$0")/harness.sh" "$@"
 [ -x /usr/bin/time ] || missing /usr/bin/time time
 IMAGE=$ROOT/tests/wine/machines/nt-all
 PROGRAM='C:\windows\system32\VRXUnInst.EXE'
@@ -80,18 +75,20 @@ quiet() {
   begin quiet
   seed "$IMAGE"
   ui run "$PROGRAM" MSWORD /QUIET '/LOG=C:\vrx.log' >"$WORK/exit.txt" 2>&1 &
-  local pid=$! looks=0
+  local pid=$!
   : >"$WORK/shown.txt"
-  for _ in $(seq 300); do
-    kill -0 "$pid" 2>/dev/null || break
+  # One look at the windows the program shows, until it has ended.
+  looks=0
+  looked_to_the_end() {
+    ended "$pid" && return 0
     ui shown-by VRXUnInst.EXE >>"$WORK/shown.txt" 2>/dev/null && looks=$((looks + 1))
-    sleep 0.2
-  done
-  if kill -0 "$pid" 2>/dev/null; then
+    return 1
+  }
+  if wait_until 60 looked_to_the_end; then
+    pass "quiet: ends by itself"
+  else
     fail "quiet: ends by itself" "still running after a minute"
     kill "$pid"
-  else
-    pass "quiet: ends by itself"
   fi
   wait "$pid" 2>/dev/null
   exit_code_is "quiet: exit code 3010, a restart is needed" "$WORK/exit.txt" 3010
@@ -199,18 +196,11 @@ with_windows() {
   begin windows
   seed "$IMAGE"
   ui run "$PROGRAM" MSWORD '/LOG=C:\vrx.log' >"$WORK/exit.txt" 2>&1 &
-  local pid=$! questions=0
-  for _ in $(seq 300); do
-    kill -0 "$pid" 2>/dev/null || break
-    ui answer Docseal no >/dev/null 2>&1 && questions=$((questions + 1)) && continue
-    ui click "Finished" "Don't Restart" >/dev/null 2>&1 && continue
-    ui click "Processing Uninstall" Exit >/dev/null 2>&1 && continue
-    sleep 0.2
-  done
-  kill -0 "$pid" 2>/dev/null && { kill "$pid"; fail "with windows: ends after Don't Restart"; }
+  local pid=$!
+  play_until_ended "$pid" no Exit || fail "with windows: ends after Don't Restart"
   wait "$pid" 2>/dev/null
-  if [ "$questions" -ge 1 ]; then
-    pass "with windows: the question is asked ($questions)"
+  if [ "$QUESTIONS" -ge 1 ]; then
+    pass "with windows: the question is asked ($QUESTIONS)"
   else
     fail "with windows: the question is asked"
   fi
@@ -218,7 +208,7 @@ with_windows() {
   has_line "with windows: the log names the kept folder" "$PREFIX/drive_c/vrx.log" "$LOG_LINE_KEPT"
   has_line "with windows: the log ends on the exit code" "$PREFIX/drive_c/vrx.log" \
     'Exit code: 0 (finished)'
-  { printf 'answer no\n%.0s' $(seq 20); printf 'click cmdExit\nclick cmdLater\n'; } >"$WORK/script"
+  user_script no "$WORK/script"
   same_as_sim "with windows: the end state is the simulator's" "$WORK/script" MSWORD \
     '/LOG=C:\vrx.log'
   release_locks

@@ -6,19 +6,17 @@
 # add-in in both views of the 64-bit registry and system folder and checks that the run takes
 # exactly the 32-bit side's copy.
 #
-#   tests/wine/run-scenarios.sh BUILD_DIR MINGW_BUILD_DIR
+#   tests/wine/run-scenarios.sh [--native DIR] [--mingw DIR]
 #
-# The scenarios are the lines of scenarios.txt, then the ones written out below. Runs under an
-# X server (xvfb-run). SCENARIOS, when set, names the ones to run. Exit status 0 when every
-# scenario passes.
+# The scenarios are the lines of scenarios.txt, then the ones written out below. Builds what it
+# runs unless VRX_NO_BUILD=1 and runs under xvfb-run when no X display is given (see harness.sh).
+# SCENARIOS, when set, names the ones to run. Exit status 0 when every scenario passes.
 set -uo pipefail
-ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-BUILD=$(cd "$1" && pwd)
-MINGW=$(cd "$2" && pwd)
-MACHINES="$ROOT/tests/wine/machines"
+MINGW_PROGRAMS=(VRXUnInst file_locker ui_driver)
+NATIVE_PROGRAMS=(vrxuninst-sim vrx-image-diff)
 # shellcheck source=harness.sh
-. "$ROOT/tests/wine/harness.sh"
-require_programs VRXUnInst file_locker ui_driver
+. "$(dirname "$0")/harness.sh" "$@"
+MACHINES="$ROOT/tests/wine/machines"
 
 # simulate IMAGE OUT SCRIPT [--restart] -- WORDS...: the same run on the simulator.
 simulate() {
@@ -46,8 +44,7 @@ run_scenario() {
   shift 5
   WORK="$WINE_DIR/$name.out"
   rm -rf "$WORK" && mkdir -p "$WORK"
-  for _ in $(seq 20); do echo "answer $reply"; done >"$WORK/script"
-  printf 'click cmdExit\nclick cmdLater\n' >>"$WORK/script"
+  user_script "$reply" "$WORK/script"
   simulate "$image" "$WORK/sim" "$WORK/script" -- "$@"
   new_prefix "$name" "$mode"
   seed "$image"
@@ -107,8 +104,7 @@ both_views() {
   local image="$WORK/image"
   cp -r "$MACHINES/nt-all" "$image"
   sed -i 's/^\[in-use\]$/[in-use]\nC:\\windows\\system32\\VrxMenu.exe=1/' "$image/machine.ini"
-  printf 'answer yes\n%.0s' $(seq 20) >"$WORK/script"
-  printf 'click cmdExit\nclick cmdLater\n' >>"$WORK/script"
+  user_script yes "$WORK/script"
   local words=(MSWORD WPWIN7 WPWIN8 WPWIN9)
   simulate "$image" "$WORK/sim" "$WORK/script" -- "${words[@]}"
   simulate "$image" "$WORK/sim-restart" "$WORK/script" --restart -- "${words[@]}"
@@ -187,9 +183,8 @@ second_copy() {
   local text
   text=$(ui text VRXUnInst 20 2>/dev/null | tr -d '\r')
   ui answer VRXUnInst ok >/dev/null 2>&1
-  for _ in $(seq 50); do kill -0 "$second" 2>/dev/null || break; sleep 0.1; done
   local second_ended=no first_alive=no
-  kill -0 "$second" 2>/dev/null || second_ended=yes
+  wait_until 5 ended "$second" && second_ended=yes
   ui wait "Docseal Uninstaller" 1 >/dev/null 2>&1 && first_alive=yes
   if [ "$text" = "You cannot start more than one copy" ] && [ $second_ended = yes ] &&
     [ $first_alive = yes ]; then

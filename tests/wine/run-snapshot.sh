@@ -12,17 +12,16 @@
 # Then the what-if window, once, with a person who answers Yes: its screenshot is saved as
 # build/screens/what-if.png. How long the snapshot and the what-if take is printed.
 #
-#   tests/wine/run-snapshot.sh BUILD_DIR MINGW_BUILD_DIR
+#   tests/wine/run-snapshot.sh [--native DIR] [--mingw DIR]
 #
-# Runs under an X server (xvfb-run). SCENARIOS, when set, names the ones to run.
+# Builds what it runs unless VRX_NO_BUILD=1 and runs under xvfb-run when no X display is given
+# (see harness.sh). SCENARIOS, when set, names the ones to run.
 set -uo pipefail
-ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-BUILD=$(cd "$1" && pwd)
-MINGW=$(cd "$2" && pwd)
-MACHINES="$ROOT/tests/wine/machines"
+MINGW_PROGRAMS=(VRXUnInst file_locker ui_driver)
+NATIVE_PROGRAMS=(vrxuninst-sim vrx-image-diff)
 # shellcheck source=harness.sh
-. "$ROOT/tests/wine/harness.sh"
-require_programs VRXUnInst file_locker ui_driver
+. "$(dirname "$0")/harness.sh" "$@"
+MACHINES="$ROOT/tests/wine/machines"
 
 # timed_quiet WORDS...: the uninstaller with WORDS, to its end without a person; STATUS is its exit
 # code and TAKEN how long it ran, in seconds.
@@ -84,8 +83,7 @@ run_scenario() {
   shift 5
   WORK="$WINE_DIR/snap-$name.out"
   rm -rf "$WORK" && mkdir -p "$WORK"
-  for _ in $(seq 20); do echo "answer $reply"; done >"$WORK/script"
-  printf 'click cmdExit\nclick cmdLater\n' >>"$WORK/script"
+  user_script "$reply" "$WORK/script"
   new_prefix "snap-$name" "$mode"
   # One Wine session from the seeding to the end: a new session is a start of Windows, which
   # would carry out Wininit.ini between two fingerprints.
@@ -167,16 +165,10 @@ what_if_window() {
   fingerprint "$WORK/before"
   start_uninstaller MSWORD /WHATIF &
   local pid=$! shown=no
-  for _ in $(seq 300); do
-    ui answer Docseal yes >/dev/null 2>&1 && continue
-    ui click "Processing Uninstall" Exit >/dev/null 2>&1 && continue
-    ui click "Finished" "Don't Restart" >/dev/null 2>&1 && continue
-    if ui wait "$title" 1 >/dev/null 2>&1; then
-      shown=yes
-      break
-    fi
-    sleep 0.2
-  done
+  # The user answers Yes and clicks Exit until the what-if window shows.
+  what_if_shown() { ui wait "$title" >/dev/null 2>&1 || { play_once yes Exit && false; }; }
+  QUESTIONS=0
+  wait_until 60 what_if_shown && shown=yes
   ui dump "$title" 2>/dev/null | tr -d '\r' >"$WORK/window.txt"
   sleep 0.7
   import -window root "$screens/what-if.png" || fail "$name: screenshot"
@@ -188,12 +180,11 @@ what_if_window() {
     sed 's/^/    /' "$WORK/window.txt" | head -20
   fi
   ui click "$title" Close >/dev/null 2>&1
-  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$pid" 2>/dev/null; then
+  if wait_until 5 ended "$pid"; then
+    pass "$name: Close ends the program"
+  else
     fail "$name: Close ends the program"
     kill "$pid"
-  else
-    pass "$name: Close ends the program"
   fi
   fingerprint "$WORK/after"
   same_fingerprint "$name: nothing changed" "$WORK/before" "$WORK/after"

@@ -1,24 +1,20 @@
 #!/usr/bin/env bash
 # The forms on real windows: runs the 32-bit ui_smoke.exe (tests/wine/ui_smoke*.cpp) under Wine
 # with a Wine virtual desktop, in Windows NT mode (a 64-bit prefix, WoW64) at 96, 120 and 144
-# pixels per inch, and in Windows 98 mode (a 32-bit prefix) at 96, under xvfb-run when no X
-# display is given. Builds build/mingw/ui_smoke.exe
-# first unless VRX_NO_BUILD=1; VRX_UI_SMOKE names another build of it, VRX_UI_PREFIX the prefix
-# (default build/wine/ui). Arguments go to the test program (--gtest_filter=...).
+# pixels per inch, and in Windows 98 mode (a 32-bit prefix) at 96.
+#
+#   tests/wine/run-ui.sh [--native DIR] [--mingw DIR] [-- GTEST_ARGUMENTS...]
+#
+# Builds ui_smoke.exe first unless VRX_NO_BUILD=1, and runs under xvfb-run when no X display is
+# given (see harness.sh). VRX_UI_SMOKE names another build of it, VRX_UI_PREFIX the prefix
+# (default build/wine/ui). Arguments after the folders go to the test program (--gtest_filter=...).
 # Exit status: 0 when both modes pass.
 set -uo pipefail
-ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-if [[ -z "${DISPLAY:-}" ]]; then
-  command -v xvfb-run >/dev/null ||
-    { echo "FAIL run-ui.sh: xvfb-run is missing (Debian package xvfb)"; exit 1; }
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
-fi
-if [[ "${VRX_NO_BUILD:-0}" != 1 ]]; then
-  (cd "$ROOT" && cmake --preset mingw >/dev/null &&
-    cmake --build --preset mingw -j2 --target ui_smoke) || exit 1
-fi
+MINGW_PROGRAMS=(ui_smoke)
+[[ -n ${VRX_UI_SMOKE:-} ]] && MINGW_PROGRAMS=()
+SUITE_ARGS="GTEST_ARGUMENTS..."
 # shellcheck source=harness.sh
-. "$ROOT/tests/wine/harness.sh"
+. "$(dirname "$0")/harness.sh" "$@"
 exe="${VRX_UI_SMOKE:-$MINGW/ui_smoke.exe}"
 [[ -f "$exe" ]] || { echo "FAIL run-ui.sh: no $exe"; exit 1; }
 prefix="${VRX_UI_PREFIX:-$WINE_DIR/ui}"
@@ -49,11 +45,11 @@ run_at() {
   fi
   end_prefix
 }
-run_at nt 96 "$@"
+run_at nt 96 "${ARGS[@]}"
 # The cases that do not depend on the DPI or the Windows version (the font broadcast waits out a
 # window that does not answer) run once.
-again=("$@")
-[ $# -eq 0 ] && again=(--gtest_filter=-FontBroadcast.*)
+again=("${ARGS[@]}")
+[ ${#ARGS[@]} -eq 0 ] && again=(--gtest_filter=-FontBroadcast.*)
 run_at nt 120 "${again[@]}"
 run_at nt 144 "${again[@]}"
 run_at win98 96 "${again[@]}"

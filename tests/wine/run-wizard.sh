@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# The real VRXUnInst.EXE under Wine, driven by ui_driver.exe as a user would: every page and
-# window checked (captions, enabled and visible controls, ticks, focus, the details list, window
-# sizes), the end state compared with the simulator's for the same clicks and replies, and a
-# screenshot of every window saved into build/screens/:
+# The real VRXUnInst.EXE under Wine, walked as a user would by wizard_walk.exe
+# (tests/wine/wizard_walk.cpp), which checks every page and window against the forms as the
+# program builds them (captions, enabled and visible controls, ticks, focus, the details list,
+# window sizes in twips at the screen's DPI). This script makes and seeds the prefixes, starts the
+# program, checks that it ends, compares the end state with the simulator's for the same clicks
+# and replies, and saves the walk's screenshot of every window into build/screens/:
 #
 #   01-selection-empty.png    the wizard on a machine without the add-in (all boxes disabled)
 #   02-selection.png          the wizard on the nt-all machine (every box enabled)
@@ -19,68 +21,23 @@
 # mode's at 96; Windows 98 mode's go beside them with "-98" before ".png", those at 144 with
 # "-144".
 #
-#   tests/wine/run-wizard.sh [MINGW_BUILD_DIR [NATIVE_BUILD_DIR]]
+#   tests/wine/run-wizard.sh [--native DIR] [--mingw DIR]
 #
-# The builds default to build/mingw and build/native; VRXUnInst.exe, ui_driver.exe,
-# file_locker.exe and the native vrxuninst-sim and vrx-image-diff are built first unless
-# VRX_NO_BUILD=1.
-#
-# Runs itself under xvfb-run when no X display is given. The prefixes use a Wine virtual desktop,
-# so that Wine draws the window frames and captions itself. Needs xdotool and ImageMagick. Prints
-# a PASS or FAIL line per check; exit status 0 when every check passes.
+# Builds what it runs unless VRX_NO_BUILD=1 and runs under xvfb-run when no X display is given
+# (see harness.sh). The prefixes use a Wine virtual desktop, so that Wine draws the window frames
+# and captions itself. Needs ImageMagick for the screenshots. Prints a PASS or FAIL line per
+# check; exit status 0 when every check passes.
 set -uo pipefail
-ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
-fi
-MINGW_DIR=${1:-$ROOT/build/mingw}
-NATIVE_DIR=${2:-$ROOT/build/native}
-if [ "${VRX_NO_BUILD:-0}" != 1 ]; then
-  (cd "$ROOT" && cmake --preset mingw >/dev/null && cmake --build --preset mingw -j2 \
-    --target VRXUnInst ui_driver file_locker) || exit 1
-  (cd "$ROOT" && cmake --preset native >/dev/null && cmake --build --preset native -j2 \
-    --target vrxuninst-sim vrx-image-diff) || exit 1
-fi
-MINGW=$(cd "$MINGW_DIR" && pwd)
-BUILD=$(cd "$NATIVE_DIR" && pwd)
+MINGW_PROGRAMS=(VRXUnInst ui_driver file_locker wizard_walk)
+NATIVE_PROGRAMS=(vrxuninst-sim vrx-image-diff)
+# shellcheck source=harness.sh
+. "$(dirname "$0")/harness.sh" "$@"
+command -v convert >/dev/null || missing "ImageMagick's convert" imagemagick
 OUT=$ROOT/build/screens
 mkdir -p "$OUT"
 rm -f "$OUT"/*.png
 MACHINES=$ROOT/tests/wine/machines
-# shellcheck source=harness.sh
-. "$ROOT/tests/wine/harness.sh"
-command -v xdotool >/dev/null || missing xdotool xdotool
-command -v import >/dev/null || missing "ImageMagick's import" imagemagick
-require_programs VRXUnInst ui_driver file_locker
 
-WIZARD="Docseal Uninstaller"
-PROGRESS="Processing Uninstall"
-PROMPT="Finished"
-# check NAME FILE PATTERN...: every extended regular expression matches a line of FILE (a dump).
-check() {
-  local name=$1 file=$2 missing=""
-  shift 2
-  for pattern in "$@"; do
-    grep -qE -- "$pattern" "$file" || missing+=" [$pattern]"
-  done
-  if [ -z "$missing" ]; then
-    pass "$name"
-  else
-    fail "$name" "no line matches$missing"
-    sed 's/^/    /' "$file"
-  fi
-}
-# dump WINDOW NAME: the window's controls into $WORK/NAME.txt.
-dump() { ui dump "$1" 2>/dev/null | tr -d '\r' >"$WORK/$2.txt"; }
-shot() {
-  sleep 0.7
-  import -window root "$OUT/$1$SHOT_SUFFIX.png" || fail "screenshot $1$SHOT_SUFFIX"
-}
-step() {  # step WHAT COMMAND...: one action of the walk; a failed action is a failed check
-  local what=$1
-  shift
-  "$@" >/dev/null 2>&1 || fail "$what"
-}
 virtual_desktop() {  # at WALK_DPI pixels per inch, large enough for the progress window at 144
   reg32 add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   reg32 add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
@@ -89,39 +46,33 @@ virtual_desktop() {  # at WALK_DPI pixels per inch, large enough for the progres
   wineserver -k 2>/dev/null  # the desktop and its DPI are chosen when the Wine session starts
   wineserver -w
 }
-ended() {  # ended PID NAME: the program ends by itself within 20 s
-  for _ in $(seq 100); do
-    if ! kill -0 "$1" 2>/dev/null; then
-      pass "$2"
-      return 0
-    fi
-    sleep 0.2
-  done
+ends_by_itself() {  # ends_by_itself PID NAME: the program ends by itself within 20 s
+  if wait_until 20 ended "$1"; then
+    pass "$2"
+    return 0
+  fi
   fail "$2" "still running"
   kill "$1" 2>/dev/null
   return 1
 }
-# box N: the line of check box N (0 to 3) in a dump of the wizard; the boxes are the last four
-# controls in the tab order.
-box() { printf 'Button "" id %d ' $((108 + $1)); }
-# twips PIXELS_PER_INCH TWIPS: the pixels a length in twips takes on the screen.
-twips() { echo $((($2 * $1 + 720) / 1440)); }
-# answer_questions REPLY: answers each of the run's questions with REPLY until the progress
-# window shows Exit; the texts of the questions go to $WORK/questions.txt, the first one is
-# photographed when SHOOT is set.
-answer_questions() {
-  : >"$WORK/questions.txt"
-  for _ in $(seq 300); do
-    if ui text Docseal >>"$WORK/questions.txt" 2>/dev/null; then
-      [ -n "${SHOOT:-}" ] && shot 05-question && SHOOT=""
-      ui answer Docseal "$1" >/dev/null 2>&1
-      sleep 0.5
-      continue
-    fi
-    ui dump "$PROGRESS" 2>/dev/null | grep -q '"Exit" .* visible' && return 0
-    sleep 0.3
+# play WALK [SHOTS]: wizard_walk.exe's walk, its checks among this script's; with SHOTS, its
+# screenshots converted into build/screens.
+play() {
+  local shots="$PREFIX/drive_c/shots" status=0 bmp
+  mkdir -p "$shots"
+  if [ $# -gt 1 ]; then
+    run32 'C:\windows\wizard_walk.exe' "$1" 'C:\shots' "$SHOT_SUFFIX" || status=$?
+  else
+    run32 'C:\windows\wizard_walk.exe' "$1" || status=$?
+  fi >"$WORK/walk-$1.txt" 2>&1
+  tr -d '\r' <"$WORK/walk-$1.txt" | sed "s/^\(PASS\|FAIL\) /\1 ${CHECK_PREFIX:-}/"
+  failures=$((failures + $(grep -c '^FAIL' "$WORK/walk-$1.txt")))
+  [ "$status" -le 1 ] || fail "wizard_walk.exe $1 ran to its end" "exit status $status"
+  for bmp in "$shots"/*.bmp; do
+    [ -e "$bmp" ] || continue
+    convert "$bmp" "$OUT/$(basename "$bmp" .bmp).png" || fail "screenshot $(basename "$bmp" .bmp)"
+    rm -f "$bmp"
   done
-  fail "the run ends on Exit"
 }
 # compare_with_sim NAME SCRIPT: the prefix's end state against the simulator's for the same clicks.
 compare_with_sim() {
@@ -142,6 +93,7 @@ begin() {
   rm -rf "$WORK" && mkdir -p "$WORK"
   new_prefix "$1-$WALK_MODE-$WALK_DPI" "$WALK_MODE"
   virtual_desktop
+  cp "$MINGW/wizard_walk.exe" "$PREFIX/drive_c/windows/"
 }
 # start_machine [COMMAND...]: the walk's machine seeded, COMMAND run, then the uninstaller
 # started; sets pid.
@@ -155,111 +107,25 @@ start_machine() {
 # ---------------------------------------------------------------------------------------------
 # 1. A machine without the add-in: nothing to choose; Cancel ends the program.
 walk_empty() {
-begin wizard-empty
-install_uninstaller
-start_uninstaller &
-pid=$!
-step "empty: the wizard opens" ui wait "$WIZARD" 30
-shot 01-selection-empty
-dump "$WIZARD" empty
-check "empty: every box disabled, Next disabled, Back hidden" "$WORK/empty.txt" \
-  "$(box 0)at .* disabled checked=0" "$(box 1)at .* disabled checked=0" \
-  "$(box 2)at .* disabled checked=0" "$(box 3)at .* disabled checked=0" \
-  '"Next  >" .* visible disabled' '"<  Back" .* hidden'
-step "empty: Cancel" ui click "$WIZARD" Cancel
-ended $pid "empty: Cancel ends the program"
-wineserver -k 2>/dev/null
+  begin wizard-empty
+  install_uninstaller
+  start_uninstaller &
+  pid=$!
+  play empty shots
+  ends_by_itself $pid "empty: Cancel ends the program"
+  wineserver -k 2>/dev/null
 }
 
 # ---------------------------------------------------------------------------------------------
 # 2. Every variant installed, a Word stamp in use. The whole walk: tick Word by keyboard, Next,
 # Back, Next, Finish, Yes to the question, Details, Exit, the restart prompt, "Don't Restart".
 walk_whole() {
-begin wizard-walk
-start_machine
-step "walk: the wizard opens" ui wait "$WIZARD" 30
-shot 02-selection
-dump "$WIZARD" selection
-# size WHAT DUMP: client, outer or dpi from the first line of a dump.
-size() { sed -n "1s/.* $1 \([0-9x]*\).*/\1/p" "$2"; }
-client_is() {  # client_is NAME DUMP WIDTH HEIGHT: the window's client area in twips
-  local size dpi
-  size=$(size client "$2")
-  dpi=$(size dpi "$2")
-  if [ "$size" = "$(twips "$dpi" "$3")x$(twips "$dpi" "$4")" ]; then
-    pass "$1 ($size pixels at $dpi pixels per inch)"
-  else
-    fail "$1" "client $size at $dpi pixels per inch"
-  fi
-}
-client_is "walk: the wizard's client area is 4425 by 2505 twips" "$WORK/selection.txt" 4425 2505
-check "walk: the selection page as start-up leaves it" "$WORK/selection.txt" \
-  '"Uninstall Docseal from the following:"' \
-  '"Microsoft Word 97/2000" .* visible' '"WordPerfect 7" .* visible' \
-  '"WordPerfect 8" .* visible' '"WordPerfect 9" .* visible' \
-  "$(box 0)at .* enabled checked=0" "$(box 1)at .* enabled checked=0" \
-  "$(box 2)at .* enabled checked=0" "$(box 3)at .* enabled checked=0" \
-  '"Next  >" .* visible disabled' '"<  Back" .* hidden disabled' '"Cancel" .* enabled focused'
-xdotool key Tab space  # from Cancel to the first box, ticked
-shot 03-ticked
-dump "$WIZARD" ticked
-check "walk: a tick enables Next" "$WORK/ticked.txt" \
-  "$(box 0)at .* checked=1 focused" "$(box 1)at .* checked=0" '"Next  >" .* visible enabled'
-step "walk: Next" ui click "$WIZARD" "Next  >"
-sleep 0.5
-shot 04-confirmation
-dump "$WIZARD" confirmation
-check "walk: the confirmation page shows the ticked variant alone" "$WORK/confirmation.txt" \
-  '"Click on Finish to Uninstall Docseal for:"' '"Finish" .* visible enabled focused' \
-  '"<  Back" .* visible enabled' '"Microsoft Word 97/2000" .* visible' \
-  '"WordPerfect 7" .* hidden' '"WordPerfect 8" .* hidden' '"WordPerfect 9" .* hidden' \
-  "$(box 0)at .* visible disabled checked=1" "$(box 1)at .* hidden"
-step "walk: Back" ui click "$WIZARD" "<  Back"
-sleep 0.5
-dump "$WIZARD" back
-check "walk: Back returns to the selection page with the tick kept" "$WORK/back.txt" \
-  '"Select the Software to Uninstall:"' '"Next  >" .* visible enabled' '"<  Back" .* hidden' \
-  "$(box 0)at .* visible enabled checked=1" "$(box 3)at .* visible enabled checked=0"
-step "walk: Next again" ui click "$WIZARD" "Next  >"
-sleep 0.5
-step "walk: Finish" ui click "$WIZARD" Finish
-SHOOT=1 answer_questions yes
-check "walk: the question names the folder" "$WORK/questions.txt" \
-  $'^Directory not empty C:\\\\Docseal\\\\Word\\\\Stamps\rDo you want me to remove it\\?\r$'
-shot 06-finished
-dump "$PROGRESS" finished
-client_is "walk: the progress window's client area is 8025 by 1275 twips" "$WORK/finished.txt" \
-  8025 1275
-before=$(size outer "$WORK/finished.txt")
-check "walk: the finished progress window" "$WORK/finished.txt" \
-  '"Uninstall complete\."' '"Details" .* visible enabled' '"Exit" .* visible enabled focused'
-step "walk: Details" ui click "$PROGRESS" Details
-sleep 0.5
-shot 07-details
-dump "$PROGRESS" details
-after=$(size outer "$WORK/details.txt")
-dpi=$(size dpi "$WORK/details.txt")
-if [ "${after#*x}" = "$(twips "$dpi" 4770)" ] && [ "${after%x*}" = "${before%x*}" ]; then
-  pass "walk: Details make the window 4770 twips high ($before to $after pixels)"
-else
-  fail "walk: Details make the window 4770 twips high" "$before to $after at $dpi pixels per inch"
-fi
-check "walk: the details list holds the lines, Details greyed" "$WORK/details.txt" \
-  'ListBox .* visible enabled items=[1-9]' \
-  'item "C:\\Docseal\\Word\\Stamps\\CONFID\.STB this file will be removed when you reboot' \
-  '"Details" .* disabled'
-step "walk: Exit" ui click "$PROGRESS" Exit
-step "walk: the restart prompt opens" ui wait "$PROMPT" 20
-shot 08-restart
-dump "$PROMPT" prompt
-client_is "walk: the restart prompt's client area is 4680 by 1680 twips" "$WORK/prompt.txt" \
-  4680 1680
-check "walk: the restart prompt, Restart Now focused" "$WORK/prompt.txt" \
-  '"Restart Now" .* visible enabled focused' "\"Don't Restart\" .* visible enabled"
-step "walk: Don't Restart" ui click "$PROMPT" "Don't Restart"
-ended $pid "walk: Don't Restart ends the program"
-release_locks
-cat >"$WORK/walk.script" <<'EOF'
+  begin wizard-walk
+  start_machine
+  play whole shots
+  ends_by_itself $pid "walk: Don't Restart ends the program"
+  release_locks
+  cat >"$WORK/walk.script" <<'SCRIPT'
 answer yes
 tick 0
 click cmdNext
@@ -269,47 +135,24 @@ click cmdNext
 click cmdDetails
 click cmdExit
 click cmdLater
-EOF
-compare_with_sim "walk: the end state is the simulator's" "$WORK/walk.script"
-wineserver -k 2>/dev/null
+SCRIPT
+  compare_with_sim "walk: the end state is the simulator's" "$WORK/walk.script"
+  wineserver -k 2>/dev/null
 }
 
 # ---------------------------------------------------------------------------------------------
 # 3. Word and WordPerfect 7 ticked by mouse, No to every question, "Restart Now": the folders the
 # user kept stay with their files, and the Wine session ends, a notepad started before it with it.
 walk_restart() {
-begin wizard-restart
-start_notepad() {
-  run32 'C:\windows\system32\notepad.exe' >/dev/null 2>&1 &
-  notepad=$!
-  step "restart: a notepad opens" ui wait "Untitled - Notepad" 30
-}
-start_machine start_notepad
-step "restart: the wizard opens" ui wait "$WIZARD" 30
-step "restart: tick Word" ui click-id "$WIZARD" 108
-step "restart: tick WordPerfect 7" ui click-id "$WIZARD" 109
-sleep 0.3
-step "restart: Next" ui click "$WIZARD" "Next  >"
-sleep 0.5
-step "restart: Finish" ui click "$WIZARD" Finish
-answer_questions no
-kept=0
-while IFS= read -r folder; do
-  host="$PREFIX/drive_c/$(sed 's/^C:\\//; s/\\/\//g' <<<"$folder")"
-  if [ -n "$(ls -A "$host" 2>/dev/null)" ]; then
-    kept=$((kept + 1))
-  else
-    fail "restart: No keeps $folder with its files" "it is gone or empty"
-  fi
-done < <(tr '\r' '\n' <"$WORK/questions.txt" | sed -n 's/.*Directory not empty \(C:\\.*\)$/\1/p')
-if [ $kept -ge 1 ]; then
-  pass "restart: No keeps the folders asked about with their files ($kept)"
-else
-  fail "restart: No keeps the folders asked about" "no question was asked"
-fi
-step "restart: Exit" ui click "$PROGRESS" Exit
-step "restart: the restart prompt opens" ui wait "$PROMPT" 20
-cat >"$WORK/restart.script" <<'EOF'
+  begin wizard-restart
+  start_notepad() {
+    run32 'C:\windows\system32\notepad.exe' >/dev/null 2>&1 &
+    notepad=$!
+    ui wait "Untitled - Notepad" 30 >/dev/null 2>&1 || fail "restart: a notepad opens"
+  }
+  start_machine start_notepad
+  play restart
+  cat >"$WORK/restart.script" <<'SCRIPT'
 answer no
 answer no
 tick 0
@@ -318,17 +161,17 @@ click cmdNext
 click cmdNext
 click cmdExit
 click cmdLater
-EOF
-# The state before the restart, compared with a simulator that declines it.
-compare_with_sim "restart: the end state is the simulator's" "$WORK/restart.script"
-step "restart: Restart Now" ui click "$PROMPT" "Restart Now"
-ended $pid "restart: Restart Now ends the program"
-ended $notepad "restart: Restart Now ends the Wine session"
-wineserver -k 2>/dev/null
+SCRIPT
+  # The state before the restart, compared with a simulator that declines it.
+  compare_with_sim "restart: the end state is the simulator's" "$WORK/restart.script"
+  play restart-now
+  ends_by_itself $pid "restart: Restart Now ends the program"
+  ends_by_itself $notepad "restart: Restart Now ends the Wine session"
+  wineserver -k 2>/dev/null
 }
 
-for walk in "nt 96" "win98 96" "nt 144"; do
-  read -r WALK_MODE WALK_DPI <<<"$walk"
+for setting in "nt 96" "win98 96" "nt 144"; do
+  read -r WALK_MODE WALK_DPI <<<"$setting"
   echo "== $WALK_MODE mode, $WALK_DPI pixels per inch"
   CHECK_PREFIX="$WALK_MODE $WALK_DPI: "
   IMAGE=$MACHINES/nt-all SHOT_SUFFIX=""

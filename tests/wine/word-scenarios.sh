@@ -4,33 +4,19 @@
 # keeps its Normal template in a file and logs every call) and fake_wpwin.exe (records the command
 # line it was started with).
 #
-#   tests/wine/word-scenarios.sh [MINGW_BUILD_DIR]
+#   tests/wine/word-scenarios.sh [--native DIR] [--mingw DIR]
 #
 # Every check runs in Windows NT mode (a 64-bit prefix, WoW64: the 32-bit program, Word's
 # registration written as a 32-bit setup writes it) and in Windows 98 mode (a 32-bit prefix); see
-# harness.sh. Builds VRXUnInst, fake_winword, fake_wpwin and ui_driver first unless
-# VRX_NO_BUILD=1, and runs itself under xvfb-run when there is no X display. The prefixes go under
-# VRX_WORD_PREFIX (default build/wine/word). Prints a PASS or FAIL line per check; exit status 0
-# when every check passes.
+# harness.sh. Builds VRXUnInst, fake_winword, fake_wpwin, ui_driver and word_wait_probe first
+# unless VRX_NO_BUILD=1, and runs itself under xvfb-run when there is no X display. The calls each
+# Word is expected to log are files of tests/wine/expected/, compared with the log by diff -u. The
+# prefixes go under VRX_WORD_PREFIX (default build/wine/word). Prints a PASS or FAIL line per
+# check; exit status 0 when every check passes.
 set -uo pipefail
-ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-MINGW=${1:-$ROOT/build/mingw}
-
-if [[ "${VRX_NO_BUILD:-0}" != 1 ]]; then
-  (cd "$ROOT" && cmake --preset mingw >/dev/null &&
-    cmake --build --preset mingw -j2 --target VRXUnInst fake_winword fake_wpwin ui_driver \
-      word_wait_probe >/dev/null) ||
-    { echo "FAIL build"; exit 1; }
-fi
-if [[ -z "${DISPLAY:-}" ]]; then
-  command -v xvfb-run >/dev/null ||
-    { echo "FAIL word-scenarios.sh: xvfb-run is missing (Debian package xvfb)"; exit 1; }
-  VRX_NO_BUILD=1 exec xvfb-run -a "$0" "$@"
-fi
-MINGW=$(cd "$MINGW" && pwd)
+MINGW_PROGRAMS=(VRXUnInst fake_winword fake_wpwin ui_driver word_wait_probe)
 # shellcheck source=harness.sh
-. "$ROOT/tests/wine/harness.sh"
-require_programs VRXUnInst fake_winword fake_wpwin ui_driver word_wait_probe
+. "$(dirname "$0")/harness.sh" "$@"
 PREFIXES=${VRX_WORD_PREFIX:-$WINE_DIR/word}
 WORD_CLASS='{000209FF-0000-0000-C000-000000000046}'
 RUN_SECONDS=180
@@ -45,6 +31,19 @@ expect() {
     printf '%s\n' "$2" | sed 's/^/      /'
     echo "    got:"
     printf '%s\n' "$3" | sed 's/^/      /'
+  fi
+}
+
+# expect_calls NAME EXPECTED_FILE ACTUAL: one check of the calls a Word logged against a file of
+# tests/wine/expected/, with diff -u shown on failure.
+expect_calls() {
+  local expected="$ROOT/tests/wine/expected/$2" actual="$PREFIXES/$MODE_NAME-$2"
+  printf '%s\n' "$3" >"$actual"
+  if diff -u --label "expected/$2" --label "logged" "$expected" "$actual" >"$actual.diff"; then
+    pass "$1"
+  else
+    fail "$1"
+    sed 's/^/    /' "$actual.diff"
   fi
 }
 
@@ -91,24 +90,21 @@ ini_value() { text "$1" | sed -n "s/^$2=//p"; }
 # not ended within RUN_SECONDS (it is then stopped). QUESTIONS counts the questions answered.
 run_uninstaller() {
   start_uninstaller "$@" >/dev/null 2>&1 &
-  local pid=$! started=$SECONDS
+  UNINSTALLER=$!
   QUESTIONS=0
-  while kill -0 "$pid" 2>/dev/null; do
-    if ((SECONDS - started >= RUN_SECONDS)); then
-      kill "$pid" 2>/dev/null
-      return 1
-    fi
-    if quiet_ui wait Docseal 0 && quiet_ui answer Docseal yes; then
-      QUESTIONS=$((QUESTIONS + 1))
-      continue
-    fi
-    sleep 0.5
-  done
-  wait "$pid" 2>/dev/null
+  if ! wait_until "$RUN_SECONDS" answered_to_the_end; then
+    kill "$UNINSTALLER" 2>/dev/null
+    return 1
+  fi
+  wait "$UNINSTALLER" 2>/dev/null
   return 0
 }
-
-quiet_ui() { ui "$@" >/dev/null 2>&1; }
+# answered_to_the_end: true once the uninstaller has ended; else answers its question, if any.
+answered_to_the_end() {
+  ended "$UNINSTALLER" && return 0
+  ui answer Docseal yes >/dev/null 2>&1 && QUESTIONS=$((QUESTIONS + 1))
+  return 1
+}
 
 # ---------------------------------------------------------------------------------------------
 # Word: a running Word that refuses to quit once, then Word 97 and Word 2000, each started with
@@ -125,6 +121,9 @@ install_word() {
   crlf "$dir/normal.ini" "[word$version]" "menubar=$menubar" "filemenu=$filemenu" "keys=$keys" \
     "other=kept as it is"
 }
+
+# shows_window LOG: the Word of the log has shown or hidden its window.
+shows_window() { text "$1" | grep -q '^window '; }
 
 # calls LOG REGEX: the lines of a Word's log that match, in order.
 calls() { text "$1" | grep -E "$2"; }
@@ -191,10 +190,7 @@ word_scenario() {
   # uninstaller's windows take the activation from it.
   run32 'C:\OfficeRunning\winword.exe' >/dev/null 2>&1 &
   local running_pid=$!
-  for _ in $(seq 60); do
-    text "$running" | grep -q '^window ' && break
-    sleep 0.5
-  done
+  wait_until 30 shows_window "$running"
   if ! text "$running" | grep -qx 'window shown'; then
     fail "word: the running Word shows its window" "$(text "$running")"
     end_prefix
@@ -213,17 +209,11 @@ word_scenario() {
     "registered" "$(text "$running" | grep -x registered)"
 
   # The running Word: maximized and asked to quit until it does, no more.
-  expect "word: the running Word is asked to quit twice" \
-    "Application.Activate -> ok
-Application.WindowState = 1
-Application.Quit -> save prompt cancelled
-Application.Activate -> ok
-Application.WindowState = 1
-Application.Quit -> quit" \
+  expect_calls "word: the running Word is asked to quit twice" running-word-quit.calls \
     "$(calls "$running" '^Application\.(Activate|WindowState|Quit)')"
   echo "    the running Word: $(text "$running" | grep -c '^busy: ') busy rejections (its save prompt)"
-  sleep 1
-  if ! kill -0 "$running_pid" 2>/dev/null && text "$running" | grep -qx exit; then
+  running_word_ended() { ended "$running_pid" && text "$running" | grep -qx exit; }
+  if wait_until 5 running_word_ended; then
     pass "word: the running Word has ended"
   else
     fail "word: the running Word has ended"
@@ -249,62 +239,16 @@ Application.Quit -> quit" \
     word_timing "$version" "$log"
   done
 
-  # Every caption is read in order; the menu bar's walk stops at its first Docseal.
-  expect "word 97: captions read" \
-    "$(printf 'Control.Caption -> "%s"\n' File Edit View Insert Format Tools Table Window Docseal \
-      New... Open... Docseal 'View Docseal Manual' Exit)" \
-    "$(calls "$log97" '^Control\.Caption')"
-  expect "word 2000: captions read" \
-    "$(printf 'Control.Caption -> "%s"\n' File Edit View Insert Format Tools Table Window Docseal \
-      New... Docseal Open... Docseal 'View Docseal Manual' Exit)" \
-    "$(calls "$log2000" '^Control\.Caption')"
-
+  # Every caption is read in order; the menu bar's walk stops at its first Docseal. Then the menus,
+  # the keys, the save and the quit, in order.
   local pattern='^(Application\.(CommandBars|BuildKeyCode|FindKey|Quit)|CommandBars\.Item|Control\.Delete|KeyBinding\(|KeyBindings\.Add|Template\.Save|revoked$|exit$)'
-  expect "word 97: menus, keys, save and quit, in order" \
-    "Application.CommandBars -> ok
-CommandBars.Item(\"Menu Bar\") -> ok
-Control.Delete \"Docseal\" from \"Menu Bar\" -> ok
-Application.CommandBars -> ok
-CommandBars.Item(\"File\") -> ok
-Control.Delete \"Docseal\" from \"File\" -> ok
-Control.Delete \"View Docseal Manual\" from \"File\" -> ok
-Application.BuildKeyCode(80, 512) -> 592
-Application.FindKey(592) -> ok
-KeyBinding(592).Clear -> cleared \"DocsealPrint\"
-Application.BuildKeyCode(80, 512) -> 592
-KeyBindings.Add(KeyCode:=592, KeyCategory:=2, Command:=\"FilePrint\") -> ok
-Application.BuildKeyCode(123, 512, 256) -> 891
-Application.FindKey(891) -> ok
-KeyBinding(891).Clear -> cleared \"DocsealPrint\"
-Application.BuildKeyCode(123, 512, 256) -> 891
-KeyBindings.Add(KeyCode:=891, KeyCategory:=2, Command:=\"FilePrint\") -> ok
-Template.Save -> saved C:\\Office97\\normal.ini
-Application.Quit(SaveChanges:=False) -> quit
-revoked
-exit" "$(calls "$log97" "$pattern")"
-  expect "word 2000: menus, keys, save and quit, in order" \
-    "Application.CommandBars -> ok
-CommandBars.Item(\"Menu Bar\") -> ok
-Control.Delete \"Docseal\" from \"Menu Bar\" -> ok
-Application.CommandBars -> ok
-CommandBars.Item(\"File\") -> ok
-Control.Delete \"Docseal\" from \"File\" -> ok
-Control.Delete \"Docseal\" from \"File\" -> ok
-Control.Delete \"View Docseal Manual\" from \"File\" -> ok
-Application.BuildKeyCode(80, 512) -> 592
-Application.FindKey(592) -> ok
-KeyBinding(592).Clear -> was not bound
-Application.BuildKeyCode(80, 512) -> 592
-KeyBindings.Add(KeyCode:=592, KeyCategory:=2, Command:=\"FilePrint\") -> ok
-Application.BuildKeyCode(123, 512, 256) -> 891
-Application.FindKey(891) -> ok
-KeyBinding(891).Clear -> cleared \"DocsealPrint\"
-Application.BuildKeyCode(123, 512, 256) -> 891
-KeyBindings.Add(KeyCode:=891, KeyCategory:=2, Command:=\"FilePrint\") -> ok
-Template.Save -> saved C:\\Office2000\\normal.ini
-Application.Quit(SaveChanges:=False) -> quit
-revoked
-exit" "$(calls "$log2000" "$pattern")"
+  for version in 97 2000; do
+    log="$DRIVE/Office$version/fake_winword.log"
+    expect_calls "word $version: captions read" "word$version-captions.calls" \
+      "$(calls "$log" '^Control\.Caption')"
+    expect_calls "word $version: menus, keys, save and quit, in order" \
+      "word$version-cleanup.calls" "$(calls "$log" "$pattern")"
+  done
   expect "word: no call was refused" "" \
     "$(cat "$running" "$log97" "$log2000" 2>/dev/null | tr -d '\r' |
       grep -E 'no member|no argument|wrong type|refused|missing|not callable|has quit')"
@@ -433,10 +377,7 @@ unreachable_scenario() {
     '[HKEY_LOCAL_MACHINE\Software\Docseal4\MSWord\Defaults]' \
     '"Source Directory"="C:\\Docseal"'
   run32 'C:\OfficeOther\winword.exe' >/dev/null 2>&1 &
-  for _ in $(seq 60); do
-    text "$DRIVE/OfficeOther/fake_winword.log" | grep -q '^window ' && break
-    sleep 0.5
-  done
+  wait_until 30 shows_window "$DRIVE/OfficeOther/fake_winword.log"
   if run_uninstaller MSWORD NOREBOOT '/LOG=C:\vrx.log'; then
     pass "unreachable: MSWORD NOREBOOT ends by itself"
   else

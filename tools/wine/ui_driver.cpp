@@ -17,10 +17,11 @@
 //                                            the processes whose program is named EXE
 //                                            (VRXUnInst.EXE); none when it shows no window
 //
-// SECONDS is how long to wait for the window: 20 for wait and gone, none (one look) for the
-// others unless given, so that a loop that polls for several windows goes round at once.
-// Exit status 0 on success, 1 when the window or control is not found in time (shown-by: 0
-// always).
+// SECONDS is how long to wait for the window (gone: for it to go); without it every verb takes
+// one look and answers at once, so that a window that is not there costs no wait and a loop that
+// polls for several windows goes round at once. A caller that expects a window to come gives the
+// seconds it may take. Exit status 0 on success, 1 when the window or control is not found in
+// time (gone: when the window is still there; shown-by: 0 always).
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
@@ -189,10 +190,10 @@ int main(int argc, char** argv) {
     EnumWindows(PrintShown, reinterpret_cast<LPARAM>(&shown));
     return 0;
   }
-  // Where a verb's optional SECONDS stands, and how long it waits without it.
-  const bool waits = verb == "wait" || verb == "gone";
-  const int seconds_at = waits || verb == "dump" || verb == "text" ? 3 : 4;
-  double seconds = argc > seconds_at ? std::atof(argv[seconds_at]) : waits ? 20 : 0;
+  // Where a verb's optional SECONDS stands; without it, one look.
+  const bool caption_only = verb == "wait" || verb == "gone" || verb == "dump" || verb == "text";
+  const int seconds_at = caption_only ? 3 : 4;
+  const double seconds = argc > seconds_at ? std::atof(argv[seconds_at]) : 0;
   if (verb == "gone") {
     for (int waited = 0; waited <= seconds * 1000; waited += 100) {
       if (FindTopWindow(caption, false, 0) == nullptr) return 0;
