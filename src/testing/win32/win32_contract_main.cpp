@@ -130,9 +130,14 @@ class Win32ProcessesEnv {
     EXPECT_TRUE(::CreateDirectoryA(root_.c_str(), nullptr)) << root_;
   }
   ~Win32ProcessesEnv() {
-    // The started programs end at once; give them a moment to let go of their files.
-    ::Sleep(200);
-    win32::testing::WipeFolder(root_);
+    // The started programs end at once, but a loaded machine may take a while to let them go:
+    // the folder is wiped again until it is gone (ten seconds at most), so the next case never
+    // finds this one's files still held.
+    for (int tries = 0; tries < 100; ++tries) {
+      win32::testing::WipeFolder(root_);
+      if (::GetFileAttributesA(root_.c_str()) == INVALID_FILE_ATTRIBUTES) break;
+      ::Sleep(100);
+    }
   }
   Processes& processes() { return processes_; }
   std::string root() const { return root_; }
