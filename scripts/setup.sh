@@ -35,8 +35,7 @@ if [ "$wine" = yes ]; then
   [ -e /usr/lib/wine/wine ] || foreign+=(wine32:i386)
   command -v xvfb-run >/dev/null || need+=(xvfb)
   command -v xauth >/dev/null || need+=(xauth)
-  command -v import >/dev/null || need+=(imagemagick)
-  command -v xdotool >/dev/null || need+=(xdotool)
+  command -v convert >/dev/null || need+=(imagemagick)
   [ -x /usr/bin/time ] || need+=(time)
 fi
 if [ "${#foreign[@]}" -gt 0 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
