@@ -176,7 +176,7 @@ int Whole(Forms& f) {
   Sleep(500);
   Shot("07-details");
   // The height Details gives the window, as the form sets it.
-  f.processing.Click(f.processing.cmdDetails());
+  f.processing.cmdDetails_Click();
   const int height = f.processing.geometry().height;
   const SIZE after = OuterSize(progress);
   const std::string name =
