@@ -17,43 +17,14 @@ namespace vrx {
 namespace {
 
 using sim::SimMachine;
+using sim::testing::LinesSink;
+using sim::testing::LoadImage;
+using sim::testing::SaidLineStarting;
 using sim::testing::Sample;
 
 constexpr const char* kProgrammable = "CLSID\\{BF7A5B3D-566C-11D3-99AF-0010608026A6}\\Programmable";
 
-std::unique_ptr<SimMachine> Load(const char* sample) {
-  auto machine = std::make_unique<SimMachine>();
-  std::string error;
-  EXPECT_TRUE(sim::LoadMachineImage(Sample(sample), machine.get(), &error)) << error;
-  return machine;
-}
-
-bool Said(const SimMachine& m, const std::string& prefix) {
-  for (const std::string& line : m.transcript.lines()) {
-    if (line.rfind(prefix, 0) == 0) return true;
-  }
-  return false;
-}
-
-// Keeps the lines; refuses every line from `fail_from` on, as a full disk would.
-class LinesSink : public LogSink {
- public:
-  bool Append(const std::string& line) override {
-    ++calls;
-    if (fail_from >= 0 && calls > fail_from) return false;
-    lines.push_back(line);
-    return true;
-  }
-  bool Has(const std::string& line) const {
-    return std::find(lines.begin(), lines.end(), line) != lines.end();
-  }
-  size_t IndexOf(const std::string& line) const {
-    return static_cast<size_t>(std::find(lines.begin(), lines.end(), line) - lines.begin());
-  }
-  std::vector<std::string> lines;
-  int calls = 0;
-  int fail_from = -1;
-};
+std::unique_ptr<SimMachine> Load(const char* sample) { return LoadImage(Sample(sample)); }
 
 struct Outcome {
   int exit_code = -1;
@@ -105,7 +76,7 @@ TEST(CommandWords, ALogPathNamingAVariantOrNorebootChoosesNothing) {
   EXPECT_FALSE(program.state.CommandLineMode);
   EXPECT_FALSE(program.state.Chosen[kMsWord]);
   EXPECT_FALSE(program.state.NoReboot);
-  EXPECT_TRUE(Said(*m, "show UnInstall")) << "the wizard, as without the word";
+  EXPECT_TRUE(SaidLineStarting(*m, "show UnInstall")) << "the wizard, as without the word";
 }
 
 TEST(CommandWords, SnapshotAndWhatIfAreFoundAndTheSnapshotWordNamesNoVariant) {
@@ -131,12 +102,10 @@ TEST(Quiet, AFolderWithFilesIsKeptTheRestartIsLeftAndTheExitCodeSaysItIsNeeded) 
   EXPECT_TRUE(m->files.Exists("C:\\Docseal\\Word\\Stamps\\CONFID.STB"));
   EXPECT_TRUE(m->files.Exists("C:\\Docseal\\Word\\Stamps")) << "the question got No";
   EXPECT_EQ(3u, m->ui.answers.size()) << "no message box reached the machine's user";
-  EXPECT_FALSE(Said(*m, "show ")) << "no window was shown";
-  EXPECT_FALSE(Said(*m, "exitwindows")) << "no restart";
-  const sim::SimKey* key = m->registry.FindKey(kHkeyClassesRoot, kProgrammable);
-  const sim::SimValue* reboot = key != nullptr ? key->FindValue("Reboot") : nullptr;
-  ASSERT_NE(nullptr, reboot) << "Exit is pressed for the user, which writes the value";
-  EXPECT_EQ(std::string("\x01\0\0\0", 4), reboot->data);
+  EXPECT_FALSE(SaidLineStarting(*m, "show ")) << "no window was shown";
+  EXPECT_FALSE(SaidLineStarting(*m, "exitwindows")) << "no restart";
+  EXPECT_EQ(1u, sim::testing::Dword(*m, kHkeyClassesRoot, kProgrammable, "Reboot"))
+      << "Exit is pressed for the user, which writes the value";
 }
 
 TEST(Quiet, EachEndingHasItsExitCode) {
@@ -148,7 +117,7 @@ TEST(Quiet, EachEndingHasItsExitCode) {
   m->facts.another_instance = true;
   Outcome out = RunProgram(*m, "MSWORD /QUIET");
   EXPECT_EQ(kExitAnotherCopy, out.exit_code);
-  EXPECT_FALSE(Said(*m, "msgbox")) << "the copy says nothing on the screen";
+  EXPECT_FALSE(SaidLineStarting(*m, "msgbox")) << "the copy says nothing on the screen";
 
   m = Load("nt-word");
   m->facts.platform = 0;
@@ -166,7 +135,7 @@ TEST(Quiet, WordIsCleanedWithoutAWindowOnTheScreen) {
   // Word registers only once the activation has moved away from it; a quiet run still moves it.
   auto m = Load("nt-word");
   EXPECT_EQ(kExitRestartNeeded, RunProgram(*m, "MSWORD /QUIET").exit_code);
-  EXPECT_FALSE(Said(*m, "show ")) << "no window was shown";
+  EXPECT_FALSE(SaidLineStarting(*m, "show ")) << "no window was shown";
   EXPECT_EQ("File|Edit|View|Insert|Format|Tools|Table|Window|Help",
             m->word.templates["word97"].MenubarText());
   EXPECT_EQ("File|Edit|View|Insert|Format|Tools|Table|Window|Help|Docseal",
@@ -179,12 +148,12 @@ TEST(Quiet, WithoutItTheProgramEndsAndAnswersAsAlways) {
   m->facts.another_instance = true;
   Outcome out = RunProgram(*m, "MSWORD");
   EXPECT_EQ(kExitFinished, out.exit_code) << "the message box, then 0 as ever";
-  EXPECT_TRUE(Said(*m, "msgbox \"You cannot start more than one copy\""));
+  EXPECT_TRUE(SaidLineStarting(*m, "msgbox \"You cannot start more than one copy\""));
 
   m = Load("win98-all");
   out = RunProgram(*m, "MSWORD /LOG=C:\\run.log");
   EXPECT_TRUE(out.forms_left) << "the progress window waits for Exit";
-  EXPECT_TRUE(Said(*m, "show Processing"));
+  EXPECT_TRUE(SaidLineStarting(*m, "show Processing"));
 }
 
 // ---------------------------------------------------------------------------------------------

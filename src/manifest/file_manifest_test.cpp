@@ -52,14 +52,6 @@ class FileManifestTest : public ::testing::Test {
     return text;
   }
 
-  std::set<std::string> SharedFiles() const {
-    std::set<std::string> names;
-    for (const ManifestEntry& entry : manifest_) {
-      if (IsShared(entry)) names.insert(entry.FileName);
-    }
-    return names;
-  }
-
   // Checks the fixed order: `files` file entries, then the directory entries with these tokens,
   // then fillers to the end. Reports the first entry out of place.
   void ExpectLayout(int files, const Tokens& directories) const {
@@ -114,8 +106,6 @@ TEST_F(FileManifestTest, LayoutOfEveryKindOfCode) {
       EXPECT_NE(-1, IndexOf((c.wp_names ? wp : word) + ".STB")) << word;
       EXPECT_EQ(-1, IndexOf((c.wp_names ? word : wp) + ".STS")) << word;
     }
-    EXPECT_EQ("Docseal.isu SD False", Span(193, 1));
-    EXPECT_EQ("groups.lst STMPDIR False", Span(194, 1));
   }
 }
 
@@ -150,15 +140,6 @@ TEST_F(FileManifestTest, WordPerfectVersionsDifferOnlyInTheirVersionTokens) {
     changed += it != seven_to_eight.end();
   }
   EXPECT_EQ(2 + 6 + 1, changed);  // two documents, six macros, one template
-}
-
-TEST_F(FileManifestTest, ExactlyEightFilesAreShared) {
-  Build("MSWORD");
-  EXPECT_EQ((std::set<std::string>{"FUNCKY60.dll", "FUNCKY60.tlb", "VrxMenu.exe"}), SharedFiles());
-  Build("WPWIN7");
-  EXPECT_EQ((std::set<std::string>{"FUNCKY60.dll", "FUNCKY60.tlb", "StampMnu.WCM", "StampCtP.WCM",
-                                   "StampMan.WCM", "StampRem.WCM", "StampQS.WCM"}),
-            SharedFiles());
 }
 
 // Each folder is listed once, compared exactly with every earlier directory entry; an unresolved

@@ -6,20 +6,12 @@
 #include "platform/sim/sim_machine.h"
 #include "preview/sim_host.h"
 #include "preview/snapshot.h"
+#include "testing/sim_test_util.h"
 
 namespace vrx::preview {
 namespace {
 
 using sim::SimMachine;
-
-class Lines : public LogSink {
- public:
-  bool Append(const std::string& line) override {
-    lines.push_back(line);
-    return true;
-  }
-  std::vector<std::string> lines;
-};
 
 class PreviewRun : public ::testing::Test {
  protected:
@@ -35,7 +27,7 @@ class PreviewRun : public ::testing::Test {
     return RunSnapshot(live_.platform(), &files, &out, ReadCommandWords(command_line), &log_);
   }
   SimMachine live_;
-  Lines log_;
+  sim::testing::LinesSink log_;
 };
 
 TEST_F(PreviewRun, ASnapshotEndsWithZeroAndSaysWhereItWent) {

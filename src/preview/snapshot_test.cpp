@@ -171,15 +171,6 @@ TEST(Snapshot, KeepsWininitBytesAndAttributes) {
   EXPECT_EQ(1u, report.files_read);
 }
 
-TEST(Snapshot, CountsARunningWordAsOne) {
-  SimMachine live;
-  Load("nt-word", &live);
-  SimMachine taken;
-  SnapshotReport report;
-  Snapshot(live, "MSWORD", &taken, &report);
-  EXPECT_EQ(live.word.facts.running > 0 ? 1 : 0, taken.word.facts.running);
-}
-
 // The folder the image goes into, on the machine itself.
 class SnapshotFolder : public ::testing::Test {
  protected:

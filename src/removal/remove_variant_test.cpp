@@ -12,6 +12,7 @@
 #include "progress/processing_form.h"
 #include "startup/program.h"
 #include "testing/fault_injection.h"
+#include "testing/sim_test_util.h"
 #include "wizard/uninstall_form.h"
 
 namespace vrx {
@@ -30,11 +31,7 @@ const ManifestEntry kFunckyEntry = {"FUNCKY60.dll", "WINSYS", "True"};
 
 std::string InStamps(const std::string& name) { return std::string(kStamps) + "\\" + name; }
 std::string Sz(const std::string& text) { return text + '\0'; }
-std::string Dword(uint32_t n) {
-  std::string bytes(4, '\0');
-  for (int i = 0; i < 4; ++i) bytes[i] = static_cast<char>((n >> (8 * i)) & 0xFF);
-  return bytes;
-}
+using sim::testing::DwordBytes;
 
 class RemovalTest : public ::testing::Test {
  protected:
@@ -75,14 +72,7 @@ class RemovalTest : public ::testing::Test {
     return {program.state.DetailMessages.begin(),
             program.state.DetailMessages.begin() + (program.state.DetailMessagesLast + 1)};
   }
-  // The message boxes shown, as the transcript has them.
-  Lines Questions() const {
-    Lines questions;
-    for (const std::string& line : machine.transcript.lines()) {
-      if (line.rfind("msgbox", 0) == 0) questions.push_back(line);
-    }
-    return questions;
-  }
+  Lines Questions() const { return sim::testing::Questions(machine); }
   int16_t Counter() { return program.UnInstall().nStartProgress; }
   float BarValue() { return program.Processing().ProgressBar1().ProgressValue(); }
 
@@ -328,11 +318,17 @@ TEST_F(RemovalTest, ACurrentDirectoryThatCannotBeLearntIsNeverLeft) {
 // ---------------------------------------------------------------------------------------------
 // Shared components
 
-TEST_F(RemovalTest, SharedCountAboveOneIsLoweredByItsLeadingDigitsAndTheFileStays) {
+// A count above one is lowered by its leading digits; one too large for 32 bits is many users.
+TEST_F(RemovalTest, SharedCountAboveOneIsLoweredAndTheFileStays) {
   AddFile(kFuncky);
   AllowRegsvr32();
   for (const auto& [type, count, lowered] :
-       {std::tuple{kRegDword, Dword(3), Dword(2)}, std::tuple{kRegSz, Sz("2 users"), Dword(1)}}) {
+       {std::tuple{kRegDword, DwordBytes(3), DwordBytes(2)},
+        std::tuple{kRegSz, Sz("2 users"), DwordBytes(1)},
+        std::tuple{kRegSz, Sz("99999999999"), DwordBytes(2147483646)},
+        std::tuple{kRegSz, Sz(" 2147483648 users"), DwordBytes(2147483646)},
+        std::tuple{kRegDword, DwordBytes(0x80000000u), DwordBytes(2147483646)},
+        std::tuple{kRegDword, DwordBytes(0xFFFFFFFFu), DwordBytes(2147483646)}}) {
     SCOPED_TRACE(count);
     SetValue(kSharedDlls, kFuncky, type, count);
     Remove({kFunckyEntry});
@@ -344,26 +340,10 @@ TEST_F(RemovalTest, SharedCountAboveOneIsLoweredByItsLeadingDigitsAndTheFileStay
   EXPECT_TRUE(machine.processes.started.empty());
 }
 
-TEST_F(RemovalTest, SharedCountTooLargeFor32BitsIsManyUsersAndTheFileStays) {
-  AddFile(kFuncky);
-  AllowRegsvr32();
-  for (const auto& [type, count] :
-       {std::pair{kRegSz, Sz("99999999999")}, std::pair{kRegSz, Sz(" 2147483648 users")},
-        std::pair{kRegDword, Dword(0x80000000u)}, std::pair{kRegDword, Dword(0xFFFFFFFFu)}}) {
-    SCOPED_TRACE(count);
-    SetValue(kSharedDlls, kFuncky, type, count);
-    Remove({kFunckyEntry});
-    ASSERT_NE(nullptr, FindValue(kSharedDlls, kFuncky));
-    EXPECT_EQ(Dword(2147483646), FindValue(kSharedDlls, kFuncky)->data);
-  }
-  EXPECT_TRUE(machine.files.Exists(kFuncky));
-  EXPECT_TRUE(machine.processes.started.empty());
-}
-
 TEST_F(RemovalTest, LastUserUnregistersDeletesAndDropsTheCountQuotingAPathWithABlank) {
   AddFile(kFuncky);
   AllowRegsvr32();
-  SetValue(kSharedDlls, kFuncky, kRegDword, Dword(1));
+  SetValue(kSharedDlls, kFuncky, kRegDword, DwordBytes(1));
   SetValue("Software\\Docseal4\\WPWIN8\\Defaults", "Startup Directory", kRegSz,
            Sz("C:\\Corel Office\\Macros"));
   // StampMnu.WCM has no count and is not there: it is unregistered all the same.
@@ -399,7 +379,7 @@ TEST_F(RemovalTest, SharedComponentInUseIsScheduledByItsUpperCaseLongPath) {
 TEST_F(RemovalTest, Regsvr32ThatCannotStartLeavesARunOnceCommand) {
   AddFile(kFuncky, 0, /*in_use=*/true);
   machine.registry.EnsureKey(kHkeyLocalMachine, kRunOnce);
-  SetValue(kSharedDlls, kFuncky, kRegDword, Dword(1));
+  SetValue(kSharedDlls, kFuncky, kRegDword, DwordBytes(1));
   Remove({kFunckyEntry});
   ASSERT_NE(nullptr, FindValue(kRunOnce, "Docseal2"));
   EXPECT_EQ(kRegSz, FindValue(kRunOnce, "Docseal2")->type);

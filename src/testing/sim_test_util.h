@@ -1,11 +1,17 @@
 // Helpers for tests that run the program on a simulated machine.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "deploy/run_log.h"
 #include "platform/sim/sim_machine.h"
 #include "startup/program.h"
 
@@ -17,11 +23,27 @@ inline void SetText(SimMachine& m, HKey hive, const std::string& key, const std:
   m.registry.EnsureKey(hive, key).SetValue(name, kRegSz, text + std::string(1, '\0'));
 }
 
-inline void SetDword(SimMachine& m, HKey hive, const std::string& key, const std::string& name,
-                     uint32_t number) {
+// The four bytes of a REG_DWORD, lowest first.
+inline std::string DwordBytes(uint32_t number) {
   std::string data(4, '\0');
   for (int i = 0; i < 4; ++i) data[static_cast<size_t>(i)] = static_cast<char>(number >> (8 * i));
-  m.registry.EnsureKey(hive, key).SetValue(name, kRegDword, data);
+  return data;
+}
+
+inline void SetDword(SimMachine& m, HKey hive, const std::string& key, const std::string& name,
+                     uint32_t number) {
+  m.registry.EnsureKey(hive, key).SetValue(name, kRegDword, DwordBytes(number));
+}
+
+// The number of a REG_DWORD value; 0xDEADBEEF when there is none of four bytes.
+inline uint32_t Dword(const SimMachine& m, HKey hive, const std::string& key,
+                      const std::string& name) {
+  const SimKey* k = m.registry.FindKey(hive, key);
+  const SimValue* v = k != nullptr ? k->FindValue(name) : nullptr;
+  if (v == nullptr || v->data.size() != 4) return 0xDEADBEEF;
+  uint32_t n = 0;
+  for (int i = 3; i >= 0; --i) n = (n << 8) | static_cast<unsigned char>(v->data[i]);
+  return n;
 }
 
 // The text of a REG_SZ value without its NUL; "<missing>" when there is none.
@@ -35,6 +57,29 @@ inline std::string Text(const SimMachine& m, HKey hive, const std::string& key,
   return data;
 }
 
+// Whether the transcript holds this exact line.
+inline bool Said(const SimMachine& m, const std::string& line) {
+  const auto& lines = m.transcript.lines();
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+// Whether some line of the transcript starts with `prefix`.
+inline bool SaidLineStarting(const SimMachine& m, const std::string& prefix) {
+  for (const std::string& line : m.transcript.lines()) {
+    if (line.rfind(prefix, 0) == 0) return true;
+  }
+  return false;
+}
+
+// The message boxes shown, as the transcript has them.
+inline std::vector<std::string> Questions(const SimMachine& m) {
+  std::vector<std::string> questions;
+  for (const std::string& line : m.transcript.lines()) {
+    if (line.rfind("msgbox", 0) == 0) questions.push_back(line);
+  }
+  return questions;
+}
+
 inline bool HasKey(const SimMachine& m, HKey hive, const std::string& key) {
   return m.registry.FindKey(hive, key) != nullptr;
 }
@@ -43,6 +88,34 @@ inline bool HasKey(const SimMachine& m, HKey hive, const std::string& key) {
 inline std::filesystem::path Sample(const std::string& name) {
   return std::filesystem::path(VRX_SOURCE_DIR) / "samples" / name;
 }
+
+// The machine of an image folder; a failed load is a test failure and leaves an empty machine.
+inline std::unique_ptr<SimMachine> LoadImage(const std::filesystem::path& folder) {
+  auto machine = std::make_unique<SimMachine>();
+  std::string error;
+  EXPECT_TRUE(LoadMachineImage(folder, machine.get(), &error)) << folder << ": " << error;
+  return machine;
+}
+
+// Keeps the lines; refuses every line from `fail_from` on, as a full disk would.
+class LinesSink : public LogSink {
+ public:
+  bool Append(const std::string& line) override {
+    ++calls;
+    if (fail_from >= 0 && calls > fail_from) return false;
+    lines.push_back(line);
+    return true;
+  }
+  bool Has(const std::string& line) const {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  }
+  size_t IndexOf(const std::string& line) const {
+    return static_cast<size_t>(std::find(lines.begin(), lines.end(), line) - lines.begin());
+  }
+  std::vector<std::string> lines;
+  int calls = 0;
+  int fail_from = -1;
+};
 
 // A fresh, empty folder under the system's temporary folder, removed with the object.
 class TempFolder {

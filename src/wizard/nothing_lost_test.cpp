@@ -45,10 +45,7 @@ struct Scenario {
 };
 
 std::unique_ptr<SimMachine> Load(const std::string& folder) {
-  auto machine = std::make_unique<SimMachine>();
-  std::string error;
-  EXPECT_TRUE(sim::LoadMachineImage(folder, machine.get(), &error)) << error;
-  return machine;
+  return sim::testing::LoadImage(folder);
 }
 
 std::vector<Scenario>& Scenarios() {

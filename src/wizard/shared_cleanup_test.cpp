@@ -42,12 +42,7 @@ struct Rig {
   std::string Short(const std::string& path) const {
     return m.files.ShortPath(path).value_or("<missing>");
   }
-  bool Saw(const std::string& prefix) const {
-    for (const std::string& line : m.transcript.lines()) {
-      if (line.rfind(prefix, 0) == 0) return true;
-    }
-    return false;
-  }
+  bool Saw(const std::string& prefix) const { return sim::testing::SaidLineStarting(m, prefix); }
   void SetShellFolders() {
     SetText(m, kHkeyLocalMachine, kShellFolders, "Current Desktop", "C:\\WINDOWS\\Desktop");
     SetText(m, kHkeyCurrentUser, kShellFolders, "Programs", "C:\\Menu\\Programs");
