@@ -383,6 +383,38 @@ compare() {
   "$BUILD/vrx-image-diff" "${args[@]}" "$@"
 }
 
+# simulate IMAGE OUT SCRIPT [OPTION]... [-- WORDS...]: the same run on the simulator, its machine
+# afterwards in OUT and its transcript in OUT.txt; false when the simulator fails.
+simulate() {
+  local image=$1 out=$2 script=$3
+  shift 3
+  rm -rf "$out"
+  "$BUILD/vrxuninst-sim" --machine "$image" --script "$script" --out "$out" "$@" >"$out.txt" 2>&1
+}
+
+# check_same NAME IMAGE SIM EXPORTS: one comparison with the simulator, the difference shown on
+# failure.
+check_same() {
+  local diff
+  diff="$WORK/$(tr ' /:' '___' <<<"$1").diff"
+  if compare "$2" "$3" "$4" >"$diff"; then
+    pass "$1"
+  else
+    fail "$1" "end state differs from the simulator's:"
+    sed 's/^/    /' "$diff"
+  fi
+}
+
+# same_as_sim NAME IMAGE SCRIPT [-- WORDS...]: the prefix's end state, exported now, against the
+# simulator's after the same run.
+same_as_sim() {
+  local name=$1 image=$2 script=$3
+  shift 3
+  simulate "$image" "$WORK/sim" "$script" "$@" || { fail "$name" "the simulator failed"; return; }
+  export_state "$WORK/wine"
+  check_same "$name" "$image" "$WORK/sim" "$WORK/wine"
+}
+
 # user_script REPLY FILE: the simulator's script of the user that run_program plays: REPLY to every
 # question, Exit, then "Don't Restart".
 user_script() {

@@ -54,22 +54,6 @@ has_line() {
     tr -d '\r' <"$2" | grep -v '^Deleted file' | sed 's/^/    /'
   fi
 }
-# same_as_sim NAME SCRIPT WORDS...: the prefix's end state against the simulator's.
-same_as_sim() {
-  local name=$1 script=$2
-  shift 2
-  rm -rf "$WORK/sim"
-  "$BUILD/vrxuninst-sim" --machine "$IMAGE" --script "$script" --out "$WORK/sim" -- "$@" \
-    >"$WORK/sim.txt" 2>&1 || { fail "$name" "the simulator failed"; return; }
-  export_state "$WORK/wine"
-  if compare "$IMAGE" "$WORK/sim" "$WORK/wine" >"$WORK/diff.txt"; then
-    pass "$name"
-  else
-    fail "$name" "end state differs from the simulator's:"
-    sed 's/^/    /' "$WORK/diff.txt"
-  fi
-}
-
 # ---------------------------------------------------------------------------------------------
 quiet() {
   begin quiet
@@ -117,7 +101,8 @@ quiet() {
     fail "quiet: every line of the log ends in CR LF"
   fi
   : >"$WORK/script"
-  same_as_sim "quiet: the end state is the simulator's" "$WORK/script" MSWORD /QUIET '/LOG=C:\vrx.log'
+  same_as_sim "quiet: the end state is the simulator's" "$IMAGE" "$WORK/script" -- MSWORD /QUIET \
+    '/LOG=C:\vrx.log'
   release_locks
   end_prefix
 }
@@ -209,7 +194,7 @@ with_windows() {
   has_line "with windows: the log ends on the exit code" "$PREFIX/drive_c/vrx.log" \
     'Exit code: 0 (finished)'
   user_script no "$WORK/script"
-  same_as_sim "with windows: the end state is the simulator's" "$WORK/script" MSWORD \
+  same_as_sim "with windows: the end state is the simulator's" "$IMAGE" "$WORK/script" -- MSWORD \
     '/LOG=C:\vrx.log'
   release_locks
   end_prefix

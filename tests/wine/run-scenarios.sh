@@ -18,25 +18,6 @@ NATIVE_PROGRAMS=(vrxuninst-sim vrx-image-diff)
 . "$(dirname "$0")/harness.sh" "$@"
 MACHINES="$ROOT/tests/wine/machines"
 
-# simulate IMAGE OUT SCRIPT [--restart] -- WORDS...: the same run on the simulator.
-simulate() {
-  local image=$1 out=$2 script=$3
-  shift 3
-  rm -rf "$out"
-  "$BUILD/vrxuninst-sim" --machine "$image" --script "$script" --out "$out" "$@" >"$out.txt"
-}
-
-# check_same NAME IMAGE SIM EXPORTS: one comparison with the simulator, shown on failure.
-check_same() {
-  local name=$1 diff="$WORK/$(tr ' /' '__' <<<"$1").diff"
-  if compare "$2" "$3" "$4" >"$diff"; then
-    pass "$name"
-  else
-    fail "$name" "end state differs from the simulator's:"
-    sed 's/^/    /' "$diff"
-  fi
-}
-
 # run_scenario NAME IMAGE MODE REPLY RESTART WORDS...: seeds, runs, compares; with
 # RESTART=restart, compares again after the next start of Windows.
 run_scenario() {

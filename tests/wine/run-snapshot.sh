@@ -141,17 +141,6 @@ run_scenario() {
   end_prefix
 }
 
-# check_same NAME IMAGE SIM EXPORTS: one comparison, shown on failure.
-check_same() {
-  local diff="$WORK/$(tr ' /:' '___' <<<"$1").diff"
-  if compare "$2" "$3" "$4" >"$diff"; then
-    pass "$1"
-  else
-    fail "$1" "end state differs from the replay's:"
-    sed 's/^/    /' "$diff"
-  fi
-}
-
 # The what-if window, with a person who answers Yes and clicks Exit: it lists what the run would
 # do, its screenshot goes to build/screens/what-if.png, Close ends the program, and the prefix is
 # as it was.

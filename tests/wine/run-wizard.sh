@@ -74,19 +74,6 @@ play() {
     rm -f "$bmp"
   done
 }
-# compare_with_sim NAME SCRIPT: the prefix's end state against the simulator's for the same clicks.
-compare_with_sim() {
-  "$BUILD/vrxuninst-sim" --machine "$IMAGE" --script "$2" --out "$WORK/sim" \
-    >"$WORK/sim.txt" 2>&1 || { fail "$1" "the simulator failed"; return; }
-  export_state "$WORK/wine"
-  if compare "$IMAGE" "$WORK/sim" "$WORK/wine" >"$WORK/diff.txt"; then
-    pass "$1"
-  else
-    fail "$1" "end state differs from the simulator's:"
-    sed 's/^/    /' "$WORK/diff.txt"
-  fi
-}
-
 # begin NAME: a fresh prefix of the walk's mode with a virtual desktop and a fresh work folder.
 begin() {
   WORK=$WINE_DIR/$1-$WALK_MODE-$WALK_DPI
@@ -136,7 +123,7 @@ click cmdDetails
 click cmdExit
 click cmdLater
 SCRIPT
-  compare_with_sim "walk: the end state is the simulator's" "$WORK/walk.script"
+  same_as_sim "walk: the end state is the simulator's" "$IMAGE" "$WORK/walk.script"
   wineserver -k 2>/dev/null
 }
 
@@ -163,7 +150,7 @@ click cmdExit
 click cmdLater
 SCRIPT
   # The state before the restart, compared with a simulator that declines it.
-  compare_with_sim "restart: the end state is the simulator's" "$WORK/restart.script"
+  same_as_sim "restart: the end state is the simulator's" "$IMAGE" "$WORK/restart.script"
   play restart-now
   ends_by_itself $pid "restart: Restart Now ends the program"
   ends_by_itself $notepad "restart: Restart Now ends the Wine session"

@@ -3,30 +3,13 @@
 #include <utility>
 
 #include "platform/win32/win32_ui.h"
+#include "window_query.h"
 #include "wizard_walk.h"
 
 namespace vrx::walk {
 namespace {
 
 int g_failures = 0;
-
-struct Search {
-  const std::string* caption;
-  bool dialog_only;
-  HWND found;
-};
-
-BOOL CALLBACK FindTopProc(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<Search*>(param);
-  char cls[64] = {};
-  GetClassNameA(window, cls, sizeof cls);
-  if (IsWindowVisible(window) && TextOf(window) == *search->caption &&
-      (!search->dialog_only || std::string(cls) == "#32770")) {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
 
 HWND FocusOf(HWND window) {
   // The focus belongs to the program's thread, not to this one.
@@ -63,13 +46,7 @@ bool Step(const std::string& what, bool done) {
 }
 
 HWND FindTop(const std::string& caption, double seconds, bool dialog_only) {
-  for (int waited = 0;; waited += 100) {
-    Search search{&caption, dialog_only, nullptr};
-    EnumWindows(FindTopProc, reinterpret_cast<LPARAM>(&search));
-    if (search.found != nullptr) return search.found;
-    if (waited >= seconds * 1000) return nullptr;
-    Sleep(100);
-  }
+  return wine_tools::FindTopWindow(caption, dialog_only, seconds);
 }
 
 HWND ControlWindow(HWND form_window, const Control& control) {
@@ -100,20 +77,7 @@ std::vector<std::string> StateOf(HWND form_window, const Control& control) {
   return words;
 }
 
-std::vector<std::string> ItemsOf(HWND list) {
-  std::vector<std::string> items;
-  const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    // Wine hands the text of another process's list box over in UTF-16 only, whichever variant
-    // is asked; it is turned back into the ANSI code page here.
-    wchar_t wide[1024] = {};
-    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
-    char item[2048] = {};
-    WideCharToMultiByte(CP_ACP, 0, wide, -1, item, sizeof item, nullptr, nullptr);
-    items.emplace_back(item);
-  }
-  return items;
-}
+std::vector<std::string> ItemsOf(HWND list) { return wine_tools::ListItems(list); }
 
 int ScreenDpi() {
   HDC screen = GetDC(nullptr);

@@ -33,37 +33,11 @@
 #include <set>
 #include <string>
 
+#include "window_query.h"
+
 namespace {
 
-struct Search {
-  const char* caption;
-  bool dialog_only;
-  HWND found;
-};
-
-BOOL CALLBACK FindTop(HWND window, LPARAM param) {
-  auto* search = reinterpret_cast<Search*>(param);
-  char text[512] = {};
-  GetWindowTextA(window, text, sizeof text);
-  char cls[64] = {};
-  GetClassNameA(window, cls, sizeof cls);
-  if (IsWindowVisible(window) && std::string(text) == search->caption &&
-      (!search->dialog_only || std::string(cls) == "#32770")) {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND FindTopWindow(const char* caption, bool dialog_only, double seconds) {
-  for (int waited = 0;; waited += 100) {
-    Search search{caption, dialog_only, nullptr};
-    EnumWindows(FindTop, reinterpret_cast<LPARAM>(&search));
-    if (search.found != nullptr) return search.found;
-    if (waited >= seconds * 1000) return nullptr;
-    Sleep(100);
-  }
-}
+using vrx::wine_tools::FindTopWindow;
 
 struct ChildSearch {
   const char* text;
@@ -103,14 +77,8 @@ BOOL CALLBACK DumpChild(HWND child, LPARAM focus) {
   } else if (kind == "ListBox") {
     LRESULT count = SendMessageA(child, LB_GETCOUNT, 0, 0);
     std::printf(" items=%ld", static_cast<long>(count));
-    for (LRESULT i = 0; i < count; ++i) {
-      // Wine hands the text of another process's list box over in UTF-16 only, whichever
-      // variant is asked; it is turned back into the ANSI code page here.
-      wchar_t wide[1024] = {};
-      SendMessageW(child, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(wide));
-      char item[2048] = {};
-      WideCharToMultiByte(CP_ACP, 0, wide, -1, item, sizeof item, nullptr, nullptr);
-      std::printf("\n  item \"%s\"", item);
+    for (const std::string& item : vrx::wine_tools::ListItems(child)) {
+      std::printf("\n  item \"%s\"", item.c_str());
     }
   } else if (kind == "msctls_progress32") {
     std::printf(" position=%ld max=%ld", static_cast<long>(SendMessageA(child, PBM_GETPOS, 0, 0)),
