@@ -453,22 +453,26 @@ play_once() {
 }
 
 # play_until_ended PID REPLY [EXIT_BUTTON]: plays the user (play_once) until the process PID has
-# ended; false when it still runs after three minutes (it is then stopped). QUESTIONS counts the
+# ended; false when it still runs after PLAY_SECONDS (it is then stopped). QUESTIONS counts the
 # questions answered.
+PLAY_SECONDS=180
 play_until_ended() {
   PLAYED=("$@")
   QUESTIONS=0
-  wait_until 180 played_to_the_end && return 0
+  wait_until "$PLAY_SECONDS" played_to_the_end && return 0
   kill "$1" 2>/dev/null
   return 1
 }
+# played_to_the_end: true once the process has ended; else one look (play_once), and false.
 played_to_the_end() {
-  ended "${PLAYED[0]}" || { play_once "${PLAYED[@]:1}" && false; }
+  ended "${PLAYED[0]}" && return 0
+  play_once "${PLAYED[@]:1}"
+  return 1
 }
 
 # run_program REPLY WORDS...: starts the uninstaller and plays the user until it ends: REPLY (yes
 # or no) to every question, Exit on the finished progress window, "Don't Restart" on the restart
-# prompt; false when it has not ended after three minutes (it is then stopped). With NOREBOOT
+# prompt; false when it has not ended after PLAY_SECONDS (it is then stopped). With NOREBOOT
 # the progress window closes by itself and Exit is left alone: a click in the moment between Exit
 # showing and the window closing runs Exit's handler as well, which writes the Programmable key's
 # "Reboot" value, a race that no simulator script replays. SECONDS_TAKEN is how long it ran,

@@ -117,8 +117,8 @@ run_scenario() {
   cp -r "$PREFIX/drive_c/snap" "$WORK/image"
   ansi_names "$WORK/image"
   rm -rf "$PREFIX/drive_c/snap" "$log"
-  "$BUILD/vrxuninst-sim" --machine "$WORK/image" --script "$WORK/script" --out "$WORK/sim" \
-    -- "$@" >"$WORK/sim.txt" 2>&1 || fail "$name: the snapshot replays" "$(tail -1 "$WORK/sim.txt")"
+  simulate "$WORK/image" "$WORK/sim" "$WORK/script" -- "$@" ||
+    fail "$name: the snapshot replays" "$(tail -1 "$WORK/sim.txt")"
   if ! run_program "$reply" "$@"; then
     fail "$name" "the program did not end"
     release_locks
@@ -132,8 +132,7 @@ run_scenario() {
   if [ "$restart" = restart ]; then
     wineserver -k && wineserver -w  # the session ends, so that the restart is one
     restart_windows
-    "$BUILD/vrxuninst-sim" --machine "$WORK/image" --script "$WORK/script" \
-      --out "$WORK/sim-restart" --restart -- "$@" >/dev/null 2>&1
+    simulate "$WORK/image" "$WORK/sim-restart" "$WORK/script" --restart -- "$@"
     export_state "$WORK/wine-restart"
     check_same "$name: the same after the restart" "$WORK/image" "$WORK/sim-restart" \
       "$WORK/wine-restart"
@@ -155,7 +154,11 @@ what_if_window() {
   start_uninstaller MSWORD /WHATIF &
   local pid=$! shown=no
   # The user answers Yes and clicks Exit until the what-if window shows.
-  what_if_shown() { ui wait "$title" >/dev/null 2>&1 || { play_once yes Exit && false; }; }
+  what_if_shown() {
+    ui wait "$title" >/dev/null 2>&1 && return 0
+    play_once yes Exit
+    return 1
+  }
   QUESTIONS=0
   wait_until 60 what_if_shown && shown=yes
   ui dump "$title" 2>/dev/null | tr -d '\r' >"$WORK/window.txt"

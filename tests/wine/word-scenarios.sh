@@ -19,7 +19,6 @@ MINGW_PROGRAMS=(VRXUnInst fake_winword fake_wpwin ui_driver word_wait_probe)
 . "$(dirname "$0")/harness.sh" "$@"
 PREFIXES=${VRX_WORD_PREFIX:-$WINE_DIR/word}
 WORD_CLASS='{000209FF-0000-0000-C000-000000000046}'
-RUN_SECONDS=180
 
 # expect NAME EXPECTED ACTUAL: one check of two texts, with both shown on failure.
 expect() {
@@ -87,23 +86,13 @@ ini_value() { text "$1" | sed -n "s/^$2=//p"; }
 
 # run_uninstaller WORDS...: runs VRXUnInst.EXE with WORDS, answers "yes" to each of its questions
 # (the add-in's folders that are not empty), and waits for it to end by itself; false when it has
-# not ended within RUN_SECONDS (it is then stopped). QUESTIONS counts the questions answered.
+# not ended within PLAY_SECONDS (it is then stopped). QUESTIONS counts the questions answered.
 run_uninstaller() {
   start_uninstaller "$@" >/dev/null 2>&1 &
-  UNINSTALLER=$!
-  QUESTIONS=0
-  if ! wait_until "$RUN_SECONDS" answered_to_the_end; then
-    kill "$UNINSTALLER" 2>/dev/null
-    return 1
-  fi
-  wait "$UNINSTALLER" 2>/dev/null
+  local pid=$!
+  play_until_ended "$pid" yes || return 1
+  wait "$pid" 2>/dev/null
   return 0
-}
-# answered_to_the_end: true once the uninstaller has ended; else answers its question, if any.
-answered_to_the_end() {
-  ended "$UNINSTALLER" && return 0
-  ui answer Docseal yes >/dev/null 2>&1 && QUESTIONS=$((QUESTIONS + 1))
-  return 1
 }
 
 # ---------------------------------------------------------------------------------------------
@@ -201,7 +190,7 @@ word_scenario() {
   if run_uninstaller MSWORD NOREBOOT '/LOG=C:\vrx.log'; then
     pass "word: MSWORD NOREBOOT ends by itself ($QUESTIONS questions answered)"
   else
-    fail "word: MSWORD NOREBOOT ends by itself" "still running after $RUN_SECONDS seconds"
+    fail "word: MSWORD NOREBOOT ends by itself" "still running after $PLAY_SECONDS seconds"
   fi
   expect "word: no Word was given up or left running" "" \
     "$(text "$DRIVE/vrx.log" | grep -aE '^Detail: .*Microsoft Word')"
@@ -381,7 +370,7 @@ unreachable_scenario() {
   if run_uninstaller MSWORD NOREBOOT '/LOG=C:\vrx.log'; then
     pass "unreachable: MSWORD NOREBOOT ends by itself"
   else
-    fail "unreachable: MSWORD NOREBOOT ends by itself" "still running after $RUN_SECONDS seconds"
+    fail "unreachable: MSWORD NOREBOOT ends by itself" "still running after $PLAY_SECONDS seconds"
   fi
   expect "unreachable: one detail line" \
     "Detail: Microsoft Word was running and could not be closed, so its Docseal menus and keys may remain." \
@@ -439,7 +428,7 @@ wordperfect_scenario() {
     if run_uninstaller "$variant" NOREBOOT; then
       pass "$variant: $variant NOREBOOT ends by itself ($QUESTIONS questions answered)"
     else
-      fail "$variant: $variant NOREBOOT ends by itself" "still running after $RUN_SECONDS seconds"
+      fail "$variant: $variant NOREBOOT ends by itself" "still running after $PLAY_SECONDS seconds"
     fi
     expect "$variant: WordPerfect started once with the removal macro" "$expected" "$(text "$log")"
     # No other WordPerfect was started by this run.
