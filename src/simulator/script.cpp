@@ -1,4 +1,4 @@
-#include "sim_script.h"
+#include "simulator/script.h"
 
 #include <fstream>
 #include <sstream>
