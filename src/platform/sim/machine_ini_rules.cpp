@@ -346,6 +346,25 @@ const std::vector<SectionRule>& Sections() {
       return std::string();
     };
     all.push_back(pending);
+
+    SectionRule events;
+    events.name = "events";
+    events.entries = [](const SimMachine& m) {
+      Pairs out;
+      for (size_t i = 0; i < m.events.size(); ++i) {
+        out.emplace_back(std::to_string(i + 1), m.events[i].Format());
+      }
+      return out;
+    };
+    events.add = [](const std::string& number, const std::string& text, SimMachine& m) {
+      long long n = 0;
+      if (!ParseInt(number, 1, 32767, &n)) return UnknownKey("events", number);
+      SimEvent event;
+      if (!SimEvent::Parse(text, &event)) return BadValue(number, text);
+      m.events.push_back(event);
+      return std::string();
+    };
+    all.push_back(events);
     return all;
   }();
   return sections;
