@@ -10,7 +10,6 @@
 
 namespace vrx::sim {
 
-using ini_rules::BadValue;
 using ini_rules::FindSection;
 using ini_rules::KeyRule;
 using ini_rules::Pairs;
@@ -94,7 +93,9 @@ bool MachineIni::ApplyTo(SimMachine* machine, std::string* error) const {
         auto key = std::find_if(rule->keys.begin(), rule->keys.end(),
                                 [&](const KeyRule& k) { return l.key == k.name; });
         if (key == rule->keys.end()) return fail(l.number, UnknownKey(section.name, l.key));
-        if (!key->parse(l.value, *machine)) return fail(l.number, BadValue(l.key, l.value));
+        if (std::string problem = key->parse(l.value, *machine); !problem.empty()) {
+          return fail(l.number, problem);
+        }
       }
     }
   }
