@@ -120,6 +120,7 @@ TEST_F(BadImage, MachineIniErrorsNameTheLine) {
       {"[programs]\nC:\\A=editor\n", "machine.ini:2: bad value \"editor\" for C:\\A"},
       {"[word97]\nkeys=abc:Print\n", "machine.ini:2: bad value \"abc:Print\" for keys"},
       {"[system]\nclock=90000\n", "machine.ini:2: bad value \"90000\" for clock"},
+      {"[system]\r\nusername=bob\r\r\n", "machine.ini:2: a carriage return inside the line"},
       {"[folders]\n" + name + "=1\n", "machine.ini:2: a name longer than 255 characters"},
       {"[folders]\n" + folder + "=1\n", "machine.ini:2: a path longer than 247 characters"},
       {"[folders]\nC:\\Short folder=1\nC:\\SHORTF~1\\" + tail + "=1\n",

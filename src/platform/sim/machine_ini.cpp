@@ -42,6 +42,8 @@ std::optional<MachineIni> MachineIni::Parse(const std::string& text, const std::
       *error = file + ":" + std::to_string(number) + ": " + message;
       return std::nullopt;
     };
+    // A value ending in one would lose it when written and read again, as a CR LF line end.
+    if (line.find('\r') != std::string::npos) return fail("a carriage return inside the line");
     if (line.front() == '[') {
       if (line.back() != ']' || line.size() < 3) return fail("bad section header \"" + line + "\"");
       ini.sections_.push_back({number, line.substr(1, line.size() - 2), {}});

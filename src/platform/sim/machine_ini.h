@@ -7,10 +7,11 @@
 // follows the last "=" (a file name may hold one); elsewhere the first. Written sections come in a
 // fixed order, list sections sorted by path where they are kept so (see machine_ini.cpp).
 //
-// Errors name the file and line: unknown sections and keys, a section that appears twice, a bad
-// value, and a path Windows could not take (windows_names.h): a name in it longer than 255
-// characters, or the path longer than 259, or than 247 for a folder ([system] windows and system;
-// the folder a [folders] line makes, by its own long path).
+// Errors name the file and line: a carriage return other than that of a CR LF line end, unknown
+// sections and keys, a section that appears twice, a bad value, and a path Windows could not take
+// (windows_names.h): a name in it longer than 255 characters, or the path longer than 259, or than
+// 247 for a folder ([system] windows and system; the folder a [folders] line makes, by its own long
+// path).
 #pragma once
 
 #include <optional>
