@@ -4,6 +4,7 @@
 # The add-in lives where a 32-bit setup put it (the 32-bit registry view and SysWOW64 on a 64-bit
 # Windows), so the uninstaller is a 32-bit program. It is linked statically and stamped with
 # subsystem and OS version 4.0, the highest that Windows 95 and NT 4.0 load.
+# The processor is the Pentium Pro (CMakeLists.txt says so to the compiler).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 find_program(VRX_MINGW_CXX i686-w64-mingw32-g++-win32)

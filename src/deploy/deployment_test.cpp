@@ -47,25 +47,43 @@ Outcome RunProgram(SimMachine& m, const std::string& command_line, LogSink* sink
 // ---------------------------------------------------------------------------------------------
 // The words
 
-TEST(CommandWords, QuietAndLogAreFoundInAnyCaseAndTheLogWordLeavesTheProgramsWords) {
-  CommandWords w = ReadCommandWords("msword\t/Quiet  /log=C:\\Temp\\Run.Log NOREBOOT");
-  EXPECT_TRUE(w.quiet);
-  ASSERT_TRUE(w.log_path.has_value());
-  EXPECT_EQ("C:\\Temp\\Run.Log", *w.log_path) << "the path keeps its case";
-  EXPECT_EQ("msword\t/Quiet   NOREBOOT", w.program_words);
-
-  w = ReadCommandWords("/QUIETLY /QUIET- QUIET MSWORD");
-  EXPECT_FALSE(w.quiet) << "only the word /QUIET itself";
-  EXPECT_FALSE(w.log_path.has_value());
-  EXPECT_EQ("/QUIETLY /QUIET- QUIET MSWORD", w.program_words);
-
-  w = ReadCommandWords("/LOG=a.log /LOG= /LOG=C:\\last.log");
-  EXPECT_EQ("C:\\last.log", w.log_path.value_or("<none>")) << "the last one counts";
-  w = ReadCommandWords("/LOG=");
-  EXPECT_EQ("", w.log_path.value_or("<none>"));
-  w = ReadCommandWords("/LOG=C:\\My Logs\\run.log");
-  EXPECT_EQ("C:\\My", w.log_path.value_or("<none>")) << "a blank ends the word";
-  EXPECT_EQ(" Logs\\run.log", w.program_words);
+// How each word of a command line is read: "-" where a word is absent.
+TEST(CommandWords, EachWordIsReadAsTheTableSays) {
+  struct Row {
+    const char* line;
+    bool quiet;
+    const char* log;
+    const char* snapshot;
+    bool what_if;
+    const char* program_words;
+  };
+  const Row rows[] = {
+      {"msword\t/Quiet  /log=C:\\Temp\\Run.Log NOREBOOT", true, "C:\\Temp\\Run.Log", "-", false,
+       "msword\t/Quiet   NOREBOOT"},
+      // Only /QUIET itself is quiet.
+      {"/QUIETLY /QUIET- QUIET MSWORD", false, "-", "-", false, "/QUIETLY /QUIET- QUIET MSWORD"},
+      // The last log word counts; a blank ends the path.
+      {"/LOG=a.log /LOG= /LOG=C:\\last.log", false, "C:\\last.log", "-", false, "  "},
+      {"/LOG=C:\\My Logs\\run.log", false, "C:\\My", "-", false, " Logs\\run.log"},
+      {"-log:C:\\x.log \"/LOG=C:\\MSWORD.LOG\"", false, "C:\\MSWORD.LOG", "-", false, " "},
+      // Previews are found by what a word holds, so that no slip makes them a real run.
+      {"/snapshot=C:\\MSWORD\\NOREBOOT wpwin8 /WhatIf", false, "-", "C:\\MSWORD\\NOREBOOT", true,
+       " wpwin8 /WhatIf"},
+      {"-WHATIF MSWORD", false, "-", "-", true, "-WHATIF MSWORD"},
+      {"MSWORD /WHATIF:", false, "-", "-", true, "MSWORD /WHATIF:"},
+      {"MSWORD \"/WHATIF\"", false, "-", "-", true, "MSWORD \"/WHATIF\""},
+      {"MSWORD /SNAPSHOT:C:\\x", false, "-", "C:\\x", false, "MSWORD "},
+      {"MSWORD -Snapshot C:\\x", false, "-", "", false, "MSWORD  C:\\x"},
+      {"/SNAPSHOT= /WHATIFS /SNAPSHOT", false, "-", "", true, " /WHATIFS "},
+  };
+  for (const Row& row : rows) {
+    const CommandWords w = ReadCommandWords(row.line);
+    EXPECT_EQ(row.quiet, w.quiet) << row.line;
+    EXPECT_EQ(row.log, w.log_path.value_or("-")) << row.line;
+    EXPECT_EQ(row.snapshot, w.snapshot_dir.value_or("-")) << row.line;
+    EXPECT_EQ(row.what_if, w.what_if) << row.line;
+    EXPECT_EQ(row.program_words, w.program_words) << row.line;
+  }
 }
 
 TEST(CommandWords, ALogPathNamingAVariantOrNorebootChoosesNothing) {
@@ -77,17 +95,6 @@ TEST(CommandWords, ALogPathNamingAVariantOrNorebootChoosesNothing) {
   EXPECT_FALSE(program.state.Chosen[kMsWord]);
   EXPECT_FALSE(program.state.NoReboot);
   EXPECT_TRUE(SaidLineStarting(*m, "show UnInstall")) << "the wizard, as without the word";
-}
-
-TEST(CommandWords, SnapshotAndWhatIfAreFoundAndTheSnapshotWordNamesNoVariant) {
-  CommandWords w = ReadCommandWords("/snapshot=C:\\MSWORD\\NOREBOOT wpwin8 /WhatIf");
-  EXPECT_EQ("C:\\MSWORD\\NOREBOOT", w.snapshot_dir.value_or("<none>"));
-  EXPECT_TRUE(w.what_if);
-  EXPECT_EQ(" wpwin8 /WhatIf", w.program_words);
-  w = ReadCommandWords("/SNAPSHOT= /WHATIFS /SNAPSHOT");
-  EXPECT_EQ("", w.snapshot_dir.value_or("<none>"));
-  EXPECT_FALSE(w.what_if) << "a longer word is not /WHATIF";
-  EXPECT_EQ(" /WHATIFS /SNAPSHOT", w.program_words);
 }
 
 // ---------------------------------------------------------------------------------------------

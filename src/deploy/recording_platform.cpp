@@ -354,6 +354,19 @@ void RecordingPlatform::WriteRunHeader() {
   if (s.Word2000Found) installed_line += "; Word 2000 is registered";
   log_->Line("Installed: " + (installed_line.empty() ? "none" : installed_line));
   log_->Line("Chosen: " + (chosen_line.empty() ? "none" : chosen_line));
+  bool any_installed = false;
+  for (size_t i = 0; i < kVariants.size(); ++i) {
+    if (!s.Chosen[i]) continue;
+    if (s.Installed[i]) {
+      any_installed = true;
+    } else {
+      log_->Line(std::string(kVariants[i].code) +
+                 " is not installed: its shared components stay as they are.");
+    }
+  }
+  if (!chosen_line.empty() && !any_installed) {
+    log_->Line("Nothing to remove: none of the chosen variants is installed.");
+  }
   log_->Line(std::string("Every installed variant chosen (the shared parts go too): ") +
              (s.ChosenAll ? "yes" : "no"));
   log_->Line(std::string("NOREBOOT: ") + (s.NoReboot ? "yes" : "no"));

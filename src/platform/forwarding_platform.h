@@ -137,6 +137,7 @@ class ForwardingProcesses : public Processes {
     return target_->Start(command_line, window_style, task);
   }
   void ActivateTask(TaskId task) override { target_->ActivateTask(task); }
+  Status EndTask(TaskId task) override { return target_->EndTask(task); }
 
  private:
   Processes* target_;
@@ -149,8 +150,8 @@ class ForwardingAutomation : public Automation {
                         std::unique_ptr<WordApplication>* application) override {
     return target_->GetRunningWord(class_name, application);
   }
-  bool WindowOfClassExists(const std::string& window_class) override {
-    return target_->WindowOfClassExists(window_class);
+  Status WindowOwners(const std::string& window_class, std::vector<TaskId>* owners) override {
+    return target_->WindowOwners(window_class, owners);
   }
 
  private:

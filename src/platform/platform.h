@@ -265,6 +265,9 @@ class Processes {
                                      TaskId* task) = 0;
   // Brings the main window of a started task to the front; nothing happens for an unknown task.
   virtual void ActivateTask(TaskId task) = 0;
+  // Ends a task that this program started, at once and without asking it (TerminateProcess).
+  // kErrorInvalidHandle for a task it did not start; kOk once the task has ended or had ended.
+  [[nodiscard]] virtual Status EndTask(TaskId task) = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -281,11 +284,14 @@ class Automation {
   [[nodiscard]] virtual Status GetRunningWord(const std::string& class_name,
                                               std::unique_ptr<WordApplication>* application) = 0;
 
-  // Whether a top-level window of the window class ("OpusApp", Word's main window) exists on this
-  // desktop, shown or hidden (FindWindowA(class, no title)). A Word that this program cannot reach
-  // through GetRunningWord (one of another user or session, or one that has not registered yet)
-  // still has its window. False when the question cannot be answered.
-  [[nodiscard]] virtual bool WindowOfClassExists(const std::string& window_class) = 0;
+  // The tasks (process ids) that own a top-level window of the window class ("OpusApp", Word's
+  // main window) on this desktop, shown or hidden, each once. A Word that this program cannot
+  // reach through GetRunningWord (one of another user or session, or one that has not registered
+  // yet) still has its window, and Word makes its window before it registers its object, so an
+  // object that GetRunningWord gives belongs to one of these tasks. *owners is left untouched on
+  // failure (the question could not be answered).
+  [[nodiscard]] virtual Status WindowOwners(const std::string& window_class,
+                                            std::vector<TaskId>* owners) = 0;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -109,9 +109,24 @@ int CompareNames(std::string_view a, std::string_view b) {
 }
 
 bool IsValidFileName(std::string_view name) {
-  if (name.empty() || name == "." || name == "..") return false;
+  if (name.empty() || name.size() > kMaxNameLength || name == "." || name == "..") return false;
   if (name.back() == '.' || name.back() == ' ') return false;
   return std::none_of(name.begin(), name.end(), IsRefused);
+}
+
+std::string PathLengthProblem(std::string_view path, size_t max_length) {
+  size_t part_begin = 0;
+  for (size_t i = 0; i <= path.size(); ++i) {
+    if (i < path.size() && path[i] != '\\' && path[i] != '/') continue;
+    if (i - part_begin > kMaxNameLength) {
+      return "a name longer than " + std::to_string(kMaxNameLength) + " characters";
+    }
+    part_begin = i + 1;
+  }
+  if (path.size() > max_length) {
+    return "a path longer than " + std::to_string(max_length) + " characters";
+  }
+  return "";
 }
 
 bool IsShortName(std::string_view name) {

@@ -13,6 +13,7 @@
 // registry of Windows NT compare upper-cased UTF-16 names), so "€" (U+20AC) comes after "À".
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -34,10 +35,24 @@ int CompareNames(std::string_view a, std::string_view b);
 // The ordering of CompareNames for names that are already folded.
 int CompareFolded(std::string_view a, std::string_view b);
 
-// A name Windows accepts for a file or folder it creates: not empty, not "." or "..", no control
-// character and none of < > : " / \ | ? *, and not ending in a dot or a blank (Windows cuts
-// those from the last part of every path, so no such name can be made).
+// How long the names and paths that Windows makes on a drive can be, in characters (one byte each
+// in the code page, one UTF-16 unit each on the disk): a name at most 255 (what NTFS and FAT
+// hold); the full path of a file ("C:\...") at most 259, MAX_PATH less its NUL; the full path of
+// a folder at most 247, as CreateDirectory keeps MAX_PATH less 12 (an 8.3 name) for the folder
+// and its NUL, so that the files in it fit.
+inline constexpr size_t kMaxNameLength = 255;
+inline constexpr size_t kMaxPathLength = 259;
+inline constexpr size_t kMaxFolderPathLength = 247;
+
+// A name Windows accepts for a file or folder it creates: 1 to 255 characters, not "." or "..",
+// no control character and none of < > : " / \ | ? *, and not ending in a dot or a blank
+// (Windows cuts those from the last part of every path, so no such name can be made).
 bool IsValidFileName(std::string_view name);
+
+// Why Windows could not take `path` (its parts separated by "\" or "/") as a path of at most
+// `max_length` characters (kMaxPathLength, or kMaxFolderPathLength for a folder): "a name longer
+// than 255 characters" or "a path longer than 259 characters"; "" when it could.
+std::string PathLengthProblem(std::string_view path, size_t max_length);
 
 // A name that is its own 8.3 name: a base of 1 to 8 characters, at most one dot, an extension of
 // 0 to 3 characters after it, no blank, none of + , ; = [ ] and no character Windows refuses,

@@ -54,6 +54,8 @@ TEST(WindowsNamesFiles, ValidNames) {
                           "a*", "tab\t", "dot.", "blank ", "dots.. "}) {
     EXPECT_FALSE(IsValidFileName(bad)) << bad;
   }
+  EXPECT_TRUE(IsValidFileName(std::string(255, 'n')));
+  EXPECT_FALSE(IsValidFileName(std::string(256, 'n')));
 }
 
 TEST(WindowsNamesShort, WhichNamesAreTheirOwnShortName) {

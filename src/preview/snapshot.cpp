@@ -190,8 +190,15 @@ class Taker {
     return true;
   }
 
+  // Whether a machine image holds an entry of that path: one that Windows could not have made
+  // under its path limits is left out, as the image reader would refuse it.
+  static bool Holds(const std::string& long_path, uint32_t attributes) {
+    const bool folder = (attributes & kAttrDirectory) != 0;
+    return PathLengthProblem(long_path, folder ? kMaxFolderPathLength : kMaxPathLength).empty();
+  }
+
   // The long path of an existing path, each folder on the way made in the machine with its
-  // attributes; empty when the path is missing.
+  // attributes; empty when the path is missing or too long for an image.
   std::string Place(const std::string& path) {
     if (path.size() < 3 || path[1] != ':') return "";
     std::string long_path = path.substr(0, 2);
@@ -204,6 +211,7 @@ class Taker {
         if (files_->Stat(long_path + "\\" + path.substr(at, end - at), &entry) != kOk) return "";
         long_path += "\\" + entry.name;
         if (end < path.size() && !(entry.attributes & kAttrDirectory)) return "";
+        if (!Holds(long_path, entry.attributes)) return "";
         if ((entry.attributes & kAttrDirectory) && !m_.files.Exists(long_path)) {
           (void)m_.files.AddDirectory(long_path);
           (void)m_.files.SetAttributes(long_path, entry.attributes & kKeptAttributes);
@@ -232,7 +240,7 @@ class Taker {
     const std::string base = folder.back() == '\\' ? folder : folder + "\\";
     for (const LiveEntry& e : entries) {
       const std::string full = base + e.name;
-      if (m_.files.Exists(full)) continue;
+      if (!Holds(full, e.attributes) || m_.files.Exists(full)) continue;
       if (e.attributes & kAttrDirectory) {
         if (!m_.files.AddDirectory(full)) continue;
       } else if (!m_.files.AddFile(full, "")) {

@@ -21,7 +21,9 @@
 //  - the bytes of each file a run opens to read (Wininit.ini), unless another program holds it;
 //  - each program a run starts that exists, as a [programs] entry;
 //  - whether Word runs (one instance, whatever the count), asked through its automation class.
-// Nothing else: no other file's bytes, no fonts, no deletions Windows already has pending.
+// Nothing else: no other file's bytes, no fonts, no deletions Windows already has pending, and no
+// entry whose long path is longer than Windows lets a program make one (247 characters for a
+// folder, 259 for a file), which no machine image holds.
 #pragma once
 
 #include <string>

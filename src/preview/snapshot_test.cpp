@@ -138,6 +138,8 @@ TEST(Snapshot, TakesOnlyWhatTheRunReachesFor) {
   Load("nt-all", &live);
   ASSERT_TRUE(live.files.AddFile("C:\\Users\\Anna\\letter.doc", "Dear Sir"));
   ASSERT_TRUE(live.files.AddFile("C:\\Docseal\\Word\\Stamps\\MINE.STB", "the user's own stamp"));
+  const std::string too_long = "C:\\Docseal\\Word\\Stamps\\" + std::string(240, 'x') + ".STB";
+  ASSERT_TRUE(live.files.AddFile(too_long, ""));
   live.registry.EnsureKey(kHkeyLocalMachine, "Software\\Other\\App")
       .SetValue("Secret", kRegSz, std::string("x\0", 2));
   SimMachine taken;
@@ -148,6 +150,7 @@ TEST(Snapshot, TakesOnlyWhatTheRunReachesFor) {
   ASSERT_TRUE(taken.files.Exists("C:\\Docseal\\Word\\Stamps\\MINE.STB"));
   EXPECT_EQ("", taken.files.Contents("C:\\Docseal\\Word\\Stamps\\MINE.STB").value_or("?"))
       << "files are placeholders";
+  EXPECT_FALSE(taken.files.Exists(too_long)) << "a path of 267 characters, no image holds it";
   EXPECT_TRUE(taken.files.InUse("C:\\Docseal\\Word\\Stamps\\CONFID.STB"));
   EXPECT_NE(nullptr, taken.registry.FindKey(kHkeyLocalMachine, "Software\\Docseal4\\MSWord"));
   EXPECT_EQ(live.facts.windows, taken.facts.windows);

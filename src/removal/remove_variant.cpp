@@ -61,7 +61,11 @@ void RemoveVariant(Program& program, const std::string& variant_code) {
   }
 
   (void)program.files().SetCurrentDirectory("c:\\");
-  RemoveManifestFiles(program);
+  bool installed = false;
+  for (size_t v = 0; v < kVariantCount; ++v) {
+    if (kVariants[v].code == variant_code) installed = program.state.Installed[v];
+  }
+  RemoveManifestFiles(program, installed);
   AdvanceProgress(program, 100);
   AdvanceProgress(program, 50);
 
@@ -83,7 +87,7 @@ void WaitSeconds(Program& program, double seconds) {
   while (program.clock().SecondsSinceMidnight() < start + seconds) program.ui().PumpEvents();
 }
 
-void RemoveManifestFiles(Program& program) {
+void RemoveManifestFiles(Program& program, bool installed) {
   const double step = 100.0 / (kManifestSize - 1);
   for (const ManifestEntry& entry : program.manifest) {
     std::string directory = Trim(Directory(program, entry.DirToken));
@@ -92,7 +96,7 @@ void RemoveManifestFiles(Program& program) {
       RemoveVariantDirectory(program, entry, directory);
     }
     if (IsShared(entry)) {
-      ReleaseSharedComponent(program, entry, directory);
+      if (installed) ReleaseSharedComponent(program, entry, directory);
     } else {
       DeleteManifestFile(program, entry, directory);
     }

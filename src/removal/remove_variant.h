@@ -21,8 +21,10 @@ void AdvanceProgress(Program& program, double step);
 void WaitSeconds(Program& program, double seconds);
 
 // The walk over the manifest, entry by entry. A directory entry that names a folder of the system
-// or of the user (see protected_folders.h) is passed over: no question, no deletion, no line.
-void RemoveManifestFiles(Program& program);
+// or of the user (see protected_folders.h) is passed over: no question, no deletion, no line. A
+// variant that is not `installed` releases no shared component: the components are other
+// programs' (or other variants') as far as this run can tell.
+void RemoveManifestFiles(Program& program, bool installed = true);
 void DeleteManifestFile(Program& program, const ManifestEntry& entry, const std::string& directory);
 void ReleaseSharedComponent(Program& program, const ManifestEntry& entry,
                             const std::string& directory);

@@ -40,6 +40,9 @@ constexpr const char* kWordUnreachable =
     "remain.";
 constexpr const char* kWordNoAnswer =
     "Microsoft Word did not say whether it was running, so its Docseal menus and keys remain.";
+constexpr const char* kWordBeside =
+    "Microsoft Word was started by someone else while Docseal was being removed, so its Docseal "
+    "menus and keys remain.";
 
 std::string WordDidNotAnswer(int version) {
   return "Microsoft Word " + std::to_string(version) +
@@ -98,6 +101,8 @@ const char* NotCleanedLine(WordPresence presence) {
       return kWordNoAnswer;
     case WordPresence::kUnreachable:
       return kWordUnreachable;
+    case WordPresence::kBeside:
+      return kWordBeside;
     default:
       return kWordStillRunning;
   }
@@ -130,7 +135,11 @@ WordPresence QuitAnsweringWords(Program& program, const WaitBound& bound) {
 WordPresence WaitForWordWindows(Program& program) {
   WaitBound grace(program.clock(), kWindowGraceSeconds);
   for (;;) {
-    if (!program.automation().WindowOfClassExists(kWordWindowClass)) return WordPresence::kNone;
+    // A question that cannot be answered counts as a window that stays.
+    std::vector<TaskId> owners;
+    if (program.automation().WindowOwners(kWordWindowClass, &owners) == kOk && owners.empty()) {
+      return WordPresence::kNone;
+    }
     WordPresence presence = AskForWord(program);
     if (presence == WordPresence::kRunning) return presence;
     if (grace.Reached()) return WordPresence::kUnreachable;
@@ -241,6 +250,14 @@ void RemoveMenusAndKeys(WordApplication& word) {
   RebindToPrint(word, 123, 512, 256);          // Ctrl+Shift+F12
 }
 
+// Whether the object belongs to the task this program started: Word makes its main window before
+// it registers its object, so when every Word window is the task's, so is the object.
+bool StartedByUs(Program& program, TaskId task) {
+  std::vector<TaskId> owners;
+  if (program.automation().WindowOwners(kWordWindowClass, &owners) != kOk) return false;
+  return task != 0 && owners.size() == 1 && owners[0] == task;
+}
+
 // What is left once the menus and keys are done: the template written, Word ended.
 void SaveAndQuit(std::unique_ptr<WordApplication>& word) {
   if (word) {
@@ -318,8 +335,6 @@ WordCopyOutcome CleanWordCopy(Program& program, const std::string& directory, in
     WaitForDocument(program, word, task, version, call);
     program.BlankFrm().Unload();
     AdvanceProgress(program, 50);
-    if (word) RemoveMenusAndKeys(*word);
-    AdvanceProgress(program, 50);
   } else {
     ShowBlankForm(program);
     (void)program.processes().Start(command_line, kWindowHidden, &task);
@@ -329,8 +344,16 @@ WordCopyOutcome CleanWordCopy(Program& program, const std::string& directory, in
     GetWordAgain(program, word);
     WaitForDocument(program, word, task, version, call);
     program.BlankFrm().Unload();
-    if (word) RemoveMenusAndKeys(*word);
   }
+  if (word && !StartedByUs(program, task)) {
+    // Nothing of the object is touched; the copy this program started goes unsaved.
+    word.reset();
+    (void)program.processes().EndTask(task);
+    if (version == 97) AdvanceProgress(program, 50);
+    return {false, WordPresence::kBeside};
+  }
+  if (word) RemoveMenusAndKeys(*word);
+  if (version == 97) AdvanceProgress(program, 50);
   SaveAndQuit(word);
   // The next copy may start only once this one has left.
   return {true, WaitUntilNoWord(program)};

@@ -1,10 +1,12 @@
 // Taking the add-in's menus and keys out of Word.
 //
 // Only a Word that this program started is ever cleaned, saved or told to quit without saving. The
-// automation interface cannot tell one running Word from another, so a Word is taken as this
-// program's own only when the system said that no Word ran before it was started: the one that
-// appears afterwards belongs to the task just started. When a Word is still running, or the system
-// gives no answer, no Word is cleaned and a detail line says so.
+// automation interface cannot tell one running Word from another, so a copy is started only when
+// the system said that no Word ran, and the object it then hands out is taken as this program's
+// own only when every Word main window on the desktop belongs to the task just started: a Word the
+// user starts meanwhile has a window of its own, and the two could not be told apart. When a Word
+// is still running, the system gives no answer, or the user's Word came up beside the new one, no
+// Word is cleaned (the copy this program started is ended unsaved) and a detail line says so.
 #pragma once
 
 #include <string>
@@ -21,6 +23,9 @@ enum class WordPresence {
   // None answers, yet Word's main window is there: a Word of another user or session (or of a
   // user with other rights) that this program cannot reach, so cannot close.
   kUnreachable,
+  // Another Word came up beside the one this program started, which then could not be told from
+  // it.
+  kBeside,
 };
 
 // The parameterless call that the wait for a new Word's document makes on BlankFrm in each pass
@@ -45,10 +50,11 @@ struct WordCopyOutcome {
 };
 
 // Starts the Word in the (short) directory, removes the menus, rebinds the keys, saves the Normal
-// template, quits and waits up to a minute for that Word to end. `version` is 97 or 2000. When a
-// Word already runs (or the system will not say, or Word's main window stays for a few seconds
-// without an object), starts nothing and cleans nothing. Adds no detail line for that; the caller
-// does.
+// template, quits and waits up to a minute for that Word to end; all of it only once the object
+// is shown to be that Word's (else it ends the task it started and says kBeside). `version` is 97
+// or 2000. When a Word already runs (or the system will not say, or Word's main window stays for a
+// few seconds without an object), starts nothing and cleans nothing. Adds no detail line for that;
+// the caller does.
 WordCopyOutcome CleanWordCopy(Program& program, const std::string& directory, int version,
                               BlankFormCall call = BlankFormCall::kFocus);
 

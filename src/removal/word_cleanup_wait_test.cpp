@@ -122,7 +122,7 @@ TEST_F(WordCleanupTest, AWordOutOfReachIsNotForcedAndCleansNoCopy) {
 
   EXPECT_EQ(std::vector<std::string>{kUnreachable}, Details());
   EXPECT_TRUE(machine.processes.started.empty());
-  EXPECT_NE(-1, LineIndex("findwindow OpusApp -> found"));
+  EXPECT_NE(-1, LineIndex("window owners OpusApp -> 65537"));
   EXPECT_EQ(-1, LineIndex("word 1 ")) << "no call reached it";
   EXPECT_EQ(1, machine.word.RunningCount());
   EXPECT_EQ(keys, machine.word.templates["word97"].KeysText());
@@ -144,17 +144,46 @@ TEST_F(WordCleanupTest, ACopyStartedHereThatNeverAnsweredKeepsTheNextOneFromStar
 TEST_F(WordCleanupTest, AUserWordThatRegistersLateIsStillAskedToQuit) {
   // Just started by its user: it holds the foreground and has not registered yet, until the
   // progress window takes the foreground from it.
-  machine.word.StartInstance("word97");
+  machine.word.StartInstance("word97", 99);
   machine.ui.PumpEvents();
   program.Processing().Show();
   machine.clock.Set(36000);
 
   EXPECT_EQ(WordPresence::kNone, QuitRunningWord(program));
-  EXPECT_LT(LineIndex("findwindow OpusApp -> found"), LineIndex("word 1 registers"));
+  EXPECT_LT(LineIndex("window owners OpusApp -> 99"), LineIndex("word 1 registers"));
   EXPECT_NE(-1, LineIndex("word 1 Quit -> quit"));
   EXPECT_EQ(0, machine.word.RunningCount());
   EXPECT_GT(36005.0, machine.clock.seconds());
 }
+
+// The user starts Word just as the program starts its own, hidden, copy: the object the running
+// object table hands out may be either, so neither is touched, and the copy started here ends.
+class WordRaceTest : public WordCleanupTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(WordRaceTest, AWordTheUserStartsMeanwhileIsNeverTakenForTheOneStartedHere) {
+  const int version = GetParam();
+  InstallWord("word97", kOffice97);
+  InstallWord("word2000", kOffice2000);
+  machine.events.resize(1);
+  ASSERT_TRUE(sim::SimEvent::Parse("start winword|word", &machine.events[0]));
+  const std::string kind = version == 97 ? "word97" : "word2000";
+  const std::string keys = machine.word.templates[kind].KeysText();
+
+  const WordCopyOutcome outcome =
+      CleanWordCopy(program, version == 97 ? kShort97 : kShort2000, version);
+
+  EXPECT_FALSE(outcome.cleaned);
+  EXPECT_EQ(WordPresence::kBeside, outcome.afterwards);
+  for (const char* call : {"Save", "Quit", "Delete", "KeyBindings", "FindKey"}) {
+    EXPECT_EQ(0, LineCount(call)) << call;
+  }
+  EXPECT_EQ(keys, machine.word.templates[kind].KeysText());
+  ASSERT_NE(nullptr, machine.word.Find(2));
+  EXPECT_TRUE(machine.word.Find(2)->running) << "the user's Word runs on";
+  EXPECT_FALSE(machine.word.Find(1)->running) << "the copy started here has ended";
+}
+
+INSTANTIATE_TEST_SUITE_P(BothVersions, WordRaceTest, ::testing::Values(97, 2000));
 
 // The Word scenario of the Wine suite (tests/wine/word-scenarios.sh), on the simulator: the same
 // templates, a user's Word that cancels its save prompt once, both versions strict.

@@ -110,9 +110,9 @@ Status FaultAutomation::GetRunningWord(const std::string& class_name,
   return status;
 }
 
-bool FaultAutomation::WindowOfClassExists(const std::string& window_class) {
-  if (f_->Fails("FindWindowA " + window_class)) return false;
-  return t_->WindowOfClassExists(window_class);
+Status FaultAutomation::WindowOwners(const std::string& window_class, std::vector<TaskId>* owners) {
+  if (f_->Fails("EnumWindows " + window_class)) return kInjectedAutomation;
+  return t_->WindowOwners(window_class, owners);
 }
 
 }  // namespace vrx::fault

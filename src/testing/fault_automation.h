@@ -20,7 +20,7 @@ class FaultAutomation : public Automation {
   Status GetRunningWord(const std::string& class_name,
                         std::unique_ptr<WordApplication>* application) override;
   // A failing FindWindowA answers as when there is no such window.
-  bool WindowOfClassExists(const std::string& window_class) override;
+  Status WindowOwners(const std::string& window_class, std::vector<TaskId>* owners) override;
 
  private:
   Automation* t_;

@@ -256,6 +256,10 @@ class FaultProcesses : public Processes {
   void ActivateTask(TaskId task) override {
     if (!f_->Fails("SetForegroundWindow")) t_->ActivateTask(task);
   }
+  Status EndTask(TaskId task) override {
+    if (f_->Fails("TerminateProcess")) return kInjected;
+    return t_->EndTask(task);
+  }
 
  private:
   Processes* t_;

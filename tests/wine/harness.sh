@@ -79,16 +79,18 @@ if [[ ${VRX_NO_BUILD:-0} != 1 ]]; then
   build_in native "$BUILD" "${NATIVE_PROGRAMS[@]}"
 fi
 if [[ -z ${DISPLAY:-} && ${SUITE_DISPLAY:-yes} != no ]]; then
-  command -v xvfb-run >/dev/null ||
-    { echo "FAIL $SUITE: xvfb-run is missing (Debian package xvfb)"; exit 1; }
-  VRX_NO_BUILD=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "${SUITE_CALL[@]}"
+  [[ -x /usr/bin/xvfb-run ]] ||
+    { echo "FAIL $SUITE: /usr/bin/xvfb-run is missing (Debian package xvfb)"; exit 1; }
+  [[ -x /usr/bin/xauth ]] ||
+    { echo "FAIL $SUITE: /usr/bin/xauth is missing (Debian package xauth)"; exit 1; }
+  VRX_NO_BUILD=1 exec /usr/bin/xvfb-run -a -s "-screen 0 1024x768x24" "$0" "${SUITE_CALL[@]}"
 fi
 
-# require_programs NAME...: programs of the 32-bit build that a suite needs.
+# require_programs NAME...: programs (or DLLs) of the 32-bit build that a suite needs.
 require_programs() {
   local name
   for name in "$@"; do
-    [ -f "$MINGW/$name.exe" ] ||
+    [ -f "$MINGW/$name.exe" ] || [ -f "$MINGW/$name.dll" ] ||
       { echo "FAIL $SUITE: no $MINGW/$name.exe (cmake --build --preset mingw)"; exit 1; }
   done
 }
@@ -148,6 +150,21 @@ missing() {
   exit 1
 }
 
+# imagemagick TOOL: the path of ImageMagick's TOOL (convert, import): the Debian package's own
+# TOOL-im6.q16 (or -im7.q16), else TOOL on PATH, whichever first says it is ImageMagick: another
+# program, or a stand-in, may answer to the plain name. False when there is none.
+imagemagick() {
+  local name path
+  for name in "$1-im6.q16" "$1-im7.q16" "$1"; do
+    path=$(command -v "$name") || continue
+    if [[ $("$path" -version 2>/dev/null) == "Version: ImageMagick "* ]]; then
+      echo "$path"
+      return 0
+    fi
+  done
+  return 1
+}
+
 # elf_bits FILE: 32 or 64 for an ELF executable, nothing for anything else (a shell script).
 elf_bits() {
   local head
@@ -171,6 +188,14 @@ find_loaders() {
   done
   [ -n "$WINE32" ] || missing "the 32-bit Wine loader" "wine32:i386"
   [ -n "$WINE64" ] || missing "the 64-bit Wine loader" "wine64"
+  # A kernel that runs no 32-bit programs (ia32_emulation off) has the loader but cannot start it:
+  # then nothing of the 32-bit side runs, and every check would fail or, worse, pass unrun.
+  local why
+  why=$("$WINE32" --version 2>&1 >/dev/null) || {
+    echo "FAIL $SUITE: the 32-bit Wine loader $WINE32 does not start here (${why##*: }): this" \
+      "kernel runs no 32-bit programs (booted with ia32_emulation off?)"
+    exit 1
+  }
   command -v wineserver >/dev/null || missing wineserver wine
   command -v winepath >/dev/null || missing winepath wine
 }

@@ -23,7 +23,7 @@
 # Builds what it runs unless VRX_NO_BUILD=1 and runs under xvfb-run when no X display is given
 # (see harness.sh). Prints a PASS or FAIL line per check; exit status 0 when every check passes.
 set -uo pipefail
-MINGW_PROGRAMS=(VRXUnInst ui_driver file_locker)
+MINGW_PROGRAMS=(VRXUnInst ui_driver file_locker planted_dll)
 NATIVE_PROGRAMS=(vrxuninst-sim vrx-image-diff)
 # shellcheck source=harness.sh
 . "$(dirname "$0")/harness.sh" "$@"
@@ -200,6 +200,56 @@ with_windows() {
   end_prefix
 }
 
-for part in ${DEPLOY_PARTS:-quiet second_copy_and_processor with_windows}; do "$part"; done
+# ---------------------------------------------------------------------------------------------
+# A shcore.dll of an attacker's (planted_dll.dll, which notes in C:\planted.txt every process it
+# is loaded into) in the current folder, in a folder on PATH or beside a copy of the program, and
+# none in the 32-bit system folder, as on Vista and 7: the program, started as a deployment tool
+# starts it, never loads it. rundll32, which loads a DLL by bare name, shows that the first two
+# would be found. (Wine's own programs that start with a session may load it too: those are not
+# looked at.)
+planted() {
+  begin planted
+  install_uninstaller
+  rm -f "$SYS32_DRIVE/shcore.dll"
+  mkdir -p "$PREFIX/drive_c/current" "$PREFIX/drive_c/on-path" "$PREFIX/drive_c/copy"
+  cp "$MINGW/VRXUnInst.exe" "$PREFIX/drive_c/copy/VRXUnInst.EXE"
+  local marker="$PREFIX/drive_c/planted.txt"
+  # started PLANTED IN COMMAND...: COMMAND started in the folder C:\IN, with C:\on-path on PATH
+  # and shcore.dll planted in C:\PLANTED alone.
+  started() {
+    cp "$MINGW/planted_dll.dll" "$PREFIX/drive_c/$1/shcore.dll"
+    rm -f "$marker"
+    (cd "$PREFIX/drive_c/$2" && WINEPATH='C:\on-path' run32 "${@:3}") >/dev/null 2>&1
+    rm "$PREFIX/drive_c/$1/shcore.dll"
+  }
+  loaded_by() { tr -d '\r' 2>/dev/null <"$marker" | grep -iF "\\$1 "; }  # loaded_by PROGRAM.EXE
+  rundll32_loads() {  # rundll32_loads WHERE
+    if loaded_by rundll32.exe >/dev/null; then
+      pass "planted: rundll32 loads the shcore.dll of $1"
+    else
+      fail "planted: rundll32 loads the shcore.dll of $1" "it did not"
+    fi
+  }
+  never_loaded() {  # never_loaded WHERE: the program did not load the one planted WHERE
+    if loaded_by VRXUnInst.EXE >/dev/null; then
+      fail "planted: the program loads no shcore.dll of $1" "$(loaded_by VRXUnInst.EXE)"
+    else
+      pass "planted: the program loads no shcore.dll of $1"
+    fi
+  }
+  started current current "$SYS32\\rundll32.exe" shcore.dll,None
+  rundll32_loads "the current folder"
+  started current current "$SYS32\\VRXUnInst.EXE" /QUIET
+  never_loaded "the current folder"
+  started on-path "" "$SYS32\\rundll32.exe" shcore.dll,None
+  rundll32_loads "a folder on PATH"
+  started on-path "" "$SYS32\\VRXUnInst.EXE" /QUIET
+  never_loaded "a folder on PATH"
+  started copy "" 'C:\copy\VRXUnInst.EXE' /QUIET
+  never_loaded "its own folder"
+  end_prefix
+}
+
+for part in ${DEPLOY_PARTS:-quiet second_copy_and_processor with_windows planted}; do "$part"; done
 echo "$failures checks failed"
 [ "$failures" -eq 0 ]

@@ -21,6 +21,7 @@ MINGW_PROGRAMS=(VRXUnInst file_locker ui_driver)
 NATIVE_PROGRAMS=(vrxuninst-sim vrx-image-diff)
 # shellcheck source=harness.sh
 . "$(dirname "$0")/harness.sh" "$@"
+IMPORT=$(imagemagick import) || missing "ImageMagick's import" imagemagick
 MACHINES="$ROOT/tests/wine/machines"
 
 # timed_quiet WORDS...: the uninstaller with WORDS, to its end without a person; STATUS is its exit
@@ -163,7 +164,7 @@ what_if_window() {
   wait_until 60 what_if_shown && shown=yes
   ui dump "$title" 2>/dev/null | tr -d '\r' >"$WORK/window.txt"
   sleep 0.7
-  import -window root "$screens/what-if.png" || fail "$name: screenshot"
+  "$IMPORT" -window root "$screens/what-if.png" || fail "$name: screenshot"
   if [ $shown = yes ] && grep -q 'Removed' "$WORK/window.txt" &&
     grep -q 'The uninstaller would end with exit code 0' "$WORK/window.txt"; then
     pass "$name: the window lists what the run would do"

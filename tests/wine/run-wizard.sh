@@ -32,7 +32,7 @@ MINGW_PROGRAMS=(VRXUnInst ui_driver file_locker wizard_walk)
 NATIVE_PROGRAMS=(vrxuninst-sim vrx-image-diff)
 # shellcheck source=harness.sh
 . "$(dirname "$0")/harness.sh" "$@"
-command -v convert >/dev/null || missing "ImageMagick's convert" imagemagick
+CONVERT=$(imagemagick convert) || missing "ImageMagick's convert" imagemagick
 OUT=$ROOT/build/screens
 mkdir -p "$OUT"
 rm -f "$OUT"/*.png
@@ -70,7 +70,7 @@ play() {
   [ "$status" -le 1 ] || fail "wizard_walk.exe $1 ran to its end" "exit status $status"
   for bmp in "$shots"/*.bmp; do
     [ -e "$bmp" ] || continue
-    convert "$bmp" "$OUT/$(basename "$bmp" .bmp).png" || fail "screenshot $(basename "$bmp" .bmp)"
+    "$CONVERT" "$bmp" "$OUT/$(basename "$bmp" .bmp).png" || fail "screenshot $(basename "$bmp" .bmp)"
     rm -f "$bmp"
   done
 }

@@ -4,6 +4,7 @@
 // clicks, the close box, message boxes and the pump are in ui_smoke_keys.cpp.
 #include "ui_smoke.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -260,16 +261,46 @@ TEST_F(FormsOnWindows, StatesAsLoadedAndLaterChangesReachTheWindows) {
   EXPECT_FALSE(Shows(Window(wizard.Check1(3))));
 }
 
-TEST_F(FormsOnWindows, ProgressBarTakesMaxAndValueRounded) {
+// The progress bar of common controls 4.00 (Windows 95), where the messages of 4.70 and later (a
+// 32-bit range, reading the range or the position back, colours) do nothing: the bar's own window
+// procedure is given only the others, and what it shows is read from that procedure.
+WNDPROC g_bar_proc = nullptr;
+int g_newer_messages = 0;
+LRESULT CALLBACK BarOfVersion400(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if ((message >= PBM_SETRANGE32 && message <= PBM_SETBARCOLOR) || message == PBM_SETBKCOLOR) {
+    ++g_newer_messages;
+    return 0;
+  }
+  return CallWindowProcA(g_bar_proc, hwnd, message, wparam, lparam);
+}
+
+TEST_F(FormsOnWindows, ProgressBarShowsTheRunOnCommonControls400) {
   processing.Load();
   HWND bar = Window(processing.ProgressBar1());
-  EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, FALSE, 0), 100) << "as designed";
-  ASSERT_TRUE(processing.ProgressBar1().SetMax(250.6f));
-  ASSERT_TRUE(processing.ProgressBar1().SetProgressValue(99.5f));
-  EXPECT_EQ(SendMessageA(bar, PBM_GETRANGE, FALSE, 0), 251);
-  EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), 100);
-  EXPECT_FALSE(processing.ProgressBar1().SetProgressValue(300));
-  EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), 100) << "a refused value leaves the bar";
+  g_bar_proc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrA(bar, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&BarOfVersion400)));
+  g_newer_messages = 0;
+  const auto position = [&] { return CallWindowProcA(g_bar_proc, bar, PBM_GETPOS, 0, 0); };
+  const auto range = [&] { return CallWindowProcA(g_bar_proc, bar, PBM_GETRANGE, FALSE, 0); };
+  EXPECT_EQ(range(), 100) << "as designed";
+  Control& progress = processing.ProgressBar1();
+  // Three variants, as the run counts them, rounded; then back to the start, then a Max beyond
+  // 16 bits, scaled.
+  ASSERT_TRUE(progress.SetMax(300.4f));
+  EXPECT_EQ(range(), 300);
+  for (float value : {0.1f, 50.0f, 99.5f, 150.0f, 250.6f, 300.0f}) {
+    ASSERT_TRUE(progress.SetProgressValue(value));
+    EXPECT_EQ(position(), std::lround(value)) << value;
+  }
+  EXPECT_FALSE(progress.SetProgressValue(400));
+  EXPECT_EQ(position(), 300) << "a refused value leaves the bar";
+  ASSERT_TRUE(progress.SetProgressValue(0));
+  EXPECT_EQ(position(), 0);
+  ASSERT_TRUE(progress.SetMax(100000));
+  ASSERT_TRUE(progress.SetProgressValue(25000));
+  EXPECT_EQ(range(), 0x7FFF);
+  EXPECT_EQ(position(), 0x2000);
+  EXPECT_EQ(g_newer_messages, 0) << "messages that common controls 4.00 does not know";
 }
 
 TEST_F(FormsOnWindows, AProgressStepLetsTheWaitingMessagesThrough) {

@@ -84,6 +84,12 @@ bool LoadHostFolder(const fs::path& host, const std::string& windows_path, SimFi
       }
       type = S_ISDIR(info.st_mode) ? DT_DIR : S_ISREG(info.st_mode) ? DT_REG : DT_LNK;
     }
+    const std::string problem = PathLengthProblem(
+        windows_path + "\\" + name, type == DT_DIR ? kMaxFolderPathLength : kMaxPathLength);
+    if (!problem.empty()) {
+      ok = Fail(error, host / name, problem + " on Windows");
+      break;
+    }
     if (!IsValidFileName(name)) {
       ok = Fail(error, host / name, "not a valid Windows file name");
       break;
@@ -156,6 +162,11 @@ bool LoadDriveFolders(const fs::path& image_dir, SimFiles* files, std::string* e
   return true;
 }
 
+// How the drives are written: "C:\A\B" is out_dir/drive_c/A/B, each name as its Windows-1252 bytes,
+// one byte a character, as LoadHostFolder takes them back. The host holds names of up to 255
+// bytes, and no entry of the model has a name longer than 255 characters (SimFiles makes none that
+// IsValidFileName refuses), so every name fits; a path below out_dir is its Windows path with 5
+// bytes more, far from the 4096 a host path may have.
 bool WriteDriveFolders(const SimFiles& files, const fs::path& out_dir, std::string* error) {
   std::error_code ec;
   fs::create_directories(out_dir, ec);

@@ -26,15 +26,18 @@ class SimMachine;
 // directory becomes C:\. Within a folder, names that are valid 8.3 names are created first, then
 // the others in listing order, which fixes the short names. On failure the model is unchanged and
 // *error holds one message naming the host file: two names of a folder that differ only in case,
-// a name Windows refuses (one of `<>:"|?*\`, a control character, a trailing dot or blank), an
+// a name Windows refuses (one of `<>:"|?*\`, a control character, a trailing dot or blank), a
+// path Windows could not make ("C:\..." longer than kMaxPathLength for a file or
+// kMaxFolderPathLength for a folder, or a name longer than kMaxNameLength; windows_names.h), an
 // entry that is neither a file nor a folder (symlinks included), a folder `drive_X` not in lower
 // case, or a file or folder that cannot be read.
 [[nodiscard]] bool LoadDriveFolders(const std::filesystem::path& image_dir, SimFiles* files,
                                     std::string* error);
 
-// Writes every drive as `out_dir/drive_x/...` with the stored names, empty folders included
-// (attributes and in-use marks are not written). `out_dir` is created when missing; a `drive_x`
-// that already exists there is an error, so nothing is ever merged or overwritten.
+// Writes every drive as `out_dir/drive_x/...` with the stored names as their Windows-1252 bytes,
+// empty folders included (attributes and in-use marks are not written). `out_dir` is created when
+// missing; a `drive_x` that already exists there is an error, so nothing is ever merged or
+// overwritten.
 [[nodiscard]] bool WriteDriveFolders(const SimFiles& files, const std::filesystem::path& out_dir,
                                      std::string* error);
 

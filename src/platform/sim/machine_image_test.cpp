@@ -104,7 +104,11 @@ TEST_F(BadImage, TheGoodImageLoads) {
 }
 
 TEST_F(BadImage, MachineIniErrorsNameTheLine) {
-  const std::pair<const char*, const char*> cases[] = {
+  // Just past Windows' limits: a name of 256 characters, a folder of 248, a file of 260; a folder
+  // typed in 247 through a short name whose own path has 251.
+  const std::string name(256, '\xFF'), folder = "C:\\" + std::string(245, 'F');
+  const std::string file = folder + "\\" + std::string(11, 'f'), tail(235, 'x');
+  const std::pair<std::string, std::string> cases[] = {
       {"[system]\nplatform\n", "machine.ini:2: expected key=value"},
       {"[system]\nplatform=2\n[sistem]\n", "machine.ini:3: unknown section [sistem]"},
       {"[system]\ncolour=blue\n", "machine.ini:2: unknown key \"colour\" in [system]"},
@@ -116,6 +120,17 @@ TEST_F(BadImage, MachineIniErrorsNameTheLine) {
       {"[programs]\nC:\\A=editor\n", "machine.ini:2: bad value \"editor\" for C:\\A"},
       {"[word97]\nkeys=abc:Print\n", "machine.ini:2: bad value \"abc:Print\" for keys"},
       {"[system]\nclock=90000\n", "machine.ini:2: bad value \"90000\" for clock"},
+      {"[system]\r\nusername=bob\r\r\n", "machine.ini:2: a carriage return inside the line"},
+      {"[folders]\n" + name + "=1\n", "machine.ini:2: a name longer than 255 characters"},
+      {"[folders]\n" + folder + "=1\n", "machine.ini:2: a path longer than 247 characters"},
+      {"[folders]\nC:\\Short folder=1\nC:\\SHORTF~1\\" + tail + "=1\n",
+       "machine.ini:3: a path longer than 247 characters: C:\\Short folder\\xxx"},
+      {"[system]\nsystem=" + folder + "\n", "machine.ini:2: a path longer than 247 characters"},
+      {"[attributes]\n" + file + "=R\n", "machine.ini:2: a path longer than 259 characters"},
+      {"[in-use]\n" + file + "=1\n", "machine.ini:2: a path longer than 259 characters"},
+      {"[programs]\n" + file + "=program\n", "machine.ini:2: a path longer than 259 characters"},
+      {"[fonts]\n" + file + "=1\n", "machine.ini:2: a path longer than 259 characters"},
+      {"[pending]\n1=" + file + "\n", "machine.ini:2: a path longer than 259 characters"},
   };
   for (const auto& [ini, message] : cases) {
     SCOPED_TRACE(ini);
@@ -184,11 +199,21 @@ TEST(DriveFolders, BadFoldersNameTheFileAndLeaveTheModel) {
   fs::create_directories(dir.path() / "link" / "drive_c");
   fs::create_symlink("/etc/hostname", dir.path() / "link" / "drive_c" / "link.txt");
   fs::create_directories(dir.path() / "upper" / "drive_C");
+  // C:\<200>\<44> is a folder of 248 characters, C:\<200>\<56> a file of 260.
+  const std::string deep(200, 'd');
+  fs::create_directories(dir.path() / "folder" / "drive_c" / deep / std::string(44, 'f'));
+  Spit(dir.path() / "file" / "drive_c" / deep / std::string(56, 'f'), "");
   SimFiles files;
   ASSERT_TRUE(files.AddFile("C:\\keep.txt", "k"));
   const std::pair<const char*, const char*> cases[] = {
-      {"case", "differs only in case"}, {"name", "what?.txt"}, {"dot", "trailing."},
-      {"blank", "trailing "},           {"link", "link.txt"},  {"upper", "drive_C"}};
+      {"case", "differs only in case"},
+      {"name", "what?.txt"},
+      {"dot", "trailing."},
+      {"blank", "trailing "},
+      {"link", "link.txt"},
+      {"upper", "drive_C"},
+      {"folder", "ffff: a path longer than 247 characters on Windows"},
+      {"file", "ffff: a path longer than 259 characters on Windows"}};
   for (const auto& [image, named] : cases) {
     std::string error;
     EXPECT_FALSE(LoadDriveFolders(dir.path() / image, &files, &error)) << image;

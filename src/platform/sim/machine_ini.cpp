@@ -10,7 +10,6 @@
 
 namespace vrx::sim {
 
-using ini_rules::BadValue;
 using ini_rules::FindSection;
 using ini_rules::KeyRule;
 using ini_rules::Pairs;
@@ -43,6 +42,8 @@ std::optional<MachineIni> MachineIni::Parse(const std::string& text, const std::
       *error = file + ":" + std::to_string(number) + ": " + message;
       return std::nullopt;
     };
+    // A value ending in one would lose it when written and read again, as a CR LF line end.
+    if (line.find('\r') != std::string::npos) return fail("a carriage return inside the line");
     if (line.front() == '[') {
       if (line.back() != ']' || line.size() < 3) return fail("bad section header \"" + line + "\"");
       ini.sections_.push_back({number, line.substr(1, line.size() - 2), {}});
@@ -94,7 +95,9 @@ bool MachineIni::ApplyTo(SimMachine* machine, std::string* error) const {
         auto key = std::find_if(rule->keys.begin(), rule->keys.end(),
                                 [&](const KeyRule& k) { return l.key == k.name; });
         if (key == rule->keys.end()) return fail(l.number, UnknownKey(section.name, l.key));
-        if (!key->parse(l.value, *machine)) return fail(l.number, BadValue(l.key, l.value));
+        if (std::string problem = key->parse(l.value, *machine); !problem.empty()) {
+          return fail(l.number, problem);
+        }
       }
     }
   }

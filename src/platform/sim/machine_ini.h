@@ -4,10 +4,14 @@
 //
 // The text: [section] lines and key=value lines; ';' starts a comment at the start of a line or
 // after a blank; blanks around keys and values are dropped. Where keys are paths, the value
-// follows the last "=" (a file name may hold one); elsewhere the first. Unknown sections and keys,
-// a section that appears twice and a bad value are errors naming the file and line. Written
-// sections come in a fixed order, list sections sorted by path where they are kept so (see
-// machine_ini.cpp).
+// follows the last "=" (a file name may hold one); elsewhere the first. Written sections come in a
+// fixed order, list sections sorted by path where they are kept so (see machine_ini.cpp).
+//
+// Errors name the file and line: a carriage return other than that of a CR LF line end, unknown
+// sections and keys, a section that appears twice, a bad value, and a path Windows could not take
+// (windows_names.h): a name in it longer than 255 characters, or the path longer than 259, or than
+// 247 for a folder ([system] windows and system; the folder a [folders] line makes, by its own long
+// path).
 #pragma once
 
 #include <optional>

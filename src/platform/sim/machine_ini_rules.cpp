@@ -46,17 +46,19 @@ bool ParseFlag(const std::string& text, bool* flag) {
 template <typename Field>
 KeyRule FlagKey(const char* name, Field field) {
   return {name, [field](const SimMachine& m) { return std::string(field(m) ? "1" : "0"); },
-          [field](const std::string& v, SimMachine& m) { return ParseFlag(v, &field(m)); }};
+          [name, field](const std::string& v, SimMachine& m) {
+            return ParseFlag(v, &field(m)) ? "" : BadValue(name, v);
+          }};
 }
 
 template <typename Field>
 KeyRule NumberKey(const char* name, long long low, long long high, Field field) {
   return {name, [field](const SimMachine& m) { return std::to_string(field(m)); },
-          [field, low, high](const std::string& v, SimMachine& m) {
+          [name, field, low, high](const std::string& v, SimMachine& m) {
             long long n = 0;
-            if (!ParseInt(v, low, high, &n)) return false;
+            if (!ParseInt(v, low, high, &n)) return BadValue(name, v);
             field(m) = static_cast<int>(n);
-            return true;
+            return std::string();
           }};
 }
 
@@ -65,7 +67,24 @@ KeyRule TextKey(const char* name, Field field) {
   return {name, [field](const SimMachine& m) { return std::string(field(m)); },
           [field](const std::string& v, SimMachine& m) {
             field(m) = v;
-            return true;
+            return std::string();
+          }};
+}
+
+// "" when Windows can hold `path` as a path of at most `max_length` characters, else why not.
+std::string PathProblem(const std::string& path, size_t max_length) {
+  const std::string problem = PathLengthProblem(path, max_length);
+  return problem.empty() ? problem : problem + ": " + path;
+}
+
+// A key whose value is the full path of a folder.
+template <typename Field>
+KeyRule FolderKey(const char* name, Field field) {
+  return {name, [field](const SimMachine& m) { return std::string(field(m)); },
+          [field](const std::string& v, SimMachine& m) {
+            std::string problem = PathProblem(v, kMaxFolderPathLength);
+            if (problem.empty()) field(m) = v;
+            return problem;
           }};
 }
 
@@ -153,9 +172,9 @@ SectionRule TemplateSection(const char* version) {
                               : std::string(name) == "filemenu" ? filemenu
                                                                 : keys;
           slot = v;
-          if (!ValidKeys(keys)) return false;
+          if (!ValidKeys(keys)) return BadValue(name, v);
           t = WordTemplate::Parse(menubar, filemenu, keys);
-          return true;
+          return std::string();
         }};
   };
   SectionRule s;
@@ -180,9 +199,9 @@ const std::vector<SectionRule>& Sections() {
     system.keys = {
         NumberKey(
             "platform", 0, 3, [](auto& m) -> auto& { return m.facts.platform; }),
-        TextKey(
+        FolderKey(
             "windows", [](auto& m) -> auto& { return m.facts.windows; }),
-        TextKey(
+        FolderKey(
             "system", [](auto& m) -> auto& { return m.facts.system; }),
         TextKey(
             "username", [](auto& m) -> auto& { return m.facts.username; }),
@@ -191,9 +210,9 @@ const std::vector<SectionRule>& Sections() {
         KeyRule{"clock", [](const SimMachine& m) { return FormatSeconds(m.clock.seconds()); },
                 [](const std::string& v, SimMachine& m) {
                   double seconds = 0;
-                  if (!ParseSeconds(v, &seconds)) return false;
+                  if (!ParseSeconds(v, &seconds)) return BadValue("clock", v);
                   m.clock.Set(seconds);
-                  return true;
+                  return std::string();
                 }},
     };
     system.present = [](const SimMachine&) { return true; };
@@ -228,6 +247,7 @@ const std::vector<SectionRule>& Sections() {
     attributes.add = [](const std::string& path, const std::string& v, SimMachine& m) {
       uint32_t a = 0;
       if (!ParseAttributes(v, &a)) return BadValue(path, v);
+      if (std::string problem = PathProblem(path, kMaxPathLength); !problem.empty()) return problem;
       if (std::string missing = NoSuchPath(m, path); !missing.empty()) return missing;
       if (!m.files.SetAttributes(path, a)) return "cannot set the attributes of " + path;
       return std::string();
@@ -246,6 +266,7 @@ const std::vector<SectionRule>& Sections() {
     in_use.add = [](const std::string& path, const std::string& v, SimMachine& m) {
       bool flag = false;
       if (!ParseFlag(v, &flag)) return BadValue(path, v);
+      if (std::string problem = PathProblem(path, kMaxPathLength); !problem.empty()) return problem;
       if (std::string missing = NoSuchPath(m, path); !missing.empty()) return missing;
       if (!m.files.SetInUse(path, flag)) return "only a file can be in use: " + path;
       return std::string();
@@ -265,8 +286,11 @@ const std::vector<SectionRule>& Sections() {
     folders.add = [](const std::string& path, const std::string& v, SimMachine& m) {
       bool present = false;
       if (!ParseFlag(v, &present)) return BadValue(path, v);
-      if (present && !m.files.AddDirectory(path)) return "cannot make folder " + path;
-      return std::string();
+      if (std::string problem = PathProblem(path, kMaxPathLength); !problem.empty()) return problem;
+      if (!present) return std::string();
+      if (!m.files.AddDirectory(path)) return "cannot make folder " + path;
+      // Typed through short names, the folder's own path may be longer than the line.
+      return PathProblem(m.files.LongPath(path).value_or(path), kMaxFolderPathLength);
     };
     all.push_back(folders);
 
@@ -284,6 +308,7 @@ const std::vector<SectionRule>& Sections() {
           std::end(kProgramKinds)) {
         return BadValue(path, v);
       }
+      if (std::string problem = PathProblem(path, kMaxPathLength); !problem.empty()) return problem;
       m.processes.programs.push_back({path, v});
       return std::string();
     };
@@ -301,6 +326,7 @@ const std::vector<SectionRule>& Sections() {
     fonts.add = [](const std::string& path, const std::string& v, SimMachine& m) {
       bool loaded = false;
       if (!ParseFlag(v, &loaded)) return BadValue(path, v);
+      if (std::string problem = PathProblem(path, kMaxPathLength); !problem.empty()) return problem;
       if (loaded) m.system.fonts.push_back(path);
       return std::string();
     };
@@ -342,10 +368,30 @@ const std::vector<SectionRule>& Sections() {
     pending.add = [](const std::string& number, const std::string& path, SimMachine& m) {
       long long n = 0;
       if (!ParseInt(number, 1, 32767, &n)) return UnknownKey("pending", number);
+      if (std::string problem = PathProblem(path, kMaxPathLength); !problem.empty()) return problem;
       m.system.pending.push_back(path);
       return std::string();
     };
     all.push_back(pending);
+
+    SectionRule events;
+    events.name = "events";
+    events.entries = [](const SimMachine& m) {
+      Pairs out;
+      for (size_t i = 0; i < m.events.size(); ++i) {
+        out.emplace_back(std::to_string(i + 1), m.events[i].Format());
+      }
+      return out;
+    };
+    events.add = [](const std::string& number, const std::string& text, SimMachine& m) {
+      long long n = 0;
+      if (!ParseInt(number, 1, 32767, &n)) return UnknownKey("events", number);
+      SimEvent event;
+      if (!SimEvent::Parse(text, &event)) return BadValue(number, text);
+      m.events.push_back(event);
+      return std::string();
+    };
+    all.push_back(events);
     return all;
   }();
   return sections;

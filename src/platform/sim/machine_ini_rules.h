@@ -19,8 +19,8 @@ using Pairs = std::vector<std::pair<std::string, std::string>>;
 struct KeyRule {
   const char* name;
   std::function<std::string(const SimMachine&)> format;
-  // Takes a value; false when the key does not accept it.
-  std::function<bool(const std::string& value, SimMachine&)> parse;
+  // Takes a value: "" when the key accepts it, else the problem.
+  std::function<std::string(const std::string& value, SimMachine&)> parse;
 };
 
 // A section: either fixed keys, or a list of entries keyed by a path or a number.

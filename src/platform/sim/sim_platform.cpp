@@ -163,6 +163,7 @@ Status SimProcesses::Start(const std::string& command_line, int window_style, Ta
   std::string line = "start " + Quoted(command_line) + " style " + std::to_string(window_style);
   if (status != kOk) {
     transcript_->Add(line + " -> failed");
+    if (on_started) on_started(command_line);
     return status;
   }
   *task = next_task_++;
@@ -170,11 +171,22 @@ Status SimProcesses::Start(const std::string& command_line, int window_style, Ta
   if ((entry->kind == "word97" || entry->kind == "word2000") && on_word_started) {
     on_word_started(entry->kind, *task);
   }
+  if (on_started) on_started(command_line);
   return kOk;
 }
 
 void SimProcesses::ActivateTask(TaskId task) {
   transcript_->Add("activate task " + std::to_string(task));
+}
+
+Status SimProcesses::EndTask(TaskId task) {
+  if (task == 0 || task >= next_task_) {
+    transcript_->Add("end task " + std::to_string(task) + " -> not ours");
+    return kErrorInvalidHandle;
+  }
+  transcript_->Add("end task " + std::to_string(task));
+  if (on_task_ended) on_task_ended(task);
+  return kOk;
 }
 
 int SimUi::MessageBox(const std::string& text, int style, const std::string& title) {

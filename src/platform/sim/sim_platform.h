@@ -115,10 +115,17 @@ class SimProcesses : public Processes {
 
   Status Start(const std::string& command_line, int window_style, TaskId* task) override;
   void ActivateTask(TaskId task) override;
+  // Any task this machine started ends (a Word among them stops running); one it never started
+  // gives kErrorInvalidHandle.
+  [[nodiscard]] Status EndTask(TaskId task) override;
 
   std::vector<ProgramEntry> programs;
   // Called when a Word program starts: its kind ("word97", "word2000") and task.
   std::function<void(const std::string& kind, TaskId task)> on_word_started;
+  // Called after every start, whether it succeeded or not, with the command line.
+  std::function<void(const std::string& command_line)> on_started;
+  // Called when a task is ended.
+  std::function<void(TaskId task)> on_task_ended;
   // Every command line started, in order.
   std::vector<std::string> started;
 

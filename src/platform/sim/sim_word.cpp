@@ -1,5 +1,6 @@
 #include "platform/sim/sim_word.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace vrx::sim {
@@ -206,10 +207,17 @@ SimWord::Instance* SimWord::Find(int number) {
   return nullptr;
 }
 
+namespace {
+// The tasks of Words the program did not start: far above any task the machine hands out.
+constexpr TaskId kUsersTasks = 0x10000;
+}  // namespace
+
 void SimWord::StartRunningInstances() {
   auto start = [&](bool reachable) {
     auto w = std::make_unique<Instance>();
     w->number = static_cast<int>(instances_.size()) + 1;
+    w->task = kUsersTasks + static_cast<TaskId>(w->number);
+    w->users = true;
     w->kind = "word97";
     w->has_document = true;
     w->reachable = reachable;
@@ -226,15 +234,40 @@ void SimWord::StartRunningInstances() {
   for (int n = 0; n < facts.unreachable; ++n) start(false);
 }
 
-void SimWord::StartInstance(const std::string& kind) {
+void SimWord::StartInstance(const std::string& kind, TaskId task) {
   auto w = std::make_unique<Instance>();
   w->number = static_cast<int>(instances_.size()) + 1;
+  w->task = task;
   w->kind = kind;
   w->busy_left = facts.busy_pumps;
   auto t = templates.find(kind);
   if (t != templates.end()) w->normal = t->second;
   transcript_->Add("word " + std::to_string(w->number) + " starts (" + kind + ")");
   instances_.push_back(std::move(w));
+}
+
+void SimWord::StartUsersInstance() {
+  auto w = std::make_unique<Instance>();
+  w->number = static_cast<int>(instances_.size()) + 1;
+  w->task = kUsersTasks + static_cast<TaskId>(w->number);
+  w->users = true;
+  w->kind = "word97";
+  w->has_document = true;
+  w->unsaved = true;
+  w->registered = true;
+  w->pumps = 1000;
+  auto t = templates.find("word97");
+  if (t != templates.end()) w->normal = t->second;
+  transcript_->Add("word " + std::to_string(w->number) + " is started by the user");
+  instances_.push_back(std::move(w));
+}
+
+void SimWord::TaskEnded(TaskId task) {
+  for (auto& w : instances_) {
+    if (w->task != task || !w->running) continue;
+    w->running = false;
+    transcript_->Add("word " + std::to_string(w->number) + " ends with its task");
+  }
 }
 
 void SimWord::Pump() {
@@ -312,13 +345,19 @@ Status SimWord::GetRunningWord(const std::string& class_name,
   return kMkEUnavailable;
 }
 
-bool SimWord::WindowOfClassExists(const std::string& window_class) {
-  bool found = false;
+Status SimWord::WindowOwners(const std::string& window_class, std::vector<TaskId>* owners) {
+  std::vector<TaskId> found;
+  std::string shown;
   if (window_class == "OpusApp") {
-    for (const auto& w : instances_) found |= w->running;
+    for (const auto& w : instances_) {
+      if (!w->running || std::find(found.begin(), found.end(), w->task) != found.end()) continue;
+      found.push_back(w->task);
+      shown += " " + std::to_string(w->task);
+    }
   }
-  transcript_->Add("findwindow " + window_class + " -> " + (found ? "found" : "none"));
-  return found;
+  transcript_->Add("window owners " + window_class + " ->" + (found.empty() ? " none" : shown));
+  *owners = std::move(found);
+  return kOk;
 }
 
 }  // namespace vrx::sim

@@ -48,8 +48,13 @@ class SimWord : public Automation {
 
   // Starts the instances that [word] says are running.
   void StartRunningInstances();
-  // A Word program started by the machine: kind "word97" or "word2000".
-  void StartInstance(const std::string& kind);
+  // A Word program started by the machine: kind "word97" or "word2000", its task.
+  void StartInstance(const std::string& kind, TaskId task);
+  // The user starts Word 97 while the program runs: it comes up with an unsaved document of the
+  // user's and registers at once, as a Word the user works in.
+  void StartUsersInstance();
+  // The task ends at once (TerminateProcess): its Word stops running without a word.
+  void TaskEnded(TaskId task);
   // Lets the instances move on by one pump of events.
   void Pump();
   // One of the program's windows took the foreground: a Word that held it loses it.
@@ -63,10 +68,14 @@ class SimWord : public Automation {
 
   Status GetRunningWord(const std::string& class_name,
                         std::unique_ptr<WordApplication>* application) override;
-  bool WindowOfClassExists(const std::string& window_class) override;
+  // A Word's main window belongs to the task that started it; a Word of the user's (running at
+  // start, or started by the user) to a task of its own that the program never started.
+  Status WindowOwners(const std::string& window_class, std::vector<TaskId>* owners) override;
 
   struct Instance {
     int number = 0;
+    TaskId task = 0;     // the task its window belongs to
+    bool users = false;  // a Word the user started, not the program
     std::string kind;
     bool running = true;
     int pumps = 0;

@@ -1,5 +1,6 @@
 #include "platform/win32/win32_automation.h"
 
+#include <algorithm>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -342,8 +343,35 @@ Status Win32Automation::GetRunningWord(const std::string& class_name,
   return kOk;
 }
 
-bool Win32Automation::WindowOfClassExists(const std::string& window_class) {
-  return ::FindWindowA(window_class.c_str(), nullptr) != nullptr;
+namespace {
+
+struct OwnerSearch {
+  const std::string* window_class;
+  std::vector<TaskId> owners;
+};
+
+BOOL CALLBACK CollectOwner(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<OwnerSearch*>(context);
+  char name[256] = {};
+  const int length = ::GetClassNameA(window, name, sizeof name);
+  if (length <= 0 || *search->window_class != std::string(name, static_cast<size_t>(length))) {
+    return TRUE;
+  }
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(window, &process);
+  if (std::find(search->owners.begin(), search->owners.end(), process) == search->owners.end()) {
+    search->owners.push_back(process);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+Status Win32Automation::WindowOwners(const std::string& window_class, std::vector<TaskId>* owners) {
+  OwnerSearch search{&window_class, {}};
+  if (!::EnumWindows(&CollectOwner, reinterpret_cast<LPARAM>(&search))) return LastErrorStatus();
+  *owners = std::move(search.owners);
+  return kOk;
 }
 
 Win32Automation::Win32Automation() : filter_registration_(&filter_) { g_filter = &filter_; }

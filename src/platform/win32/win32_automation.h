@@ -34,7 +34,10 @@ class Win32Automation : public Automation {
                                       std::unique_ptr<WordApplication>* application) override;
 
   // FindWindowA(window_class, no title).
-  [[nodiscard]] bool WindowOfClassExists(const std::string& window_class) override;
+  // EnumWindows over the desktop's top-level windows, GetClassNameA of each, and the process of
+  // each one of the class.
+  [[nodiscard]] Status WindowOwners(const std::string& window_class,
+                                    std::vector<TaskId>* owners) override;
 
  private:
   ComApartment apartment_;

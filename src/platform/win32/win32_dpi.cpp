@@ -1,5 +1,7 @@
 #include "platform/win32/win32_dpi.h"
 
+#include "platform/win32/win32_system_library.h"
+
 namespace vrx::win32 {
 namespace {
 
@@ -35,8 +37,9 @@ void DeclareDpiAware() {
   if (auto set_context = User32<SetContextFn>("SetProcessDpiAwarenessContext")) {
     if (set_context(kPerMonitorAwareV2)) return;
   }
-  // shcore.dll stays loaded for the life of the process, as any system DLL that was used.
-  if (HMODULE shcore = LoadLibraryA("shcore.dll")) {
+  // shcore.dll (Windows 8.1 on) stays loaded for the life of the process, as any system DLL that
+  // was used.
+  if (HMODULE shcore = LoadSystemLibrary("shcore.dll")) {
     auto set_awareness = Lookup<SetAwarenessFn>(shcore, "SetProcessDpiAwareness");
     if (set_awareness != nullptr && SUCCEEDED(set_awareness(kProcessPerMonitorDpiAware))) return;
   }

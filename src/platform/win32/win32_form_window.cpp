@@ -1,10 +1,9 @@
 #include "platform/win32/win32_form_window.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <cmath>
 
+#include "platform/win32/win32_commctrl.h"
 #include "platform/win32/win32_dpi.h"
 
 namespace vrx::win32 {
@@ -126,8 +125,7 @@ void FormWindow::CreateChild(Control& control, int id) {
       }
       break;
     case ControlKind::kProgressBar:
-      SendMessageA(child, PBM_SETRANGE32, 0, Round(control.Max()));
-      SendMessageA(child, PBM_SETPOS, Round(control.ProgressValue()), 0);
+      ShowProgress(children_.back());
       break;
     default:
       break;
@@ -273,24 +271,39 @@ void FormWindow::PropertyChanged(const Control* control, Property property,
     if (control->kind() == ControlKind::kCheckBox) {
       SendMessageA(hwnd, BM_SETCHECK, control->Value() != 0 ? BST_CHECKED : BST_UNCHECKED, 0);
     } else if (control->kind() == ControlKind::kProgressBar) {
-      // Most steps of the walk move the bar by less than a pixel's worth: those are not sent.
-      const int position = Round(control->ProgressValue());
-      if (SendMessageA(hwnd, PBM_GETPOS, 0, 0) != position) {
-        SendMessageA(hwnd, PBM_SETPOS, static_cast<WPARAM>(position), 0);
-      }
+      ShowProgress(*child);
       // Last: what the waiting messages do may end this window.
       ui_.HandleWaitingMessagesNowAndThen();
     }
   } else if (property == Property::kMax) {
-    if (control->kind() == ControlKind::kProgressBar) {
-      SendMessageA(hwnd, PBM_SETRANGE32, 0, Round(control->Max()));
-    }
+    if (control->kind() == ControlKind::kProgressBar) ShowProgress(*child);
   } else if (property == Property::kAddItem) {
     if (control->kind() == ControlKind::kListBox && !control->Items().empty()) {
       AddListItem(*child, control->Items().back());
     }
   }
   // Tag and anything else: nothing on the screen.
+}
+
+// The progress bar as common controls 4.00 (Windows 95) has it: a range of 16 bits
+// (PBM_SETRANGE) and no message that reads the position back, so the view keeps what it sent.
+// Most steps of a run move the bar by less than one unit: those are not sent.
+void FormWindow::ShowProgress(Child& child) {
+  const Control& bar = *child.control;
+  // Max is 100 for each variant chosen, far within 16 bits; a larger one would be scaled down.
+  constexpr float kMostUnits = 0x7FFF;
+  const float scale = bar.Max() > kMostUnits ? kMostUnits / bar.Max() : 1.0f;
+  const int range = std::max(1, Round(bar.Max() * scale));
+  const int position = std::clamp(Round(bar.ProgressValue() * scale), 0, range);
+  if (range != child.bar_range) {
+    SendMessageA(child.hwnd, PBM_SETRANGE, 0, MAKELPARAM(0, range));
+    child.bar_range = range;
+    child.bar_position = -1;  // the control moves a position beyond the new range itself
+  }
+  if (position != child.bar_position) {
+    SendMessageA(child.hwnd, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+    child.bar_position = position;
+  }
 }
 
 void FormWindow::FormPropertyChanged(Property property) {

@@ -44,12 +44,15 @@ class FormWindow : public FormView {
     Control* control;
     HWND hwnd;
     int text_width = 0;  // list box: the widest item at the window's DPI, in pixels
+    int bar_range = -1;  // progress bar: the range and position last sent, in its units
+    int bar_position = -1;
   };
 
   LRESULT OnMessage(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   bool OnCommand(WPARAM wparam, LPARAM lparam);
   void CreateChild(Control& control, int id);
   void FormPropertyChanged(Property property);
+  void ShowProgress(Child& child);
 
   // Layout at dpi_: the frame, every control, its font, a label's wrapping, the list's extent.
   void LayOut();

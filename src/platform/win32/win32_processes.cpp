@@ -39,9 +39,19 @@ Status Win32Processes::Start(const std::string& command_line, int window_style, 
                         &startup, &started)) {
     return LastErrorStatus();
   }
-  UniqueHandle process(started.hProcess);
   UniqueHandle thread(started.hThread);
+  started_[started.dwProcessId] = UniqueHandle(started.hProcess);
   *task = started.dwProcessId;
+  return kOk;
+}
+
+Status Win32Processes::EndTask(TaskId task) {
+  auto it = started_.find(task);
+  if (it == started_.end()) return kErrorInvalidHandle;
+  if (::WaitForSingleObject(it->second.get(), 0) == WAIT_OBJECT_0) return kOk;
+  if (!::TerminateProcess(it->second.get(), 1)) return LastErrorStatus();
+  // The task has ended once its handle is signalled; a few seconds at most.
+  (void)::WaitForSingleObject(it->second.get(), 5000);
   return kOk;
 }
 

@@ -8,7 +8,9 @@
 // linker reads the runtime's archives, or it takes the import library's.
 //
 // The runtime passes no name or ASCII names. A name that the ANSI code page cannot hold exactly
-// fails with ERROR_INVALID_NAME rather than standing for another object.
+// fails with ERROR_INVALID_NAME rather than standing for another object. A DLL named without a
+// folder (the runtime's advapi32.dll) is loaded from the system folder (win32_system_library.h).
+#include "platform/win32/win32_system_library.h"
 #include "platform/win32/win32_windows.h"
 
 namespace {
@@ -60,7 +62,10 @@ HMODULE WINAPI LoadLibraryAnsi(LPCWSTR name) {
     return nullptr;
   }
   if (!AnsiName(name, ansi)) return nullptr;
-  return LoadLibraryA(ansi);
+  for (const char* c = ansi; *c != '\0'; ++c) {
+    if (*c == '\\' || *c == '/' || *c == ':') return LoadLibraryA(ansi);
+  }
+  return vrx::win32::LoadSystemLibrary(ansi);
 }
 
 }  // namespace

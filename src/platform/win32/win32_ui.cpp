@@ -1,9 +1,8 @@
 #include "platform/win32/win32_ui.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 
+#include "platform/win32/win32_commctrl.h"
 #include "platform/win32/win32_form_window.h"
 
 namespace vrx::win32 {

@@ -97,6 +97,7 @@ class SimWordEnv {
     word_.facts.unreachable = 1;
     word_.StartRunningInstances();
   }
+  TaskId unreachable_owner() { return word_.Find(1)->task; }
 
  private:
   sim::Transcript transcript_;

@@ -1,5 +1,5 @@
 // The contract of finding Word: its running object and its main window, run against the
-// simulator natively and against GetActiveObject and FindWindowA under Wine. A Word that cannot be
+// simulator natively and against GetActiveObject and EnumWindows under Wine. A Word that cannot be
 // reached (of another user or session, or not registered yet) has its window and no object.
 // Include in one source file of a test program, then instantiate with
 // INSTANTIATE_TYPED_TEST_SUITE_P(Name, WordWindowContract, Types) where each type is an
@@ -8,6 +8,7 @@
 //   Env()                     no Word runs, none is registered as an automation class
 //   Automation& automation()
 //   void OpenUnreachableWord()   a hidden main window of class OpusApp, with no object behind it
+//   TaskId unreachable_owner()   the task that window belongs to
 #pragma once
 
 #include <gtest/gtest.h>
@@ -62,14 +63,20 @@ TYPED_TEST_SUITE_P(WordWindowContract);
 
 TYPED_TEST_P(WordWindowContract, WithoutWordThereIsNeitherObjectNorWindow) {
   EXPECT_EQ(kMkEUnavailable, this->Lookup());
-  EXPECT_FALSE(this->env_.automation().WindowOfClassExists("OpusApp"));
+  std::vector<TaskId> owners = {12345};
+  ASSERT_EQ(kOk, this->env_.automation().WindowOwners("OpusApp", &owners));
+  EXPECT_TRUE(owners.empty()) << owners[0];
 }
 
 TYPED_TEST_P(WordWindowContract, AWordOutOfReachHasItsWindowButNoObject) {
   this->env_.OpenUnreachableWord();
   EXPECT_EQ(kMkEUnavailable, this->Lookup());
-  EXPECT_TRUE(this->env_.automation().WindowOfClassExists("OpusApp")) << "hidden windows count";
-  EXPECT_FALSE(this->env_.automation().WindowOfClassExists("OpusAppNot"));
+  std::vector<TaskId> owners;
+  ASSERT_EQ(kOk, this->env_.automation().WindowOwners("OpusApp", &owners));
+  EXPECT_EQ(std::vector<TaskId>{this->env_.unreachable_owner()}, owners)
+      << "hidden windows count, each task once";
+  ASSERT_EQ(kOk, this->env_.automation().WindowOwners("OpusAppNot", &owners));
+  EXPECT_TRUE(owners.empty());
 }
 
 REGISTER_TYPED_TEST_SUITE_P(WordWindowContract, WithoutWordThereIsNeitherObjectNorWindow,

@@ -195,6 +195,7 @@ class Win32WordEnv {
                                 nullptr, nullptr, window_class.hInstance, nullptr);
     ASSERT_NE(nullptr, window_) << ::GetLastError();
   }
+  TaskId unreachable_owner() const { return ::GetCurrentProcessId(); }
 
  private:
   win32::Win32Automation automation_;
