@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <stdexcept>
@@ -19,28 +20,19 @@ namespace {
 
 namespace fs = std::filesystem;
 using sim::SimMachine;
+using Strings = std::vector<std::string>;
 
 constexpr const char* kCurrentVersion = "Software\\Microsoft\\Windows\\CurrentVersion";
 constexpr const char* kShellFolders =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-constexpr const char* kProfileList =
-    "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\S-1-5-21-1001";
 
 // The images a case starts from.
-constexpr const char* kTemplates[] = {
-    "samples/win98-all",
-    "samples/nt-word",
-    "samples/nt-shared",
-    "tests/wine/machines/nt-all",
-    "tests/wine/machines/98-wininit",
-    "tests/wine/machines/hostile",
-};
-
-// The Defaults values that name folders.
-constexpr const char* kFolderValues[] = {
-    "Source Directory",     "Sig File Directory", "Data Directory",
-    "Help Files Directory", "Stamp Directory",    "SRCDIR",
-    "Program Directory",    "Startup Directory",  "Documents Directory"};
+constexpr const char* kTemplates[] = {"samples/win98-all",
+                                      "samples/nt-word",
+                                      "samples/nt-shared",
+                                      "tests/wine/machines/nt-all",
+                                      "tests/wine/machines/98-wininit",
+                                      "tests/wine/machines/hostile"};
 
 std::string Parent(const std::string& path) { return path.substr(0, path.rfind('\\')); }
 
@@ -51,41 +43,33 @@ std::string Join(const std::string& folder, const std::string& name) {
 std::string Lower(std::string text) {
   for (char& c : text) {
     const auto u = static_cast<unsigned char>(c);
-    if ((u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7))
-      c = static_cast<char>(u + 0x20);
+    if ((u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7)) c = char(u + 0x20);
   }
   return text;
 }
 
 void SetText(SimMachine& m, HKey hive, const std::string& key, const std::string& name,
              const std::string& text) {
-  m.registry.EnsureKey(hive, key).SetValue(name, kRegSz, text + std::string(1, '\0'));
+  m.registry.EnsureKey(hive, key).SetValue(name, kRegSz, text + '\0');
 }
 
-void SetDword(sim::SimKey& key, const std::string& name, uint32_t n) {
-  std::string data(4, '\0');
-  for (size_t i = 0; i < 4; ++i) data[i] = static_cast<char>(n >> (8 * i));
-  key.SetValue(name, kRegDword, data);
+uint32_t Attributes(uint32_t bits) {
+  return (bits & 1 ? kAttrReadOnly : 0) | (bits & 2 ? kAttrHidden : 0) |
+         (bits & 4 ? kAttrSystem : 0);
 }
 
 // Takes a file or a folder with all it holds off the machine, whatever holds it.
 void Remove(SimMachine& m, const std::string& path) {
-  std::vector<sim::EntryInfo> doomed;
   const std::string folded = FoldName(m.files.LongPath(path).value_or(""));
-  if (folded.empty()) return;
+  std::vector<sim::EntryInfo> doomed;
   for (const sim::EntryInfo& e : m.files.Entries()) {
     const std::string f = FoldName(e.path);
-    if (f == folded || f.starts_with(folded + "\\")) doomed.push_back(e);
+    if (!folded.empty() && (f == folded || f.starts_with(folded + "\\"))) doomed.push_back(e);
   }
-  std::reverse(doomed.begin(), doomed.end());  // what a folder holds before the folder
-  for (const sim::EntryInfo& e : doomed) {
-    (void)m.files.SetInUse(e.path, false);
-    (void)m.files.SetAttributes(e.path, 0);
-    if (e.directory) {
-      (void)m.files.RemoveDirectory(e.path);
-    } else {
-      (void)m.files.DeleteFile(e.path);
-    }
+  for (auto e = doomed.rbegin(); e != doomed.rend(); ++e) {  // what a folder holds first
+    (void)m.files.SetInUse(e->path, false);
+    (void)m.files.SetAttributes(e->path, 0);
+    (void)(e->directory ? m.files.RemoveDirectory(e->path) : m.files.DeleteFile(e->path));
   }
 }
 
@@ -99,7 +83,7 @@ void RemoveKey(SimMachine& m, HKey hive, const std::string& path) {
 // the registry and machine.ini copied as CopyMachine copies them.
 std::unique_ptr<SimMachine> Normalize(const SimMachine& m) {
   auto out = std::make_unique<SimMachine>();
-  std::vector<std::string> folders;
+  Strings folders;
   std::map<std::string, std::vector<sim::SimFiles::NewEntry>> held;
   for (char drive : m.files.Drives()) {
     folders.push_back(std::string{drive, ':'});
@@ -112,7 +96,7 @@ std::unique_ptr<SimMachine> Normalize(const SimMachine& m) {
     if (e.directory) folders.push_back(e.path);
   });
   for (const std::string& folder : folders) {
-    std::vector<sim::SimFiles::NewEntry>& entries = held[FoldName(folder)];
+    auto& entries = held[FoldName(folder)];
     std::stable_partition(entries.begin(), entries.end(),
                           [](const auto& e) { return IsShortName(e.name); });
     if (!out->files.AddEntries(folder + "\\", std::move(entries))) {
@@ -133,66 +117,47 @@ std::unique_ptr<SimMachine> Normalize(const SimMachine& m) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// The ingredients
+// The ingredients, in the order they are added
 
 struct Kitchen {
   Choices& pick;
   SimMachine& m;
   Case& c;
-  std::vector<std::string> add_in;   // the add-in's folders as its setup recorded them
-  std::vector<std::string> targets;  // folders of Windows, the user and other programs
-  std::vector<std::string> named;    // folders the values name: the user's files go there
-  std::string log, snapshot;         // where /LOG= and /SNAPSHOT= may point
+  Strings add_in;             // the add-in's folders as its setup recorded them
+  Strings targets;            // folders of Windows, the user and other programs
+  Strings named;              // folders the values name: the user's files go there
+  Strings files;              // the add-in's files and the user's
+  std::string log, snapshot;  // where /LOG= and /SNAPSHOT= may point
 
-  uint32_t Below(uint32_t n) { return pick.Below(n); }
+  uint32_t Below(size_t n) { return pick.Below(static_cast<uint32_t>(n)); }
   bool OneIn(uint32_t n) { return pick.OneIn(n); }
-  template <typename T>
-  T Any(const std::vector<T>& from) {
-    return from.empty() ? T() : from[Below(static_cast<uint32_t>(from.size()))];
-  }
+  std::string Any(const Strings& from) { return from.empty() ? "C:\\" : from[Below(from.size())]; }
   void Note(const std::string& line) { c.recipe.push_back(line); }
 };
 
 // A way of writing a folder that Windows reads as the same folder, or nearly.
-std::string Spell(Kitchen& k, const std::string& path) {
-  const std::string rest = path.size() > 3 ? path.substr(3) : "";
-  const std::string shorter = k.m.files.ShortPath(path).value_or(path);
-  switch (k.Below(16)) {
-    case 0:
-      return FoldName(path);
-    case 1:
-      return Lower(path);
-    case 2:
-      return path + "\\";
-    case 3:
-      return path + (k.OneIn(2) ? "." : ". ");
-    case 4:
-      return shorter;
-    case 5:
-      return k.m.files.ShortPath(Parent(path)).value_or(Parent(path)) +
-             path.substr(path.rfind('\\'));
-    case 6:
-      return path.substr(0, 3) + "WINDOWS\\..\\" + rest;
-    case 7:
-      return "\\\\HOST\\C$\\" + rest;
-    case 8:
-      return "\\\\?\\" + path;
-    case 9:
-      return path.substr(0, 2) + rest;
-    case 10:
-      return rest;
-    case 11: {
-      std::string s = path;
-      std::replace(s.begin(), s.end(), '\\', '/');
-      return s;
-    }
-    case 12:
-      return path + "\\.";
-    case 13:
-      return Join(path, "..\\" + path.substr(path.rfind('\\') + 1));
-    default:
-      return path;
-  }
+std::string Spell(Kitchen& k, const std::string& p) {
+  const std::string rest = p.size() > 3 ? p.substr(3) : "", parent = Parent(p);
+  std::string slashes = p;
+  std::replace(slashes.begin(), slashes.end(), '\\', '/');
+  const Strings ways = {p,
+                        p,
+                        FoldName(p),
+                        Lower(p),
+                        p + "\\",
+                        p + ".",
+                        p + ". ",
+                        p + "\\.",
+                        k.m.files.ShortPath(p).value_or(p),
+                        k.m.files.ShortPath(parent).value_or(parent) + p.substr(parent.size()),
+                        p.substr(0, 3) + "WINDOWS\\..\\" + rest,
+                        Join(p, "Sub\\.."),
+                        "\\\\HOST\\C$\\" + rest,
+                        "\\\\?\\" + p,
+                        p.substr(0, 2) + rest,
+                        rest,
+                        slashes};
+  return ways[k.Below(ways.size())];
 }
 
 void PlatformFacts(Kitchen& k) {
@@ -202,30 +167,28 @@ void PlatformFacts(Kitchen& k) {
   k.Note("platform " + std::to_string(k.m.facts.platform));
 }
 
+// Each variant of the image installed, half installed (no "Source Directory") or gone.
 void Variants(Kitchen& k) {
   for (const VariantInfo& v : kVariants) {
-    if (k.m.registry.FindKey(kHkeyLocalMachine, DefaultsKey(v)) == nullptr) continue;
-    const uint32_t how = k.Below(5);
+    sim::SimKey* defaults = k.m.registry.FindKey(kHkeyLocalMachine, DefaultsKey(v));
+    const uint32_t how = defaults ? k.Below(5) : 2;
     if (how == 0) {
       RemoveKey(k.m, kHkeyLocalMachine, std::string(v.key));
-      (void)k.m.registry.DeleteKey(kHkeyLocalMachine,
-                                   std::string(kUninstallListKey) + std::string(v.uninstall_entry));
-      k.Note("not installed: " + std::string(v.code));
+      RemoveKey(k.m, kHkeyLocalMachine,
+                std::string(kUninstallListKey) + std::string(v.uninstall_entry));
     } else if (how == 1) {
-      k.m.registry.FindKey(kHkeyLocalMachine, DefaultsKey(v))->DeleteValue("Source Directory");
-      k.Note("half installed: " + std::string(v.code));
+      defaults->DeleteValue("Source Directory");
     }
+    if (how < 2) k.Note((how ? "half installed: " : "not installed: ") + std::string(v.code));
   }
 }
 
+// Most stamps gone, so that a case runs fast.
 void FewerStamps(Kitchen& k) {
   const uint32_t one_in = k.OneIn(4) ? 1 : 2 + k.Below(40);
-  if (one_in == 1) return;
   for (const sim::EntryInfo& e : k.m.files.Entries()) {
-    const std::string upper = FoldName(e.path);
-    if (!e.directory &&
-        (upper.ends_with(".STB") || upper.ends_with(".STM") || upper.ends_with(".STS") ||
-         upper.ends_with(".GIF")) &&
+    const std::string upper = FoldName(e.path), kind = upper.substr(upper.size() - 4);
+    if (one_in > 1 && (kind == ".STB" || kind == ".STM" || kind == ".STS" || kind == ".GIF") &&
         std::hash<std::string>{}(upper) % one_in != 0) {
       Remove(k.m, e.path);
     }
@@ -233,33 +196,32 @@ void FewerStamps(Kitchen& k) {
   k.Note("one stamp file in " + std::to_string(one_in));
 }
 
+// The folders Windows has, most named by the registry as Windows names them.
 void WindowsFolders(Kitchen& k) {
   const std::string win = k.m.facts.windows;
   const std::string user = k.m.facts.username.empty() ? "user" : k.m.facts.username;
   const std::string profile =
       (k.OneIn(2) ? "C:\\Documents and Settings\\" : win + "\\Profiles\\") + user;
-  struct Place {
+  const std::string shell = kShellFolders, list =
+                                               "Software\\Microsoft\\Windows NT\\CurrentVersion"
+                                               "\\ProfileList\\S-1-5-21-1001";
+  const struct {
     HKey hive;
-    const char* key;
-    const char* value;
-    std::string path;
-  };
-  const std::vector<Place> places = {
+    std::string key, value, path;
+  } places[] = {
       {kHkeyLocalMachine, kCurrentVersion, "ProgramFilesDir", "C:\\Program Files"},
       {kHkeyLocalMachine, kCurrentVersion, "CommonFilesDir", "C:\\Program Files\\Common Files"},
-      {kHkeyCurrentUser, kShellFolders, "Personal",
-       k.OneIn(2) ? "C:\\My Documents" : profile + "\\Personal"},
-      {kHkeyCurrentUser, kShellFolders, "Desktop", profile + "\\Desktop"},
-      {kHkeyCurrentUser, kShellFolders, "Startup", profile + "\\Start Menu\\Programs\\Startup"},
-      {kHkeyCurrentUser, kShellFolders, "AppData", profile + "\\Application Data"},
-      {kHkeyCurrentUser, kShellFolders, "Fonts", win + "\\Fonts"},
-      {kHkeyLocalMachine, kShellFolders, "Common Desktop", win + "\\Profiles\\All Users\\Desktop"},
-      {kHkeyLocalMachine, kProfileList, "ProfileImagePath", profile},
+      {kHkeyCurrentUser, shell, "Personal", k.OneIn(2) ? "C:\\My Documents" : profile + "\\Docs"},
+      {kHkeyCurrentUser, shell, "Desktop", profile + "\\Desktop"},
+      {kHkeyCurrentUser, shell, "Startup", profile + "\\Start Menu\\Programs\\Startup"},
+      {kHkeyCurrentUser, shell, "AppData", profile + "\\Application Data"},
+      {kHkeyCurrentUser, shell, "Fonts", win + "\\Fonts"},
+      {kHkeyLocalMachine, shell, "Common Desktop", win + "\\Profiles\\All Users\\Desktop"},
+      {kHkeyLocalMachine, list, "ProfileImagePath", profile},
   };
-  for (const Place& p : places) {
+  for (const auto& p : places) {
     if (k.OneIn(8)) continue;
     SetText(k.m, p.hive, p.key, p.value, p.path);
-    (void)k.m.files.AddDirectory(p.path);
     k.targets.push_back(p.path);
   }
   for (const std::string& path :
@@ -268,70 +230,43 @@ void WindowsFolders(Kitchen& k) {
         std::string("C:\\Program Files\\Other App"),
         std::string("C:\\Donn\xE9"
                     "es\\\xDC"
-                    "bersicht")}) {
-    (void)k.m.files.AddDirectory(path);
+                    "ber")}) {
     k.targets.push_back(path);
   }
-  for (const auto& [key, value] :
-       {std::pair{"Software\\Microsoft\\Office\\8.0\\Common\\InstallRoot", "OfficeBin"},
-        std::pair{"Software\\Microsoft\\Office\\9.0\\Common\\InstallRoot", "Path"},
-        std::pair{"Software\\Docseal4\\WPWIN8\\Defaults", "Program Directory"}}) {
-    const sim::SimKey* found = k.m.registry.FindKey(kHkeyLocalMachine, key);
-    const sim::SimValue* v = found ? found->FindValue(value) : nullptr;
-    if (v != nullptr && k.m.files.Exists(v->data.c_str())) k.targets.push_back(v->data.c_str());
+  for (const std::string& path : k.targets) (void)k.m.files.AddDirectory(path);
+  // Other programs' folders: Word's, WordPerfect's.
+  for (const std::string& folder : k.add_in) {
+    if (FoldName(folder).find("\\OFFICE") != std::string::npos ||
+        FoldName(folder).find("\\WPWIN") != std::string::npos) {
+      k.targets.push_back(folder);
+    }
   }
 }
 
 void LogAndSnapshotFolders(Kitchen& k) {
-  auto folder = [&]() -> std::string {
-    switch (k.Below(4)) {
-      case 0:
-        return k.Any(k.add_in);
-      case 1:
-        return k.Any(k.targets);
-      case 2:
-        return "C:\\";
-      default:
-        return "C:\\Logs";
-    }
-  };
-  const std::string log_folder = folder();
-  const std::string snapshot_folder = folder();
-  k.log =
-      Join(log_folder.empty() ? "C:\\" : log_folder, k.OneIn(2) ? "vrx.log" : "Uninstall Log.txt");
-  k.snapshot = Join(snapshot_folder.empty() ? "C:\\" : snapshot_folder, "snap");
+  auto folder = [&] { return k.Any({k.Any(k.add_in), k.Any(k.targets), "C:\\", "C:\\Logs"}); };
+  k.log = Join(folder(), k.OneIn(2) ? "vrx.log" : "Uninstall Log.txt");
+  k.snapshot = Join(folder(), "snap");
 }
 
-void HostileValues(Kitchen& k) {
+// Values of the Defaults keys that name any folder, in any spelling.
+void DefaultsValues(Kitchen& k) {
+  static const char* kNames[] = {
+      "Source Directory",     "Sig File Directory", "Data Directory",
+      "Help Files Directory", "Stamp Directory",    "SRCDIR",
+      "Program Directory",    "Startup Directory",  "Documents Directory"};
   for (uint32_t n = k.Below(6); n > 0; --n) {
     const VariantInfo& v = kVariants[k.Below(kVariantCount)];
-    std::string key = DefaultsKey(v);
-    std::string name = kFolderValues[k.Below(std::size(kFolderValues))];
+    std::string key = DefaultsKey(v), name = kNames[k.Below(std::size(kNames))];
     if (v.code == "MSWORD" && k.OneIn(3)) {
       key += k.OneIn(2) ? "\\8" : "\\9";
       name = "Startup Path";
     }
-    std::string folder;
-    switch (k.Below(5)) {
-      case 0:
-        folder = k.Any(k.targets);
-        break;
-      case 1:
-        folder = Join(k.Any(k.targets), k.OneIn(2) ? "Docseal" : "~VRX0001");
-        break;
-      case 2:
-        folder = k.OneIn(2) ? Parent(k.log) : k.snapshot;
-        break;
-      case 3:
-        folder = k.Any(k.add_in);
-        break;
-      default:
-        folder = Parent(k.Any(k.add_in));
-        break;
-    }
-    if (folder.size() < 2) folder = "C:\\";
-    if (folder.size() == 2) folder += "\\";
-    if (!k.m.files.Exists(folder) && k.OneIn(2)) (void)k.m.files.AddDirectory(folder);
+    std::string folder = k.Any({k.Any(k.targets), Join(k.Any(k.targets), "Docseal"),
+                                Join(k.Any(k.targets), "~VRX0001"), Parent(k.log), k.snapshot,
+                                k.Any(k.add_in), Parent(k.Any(k.add_in))});
+    if (folder.size() <= 2) folder = "C:\\";
+    if (k.OneIn(2)) (void)k.m.files.AddDirectory(folder);
     const std::string spelt = Spell(k, folder);
     SetText(k.m, kHkeyLocalMachine, key, name, spelt);
     k.named.push_back(folder);
@@ -339,118 +274,92 @@ void HostileValues(Kitchen& k) {
   }
 }
 
+// Files of the user's in the folders the values name and in the add-in's own.
 void UserFiles(Kitchen& k) {
   static const char* kNames[] = {"Letter to Mr M\xFCller.doc",
                                  "NOTES.TXT",
                                  "my stamp.stb",
                                  "Report 2024.xls",
                                  "SETUP.LOG",
-                                 "~WRL0001.tmp"};
-  std::vector<std::string> folders = k.named;
+                                 "~WRL0001.tmp",
+                                 "Sub\\kept.txt"};
+  Strings folders = k.named;
   for (const std::string& folder : k.add_in) {
     if (k.OneIn(2)) folders.push_back(folder);
   }
   for (const std::string& folder : folders) {
     for (uint32_t n = k.Below(4); n > 0; --n) {
-      std::string path = Join(folder, kNames[k.Below(std::size(kNames))]);
-      if (k.OneIn(5)) path = Join(Join(folder, "Sub"), "kept.txt");
+      const std::string path = Join(folder, kNames[k.Below(std::size(kNames))]);
       if (k.m.files.Exists(path) || !k.m.files.AddFile(path, "the user's own " + path)) continue;
-      const uint32_t attributes = k.OneIn(2) ? k.Below(8) : 0;  // R H S
-      (void)k.m.files.SetAttributes(path, (attributes & 1 ? kAttrReadOnly : 0) |
-                                              (attributes & 2 ? kAttrHidden : 0) |
-                                              (attributes & 4 ? kAttrSystem : 0));
+      const uint32_t bits = k.OneIn(2) ? k.Below(8) : 0;
+      (void)k.m.files.SetAttributes(path, Attributes(bits));
       const bool in_use = k.OneIn(5) && k.m.files.SetInUse(path, true);
-      k.Note("user file " + path + " attributes " + std::to_string(attributes) +
-             (in_use ? " in use" : ""));
+      k.files.push_back(path);
+      k.Note("user file " + path + " R/H/S " + std::to_string(bits) + (in_use ? " in use" : ""));
     }
   }
 }
 
+// The add-in's files (and the system folder's) in use, read-only, hidden or system.
 void AddInFiles(Kitchen& k) {
-  std::vector<std::string> files;
   const std::string system = FoldName(k.m.facts.system);
   for (const sim::EntryInfo& e : k.m.files.Entries()) {
-    const std::string upper = FoldName(e.path);
-    if (e.directory) continue;
-    bool add_in = FoldName(Parent(e.path)) == system;
-    for (const std::string& folder : k.add_in) add_in |= upper.starts_with(FoldName(folder) + "\\");
-    if (add_in) files.push_back(e.path);
-  }
-  for (uint32_t n = k.Below(5); n > 0 && !files.empty(); --n) {
-    const std::string path = k.Any(files);
-    if (k.OneIn(2)) {
-      (void)k.m.files.SetInUse(path, true);
-      k.Note("in use: " + path);
-    } else {
-      const uint32_t a = 1 + k.Below(7);
-      (void)k.m.files.SetAttributes(path, (a & 1 ? kAttrReadOnly : 0) | (a & 2 ? kAttrHidden : 0) |
-                                              (a & 4 ? kAttrSystem : 0));
-      k.Note("attributes " + std::to_string(a) + ": " + path);
+    bool add_in = !e.directory && FoldName(Parent(e.path)) == system;
+    for (const std::string& folder : k.add_in) {
+      add_in |= !e.directory && FoldName(e.path).starts_with(FoldName(folder) + "\\");
     }
+    if (add_in) k.files.push_back(e.path);
+  }
+  for (uint32_t n = k.Below(5); n > 0; --n) {
+    const std::string path = k.Any(k.files);
+    const uint32_t bits = k.Below(8);
+    (void)(bits == 0 ? k.m.files.SetInUse(path, true)
+                     : k.m.files.SetAttributes(path, Attributes(bits)));
+    k.Note(path + (bits == 0 ? " in use" : " R/H/S " + std::to_string(bits)));
   }
 }
 
 void SharedCounts(Kitchen& k) {
   sim::SimKey* key =
       k.m.registry.FindKey(kHkeyLocalMachine, std::string(kCurrentVersion) + "\\SharedDLLs");
-  if (key == nullptr) return;
-  std::vector<std::string> names;
-  for (const sim::SimValue& v : key->values()) names.push_back(v.name);
+  Strings names;
+  for (const sim::SimValue& v : key ? key->values() : std::vector<sim::SimValue>{}) {
+    names.push_back(v.name);
+  }
+  static const std::string kCounts[] = {std::string("\0\0\0\0", 4), std::string("\2\0\0\0", 4),
+                                        std::string("\x09\0\0\0", 4), "3 users"};
   for (const std::string& name : names) {
-    switch (k.Below(9)) {
-      case 0:
-        key->DeleteValue(name);
-        break;
-      case 1:
-        SetDword(*key, name, 0);
-        break;
-      case 2:
-        SetDword(*key, name, 2);
-        break;
-      case 3:
-        SetDword(*key, name, 9);
-        break;
-      case 4:
-        key->SetValue(name, kRegSz, std::string("3 users") + '\0');
-        break;
-      default:
-        continue;
-    }
-    k.Note("SharedDLLs count changed: " + name);
+    const uint32_t how = k.Below(10);
+    if (how == 0) key->DeleteValue(name);
+    if (how > 0 && how <= 4) key->SetValue(name, how == 4 ? kRegSz : kRegDword, kCounts[how - 1]);
+    if (how <= 4) k.Note("SharedDLLs count " + std::to_string(how) + ": " + name);
   }
 }
 
+// Every state of Wininit.ini: missing, empty, other setups' lines, the uninstaller's own line,
+// line feeds alone, two [RENAME] sections; in use, hidden and read-only.
 void Wininit(Kitchen& k) {
   const std::string path = k.m.facts.windows + "\\Wininit.ini";
-  const std::string self = FoldName(k.m.facts.system + "\\VRXUnInst.EXE");
-  static const std::string kContents[] = {
+  const std::string texts[] = {
       "",
-      "[rename]\r\nNUL=C:\\OLDSETUP\\OLD.DLL\r\nC:\\WINDOWS\\SYSTEM\\NEW.DLL=C:"
-      "\\WINDOWS\\TEMP\\NEW.DLL\r\n",
+      "[rename]\r\nNUL=C:\\OLDSETUP\\OLD.DLL\r\nC:\\WINDOWS\\SYSTEM\\NEW.DLL=C:\\TEMP\\NEW.DLL\r\n",
       "[Other]\r\nkey=1\r\n",
       "[RENAME]\nNUL=C:\\OLDSETUP\\LF.DLL\n",
       "[RENAME]\r\nNUL=C:\\A.TMP\r\n[misc]\r\n[RENAME]\r\nNUL=C:\\B.TMP\r\n",
-  };
-  const uint32_t what = k.Below(8);
-  if (what == 7) return;
-  if (what == 6) {
-    Remove(k.m, path);
-  } else {
-    std::string text = what == 5 ? "[RENAME]\r\nNUL=" + self + "\r\n" : kContents[what];
-    (void)k.m.files.AddFile(path, text);
-  }
-  const uint32_t state = k.Below(4);
+      "[RENAME]\r\nNUL=" + FoldName(k.m.facts.system + "\\VRXUnInst.EXE") + "\r\n"};
+  const uint32_t what = k.Below(std::size(texts) + 2), state = k.Below(4);
+  if (what == std::size(texts)) Remove(k.m, path);
+  if (what > std::size(texts)) return;
+  if (what < std::size(texts)) (void)k.m.files.AddFile(path, texts[what]);
   if (state == 1) (void)k.m.files.SetInUse(path, true);
   if (state == 2) (void)k.m.files.SetAttributes(path, kAttrHidden | kAttrReadOnly);
   k.Note("Wininit.ini " + std::to_string(what) + " state " + std::to_string(state));
 }
 
-void OtherPending(Kitchen& k) {
+void Others(Kitchen& k) {
   if (k.OneIn(4)) k.m.system.pending.push_back("C:\\OLDSETUP\\OLD.DLL");
   if (k.OneIn(8)) k.m.system.pending.push_back(k.m.facts.system + "\\VRXUnInst.EXE");
-}
-
-void UsersWord(Kitchen& k) {
+  k.m.facts.another_instance = k.OneIn(40);
   if (k.OneIn(2)) return;
   sim::WordFacts& f = k.m.word.facts;
   f.running = static_cast<int>(k.Below(3));
@@ -460,118 +369,90 @@ void UsersWord(Kitchen& k) {
   f.never_document = k.OneIn(12);
   f.busy_pumps = static_cast<int>(k.Below(12));
   f.document_pumps = 1 + static_cast<int>(k.Below(12));
-  k.Note("Word: running " + std::to_string(f.running) + ", cancels " +
-         std::to_string(f.cancel_saves) + ", unreachable " + std::to_string(f.unreachable));
+  k.Note("the user's Word: " + std::to_string(f.running) + " running, " +
+         std::to_string(f.cancel_saves) + " cancelled saves, " + std::to_string(f.unreachable) +
+         " unreachable");
 }
 
-void AnotherCopy(Kitchen& k) {
-  if (!k.OneIn(40)) return;
-  k.m.facts.another_instance = true;
-  k.Note("another copy runs");
-}
-
-// Mid-run events of the person and other programs: none yet.
-void Events(Kitchen&) {}
-
-std::string LogPath(Kitchen& k) {
-  switch (k.Below(8)) {
-    case 0:
-      return Spell(k, k.log);
-    case 1: {
-      const std::string mine = Join(k.Any(k.targets), "budget.xls");
-      (void)k.m.files.AddFile(mine, "the user's budget");
-      return mine;
-    }
-    case 2:
-      return k.m.facts.windows + "\\Wininit.ini";
-    case 3:
-      (void)k.m.files.AddFile(k.log, "Docseal Uninstaller 4.0 log, started yesterday\r\n");
-      return k.log;
-    case 4:
-      return Join(k.Any(k.add_in), k.OneIn(2) ? "CSU.BIN" : "DRAFT.STB");
-    case 5:
-      return "C:\\No Such Folder\\vrx.log";
-    case 6:
-      return "";
-    default:
-      return Join(k.m.files.ShortPath(Parent(k.log)).value_or(Parent(k.log)),
-                  k.log.substr(k.log.rfind('\\') + 1));
-  }
-}
-
-std::string Preview(Kitchen& k) {
-  static const char* kWhatIf[] = {"/WHATIF", "-WHATIF", "/WHATIF:", "\"/WHATIF\"",
-                                  "/whatif", "/WhatIf", "WHATIF"};
-  static const char* kSnapshot[] = {
-      "/SNAPSHOT=", "/snapshot=", "/SNAPSHOT:", "-SNAPSHOT=", "\"/SNAPSHOT=", "/Snapshot="};
-  if (k.OneIn(2)) return kWhatIf[k.Below(std::size(kWhatIf))];
-  std::string dir;
-  switch (k.Below(5)) {
-    case 0:
-      dir = k.snapshot;
-      break;
-    case 1:
-      dir = Spell(k, k.snapshot);
-      break;
-    case 2:
-      dir = "C:\\Empty";
-      (void)k.m.files.AddDirectory(dir);
-      break;
-    case 3:
-      dir = k.Any(k.targets);
-      break;
-    default:
-      dir = "C:\\No Such Folder\\snap";
-      break;
-  }
-  return kSnapshot[k.Below(std::size(kSnapshot))] + dir;
-}
-
-bool NamesVariant(const std::string& word) {
-  const std::string upper = FoldName(word);
-  if (upper.starts_with("/LOG=") || upper.starts_with("/SNAPSHOT=")) return false;
-  for (const VariantInfo& v : kVariants) {
-    if (upper.find(v.code) != std::string::npos) return true;
-  }
-  return false;
-}
-
+// Variant codes installed or not, NOREBOOT, /QUIET, /LOG= to any file, a preview in any spelling,
+// a stray word; a word with a blank in it is cut there, as on Windows.
 void CommandLine(Kitchen& k) {
-  std::vector<std::string> words;
+  Strings words;
   for (const VariantInfo& v : kVariants) {
-    if (!k.OneIn(3)) continue;
-    const std::string code = k.OneIn(3) ? Lower(std::string(v.code)) : std::string(v.code);
-    static const char* kBefore[] = {"", "", "/", "-"};
-    words.push_back(kBefore[k.Below(4)] + code);
+    if (k.OneIn(3))
+      words.push_back(k.Any({"", "/", "-"}) +
+                      k.Any({std::string(v.code), Lower(std::string(v.code))}));
   }
-  if (k.OneIn(3)) words.push_back(k.OneIn(3) ? "/noreboot" : "NOREBOOT");
-  if (k.OneIn(2)) words.push_back(k.OneIn(3) ? "/quiet" : "/QUIET");
-  if (k.OneIn(2)) words.push_back("/LOG=" + LogPath(k));
-  if (k.OneIn(3)) words.push_back(Preview(k));
-  if (k.OneIn(8))
-    words.push_back(k.Any(std::vector<std::string>{"/?", "REMOVE", "\"\"", "/QUIET:", "/LOG"}));
-  for (size_t i = words.size(); i > 1; --i)
-    std::swap(words[i - 1], words[k.Below(static_cast<uint32_t>(i))]);
+  if (k.OneIn(3)) words.push_back(k.Any({"NOREBOOT", "/noreboot"}));
+  if (k.OneIn(2)) words.push_back(k.Any({"/QUIET", "/quiet"}));
+  if (k.OneIn(2)) {
+    const uint32_t way = k.Below(9);
+    const std::string mine = Join(k.Any(k.targets), "budget.xls");
+    if (way == 1) (void)k.m.files.AddFile(mine, "the user's budget");
+    if (way == 2) (void)k.m.files.AddFile(k.log, "Docseal Uninstaller 4.0 log, started before\r\n");
+    const Strings paths = {
+        Spell(k, k.log),
+        mine,
+        k.log,
+        k.m.facts.windows + "\\Wininit.ini",
+        Join(k.Any(k.add_in), k.Any({"CSU.BIN", "DRAFT.STB"})),
+        "C:\\MSWORD\\NOREBOOT.LOG",
+        "C:\\No Such Folder\\vrx.log",
+        "",
+        Join(k.m.files.ShortPath(Parent(k.log)).value_or(Parent(k.log)), "v.log")};
+    words.push_back(k.Any({"/LOG=", "/log=", "-LOG=", "/LOG:", "\"/LOG="}) + paths[way]);
+  }
+  if (k.OneIn(3)) {
+    (void)k.m.files.AddDirectory("C:\\Empty");
+    words.push_back(
+        k.OneIn(2)
+            ? k.Any({"/WHATIF", "-WHATIF", "/WHATIF:", "\"/WHATIF\"", "/whatif", "WHATIF"})
+            : k.Any({"/SNAPSHOT=", "/snapshot=", "/SNAPSHOT:", "-SNAPSHOT=", "\"/SNAPSHOT="}) +
+                  k.Any({k.snapshot, Spell(k, k.snapshot), "C:\\Empty", k.Any(k.targets),
+                         "C:\\WPWIN8\\snap", "C:\\No Such Folder\\snap"}));
+  }
+  if (k.OneIn(8)) words.push_back(k.Any({"/?", "REMOVE", "\"\"", "/QUIET:", "/LOG"}));
+  for (size_t i = words.size(); i > 1; --i) std::swap(words[i - 1], words[k.Below(i)]);
   for (const std::string& word : words) {
-    // A blank ends a word: a path with one is cut there, as on Windows.
     std::istringstream parts(word);
-    for (std::string part; parts >> part;) {
+    for (std::string part; parts >> part;)
       k.c.command_line += (k.c.command_line.empty() ? "" : " ") + part;
-    }
   }
   k.Note("command line: " + k.c.command_line);
 }
 
+// While the run goes on: a Word of the user's comes up, a file becomes in use or free, the user
+// writes a file; when the program starts a program, at a pump of events, or when it opens a file.
+void Events(Kitchen& k) {
+  Strings files = k.files;
+  files.insert(files.end(), {k.m.facts.windows + "\\Wininit.ini", k.log});
+  for (uint32_t n = k.Below(4); n > 0; --n) {
+    sim::SimEvent e;
+    e.when = static_cast<sim::SimEvent::When>(k.Below(3));
+    e.trigger = e.when == sim::SimEvent::When::kStart  ? k.Any({"winword", "regsvr32", "wpwin"})
+                : e.when == sim::SimEvent::When::kPump ? std::to_string(1 + k.Below(400))
+                                                       : k.Any(files);
+    e.what = static_cast<sim::SimEvent::What>(k.Below(4));
+    if (e.what != sim::SimEvent::What::kWord) {
+      e.path = e.what == sim::SimEvent::What::kFile
+                   ? Join(k.Any(k.OneIn(2) ? k.add_in : k.named), "written meanwhile.doc")
+                   : k.Any(files);
+    }
+    k.m.events.push_back(e);
+    k.Note("event " + e.Format());
+  }
+}
+
+// Yes and No, ticks when no code was named, Exit, and a restart Windows refuses.
 void Script(Kitchen& k) {
   auto add = [&](const char* verb, const std::string& argument) {
     k.c.actions.push_back({0, verb, argument});
   };
   for (uint32_t n = k.Below(5); n > 0; --n) add("answer", k.OneIn(2) ? "yes" : "no");
-  std::istringstream words(k.c.command_line);
-  bool code = false;
-  for (std::string word; words >> word;) code |= NamesVariant(word);
-  if (!code) {
-    for (int box = 0; box < static_cast<int>(kVariantCount); ++box) {
+  const std::string upper = FoldName(k.c.command_line);
+  if (std::none_of(kVariants.begin(), kVariants.end(),
+                   [&](const VariantInfo& v) { return upper.find(v.code) != std::string::npos; })) {
+    for (int box = 0; box < 4; ++box) {
       if (k.OneIn(2)) add("tick", std::to_string(box));
     }
     if (k.OneIn(10)) add("click", "cmdCancel");
@@ -580,47 +461,23 @@ void Script(Kitchen& k) {
   }
   if (k.OneIn(3)) add("click", "cmdDetails");
   add("click", "cmdExit");
-  if (k.OneIn(5)) {
-    k.m.facts.exit_windows = false;  // a restart Windows accepts would end the run's evidence
-    add("click", "cmdRestart");
-  } else {
-    add("click", "cmdLater");
-  }
+  k.m.facts.exit_windows = !k.OneIn(5);  // a restart Windows accepts would end the evidence
+  add("click", k.m.facts.exit_windows ? "cmdLater" : "cmdRestart");
 }
 
-struct Ingredient {
-  const char* name;
-  void (*add)(Kitchen&);
-};
+constexpr void (*kIngredients[])(Kitchen&) = {
+    PlatformFacts,  Variants,    FewerStamps, WindowsFolders, LogAndSnapshotFolders,
+    DefaultsValues, UserFiles,   AddInFiles,  SharedCounts,   Wininit,
+    Others,         CommandLine, Events,      Script};
 
-constexpr Ingredient kIngredients[] = {
-    {"platform", PlatformFacts},
-    {"variants", Variants},
-    {"fewer stamps", FewerStamps},
-    {"folders of Windows, the user and other programs", WindowsFolders},
-    {"the log's and the snapshot's folders", LogAndSnapshotFolders},
-    {"Defaults values", HostileValues},
-    {"the user's files", UserFiles},
-    {"the add-in's files in use or with attributes", AddInFiles},
-    {"SharedDLLs counts", SharedCounts},
-    {"Wininit.ini", Wininit},
-    {"other setups' pending deletions", OtherPending},
-    {"the user's Word", UsersWord},
-    {"another copy", AnotherCopy},
-    {"events", Events},
-    {"command line", CommandLine},
-    {"script", Script},
-};
-
-// The add-in's folders as the Defaults values of the image name them.
-std::vector<std::string> AddInFolders(const SimMachine& m) {
-  std::vector<std::string> folders;
+// The add-in's folders as the values of its keys in the image name them.
+Strings AddInFolders(const SimMachine& m) {
+  Strings folders;
   m.registry.ForEachKey([&](HKey hive, const std::string& path, const sim::SimKey& key) {
     if (hive != kHkeyLocalMachine || !FoldName(path).starts_with("SOFTWARE\\DOCSEAL4\\")) return;
     for (const sim::SimValue& v : key.values()) {
-      if (std::optional<std::string> folder = m.files.LongPath(v.data.c_str());
-          folder && folder->size() > 3 &&
-          m.files.Attributes(*folder).value_or(0) & kAttrDirectory) {
+      std::optional<std::string> folder = m.files.LongPath(v.data.c_str());
+      if (folder && folder->size() > 3 && *m.files.Attributes(*folder) & kAttrDirectory) {
         folders.push_back(*folder);
       }
     }
@@ -629,99 +486,62 @@ std::vector<std::string> AddInFolders(const SimMachine& m) {
 }
 
 // ---------------------------------------------------------------------------------------------
-// Shrinking
+// Shrinking: the parts of a case, each a way to take it out.
 
-struct Atom {
-  enum Kind {
-    kWord,
-    kAction,
-    kFolder,
-    kKey,
-    kFile,
-    kValue,
-    kInUse,
-    kAttributes,
-    kWordFact,
-    kPending
-  };
-  Atom(Kind k, std::string p, std::string n = "", size_t i = 0)
-      : kind(k), path(std::move(p)), name(std::move(n)), index(i) {}
-  Kind kind;
-  std::string path;  // an entry, a key, a word
-  std::string name;  // a value
-  size_t index;      // an action, a pending deletion, a Word fact; a key's hive
-};
+using Atom = std::function<void(Case&)>;
 
 std::vector<Atom> Atoms(const Case& c) {
   std::vector<Atom> atoms;
   std::istringstream words(c.command_line);
-  for (std::string word; words >> word;) atoms.push_back({Atom::kWord, word});
-  for (size_t i = 0; i < c.actions.size(); ++i) atoms.push_back({Atom::kAction, "", "", i});
+  for (std::string word; words >> word;) {
+    atoms.push_back([word](Case& x) {
+      const size_t at = (" " + x.command_line + " ").find(" " + word + " ");
+      if (at != std::string::npos)
+        x.command_line.erase(at, std::min(word.size() + 1, x.command_line.size() - at));
+    });
+  }
+  for (size_t i = c.actions.size(); i-- > 0;) {
+    atoms.push_back([i](Case& x) { x.actions.erase(x.actions.begin() + static_cast<long>(i)); });
+  }
   const SimMachine& m = *c.machine;
-  for (const sim::EntryInfo& e : m.files.Entries()) {
-    if (e.directory) atoms.push_back({Atom::kFolder, e.path});
+  for (size_t i = m.events.size(); i-- > 0;) {
+    atoms.push_back([i](Case& x) {
+      x.machine->events.erase(x.machine->events.begin() + static_cast<long>(i));
+    });
   }
-  m.registry.ForEachKey([&](HKey hive, const std::string& path, const sim::SimKey& key) {
-    if (!path.empty()) atoms.push_back({Atom::kKey, path, "", hive});
-    for (const sim::SimValue& v : key.values()) atoms.push_back({Atom::kValue, path, v.name, hive});
-  });
-  for (const sim::EntryInfo& e : m.files.Entries()) {
-    if (!e.directory) atoms.push_back({Atom::kFile, e.path});
-    if (e.in_use) atoms.push_back({Atom::kInUse, e.path});
-    if (e.attributes & ~kAttrDirectory) atoms.push_back({Atom::kAttributes, e.path});
+  for (size_t i = m.system.pending.size(); i-- > 0;) {
+    atoms.push_back([i](Case& x) {
+      x.machine->system.pending.erase(x.machine->system.pending.begin() + static_cast<long>(i));
+    });
   }
-  for (size_t i = 0; i < 3; ++i) atoms.push_back({Atom::kWordFact, "", "", i});
-  for (size_t i = 0; i < m.system.pending.size(); ++i) atoms.push_back({Atom::kPending, "", "", i});
-  return atoms;
-}
-
-void Drop(Case& c, const Atom& a) {
-  SimMachine& m = *c.machine;
-  switch (a.kind) {
-    case Atom::kWord: {
-      std::istringstream in(c.command_line);
-      std::string kept;
-      bool dropped = false;
-      for (std::string word; in >> word;) {
-        if (!dropped && word == a.path) {
-          dropped = true;
-        } else {
-          kept += (kept.empty() ? "" : " ") + word;
-        }
+  atoms.push_back([](Case& x) { x.machine->word.facts = {}; });
+  // Folders, then keys, files, values and marks. The Windows and system folders stay.
+  for (bool folder : {true, false}) {
+    for (const sim::EntryInfo& e : m.files.Entries()) {
+      if (e.directory == folder && !SameName(e.path, m.facts.windows) &&
+          !SameName(e.path, m.facts.system)) {
+        atoms.push_back([path = e.path](Case& x) { Remove(*x.machine, path); });
       }
-      c.command_line = kept;
-      break;
     }
-    case Atom::kAction:
-      c.actions.erase(c.actions.begin() + static_cast<long>(a.index));
-      break;
-    case Atom::kFolder:
-    case Atom::kFile:
-      Remove(m, a.path);
-      break;
-    case Atom::kKey:
-      RemoveKey(m, static_cast<HKey>(a.index), a.path);
-      break;
-    case Atom::kValue:
-      if (sim::SimKey* key = m.registry.FindKey(static_cast<HKey>(a.index), a.path)) {
-        key->DeleteValue(a.name);
+    if (!folder) break;
+    m.registry.ForEachKey([&](HKey hive, const std::string& path, const sim::SimKey& key) {
+      if (!path.empty()) atoms.push_back([=](Case& x) { RemoveKey(*x.machine, hive, path); });
+      for (const sim::SimValue& v : key.values()) {
+        atoms.push_back([hive, path, name = v.name](Case& x) {
+          if (sim::SimKey* k = x.machine->registry.FindKey(hive, path)) k->DeleteValue(name);
+        });
       }
-      break;
-    case Atom::kInUse:
-      (void)m.files.SetInUse(a.path, false);
-      break;
-    case Atom::kAttributes:
-      (void)m.files.SetAttributes(a.path, 0);
-      break;
-    case Atom::kWordFact:
-      (a.index == 0   ? m.word.facts.running
-       : a.index == 1 ? m.word.facts.unreachable
-                      : m.word.facts.cancel_saves) = 0;
-      break;
-    case Atom::kPending:
-      m.system.pending.erase(m.system.pending.begin() + static_cast<long>(a.index));
-      break;
+    });
   }
+  for (const sim::EntryInfo& e : m.files.Entries()) {
+    if (e.in_use || (e.attributes & ~kAttrDirectory)) {
+      atoms.push_back([path = e.path](Case& x) {
+        (void)x.machine->files.SetInUse(path, false);
+        (void)x.machine->files.SetAttributes(path, 0);
+      });
+    }
+  }
+  return atoms;
 }
 
 std::string KindOf(const std::string& line) { return line.substr(0, line.find(':')); }
@@ -730,19 +550,13 @@ std::string KindOf(const std::string& line) { return line.substr(0, line.find(':
 
 uint32_t ByteChoices::Below(uint32_t n) {
   uint32_t value = 0;
-  for (uint32_t range = 1; range < n && next_ < size_; range <<= 8)
+  for (uint32_t range = 1; range < n && next_ < size_; range <<= 8) {
     value = value << 8 | data_[next_++];
+  }
   return value % n;
 }
 
-Case Case::Clone() const {
-  Case copy;
-  copy.machine = Normalize(*machine);
-  copy.command_line = command_line;
-  copy.actions = actions;
-  copy.recipe = recipe;
-  return copy;
-}
+Case Case::Clone() const { return {Normalize(*machine), command_line, actions, recipe}; }
 
 Case Generate(Choices& choices, const fs::path& source_dir) {
   static std::map<std::string, std::unique_ptr<SimMachine>> loaded;
@@ -754,12 +568,10 @@ Case Generate(Choices& choices, const fs::path& source_dir) {
     std::string error;
     if (!sim::LoadMachineImage(image, start.get(), &error)) throw std::runtime_error(error);
   }
-  Case c;
-  c.machine = std::make_unique<SimMachine>();
+  Case c{std::make_unique<SimMachine>(), "", {}, {"machine " + image}};
   sim::CopyMachine(*start, c.machine.get());
-  c.recipe.push_back("machine " + image);
-  Kitchen k{choices, *c.machine, c, AddInFolders(*c.machine), {}, {}, {}, {}};
-  for (const Ingredient& ingredient : kIngredients) ingredient.add(k);
+  Kitchen k{choices, *c.machine, c, AddInFolders(*c.machine), {}, {}, {}, {}, {}};
+  for (auto add : kIngredients) add(k);
   c.machine = Normalize(*c.machine);
   return c;
 }
@@ -767,25 +579,24 @@ Case Generate(Choices& choices, const fs::path& source_dir) {
 std::vector<std::string> RunAndJudge(const Case& c) {
   std::unique_ptr<SimMachine> after = Normalize(*c.machine);
   const simulator::SessionEnd end = simulator::RunSession(*after, c.command_line, c.actions);
-  JudgedRun run{c.machine.get(),
+  return Judge({c.machine.get(),
                 after.get(),
                 c.command_line,
                 c.actions,
                 end.ended ? std::optional<int>(end.exit_code) : std::nullopt,
-                {}};
-  return Judge(run);
+                {}});
 }
 
 Case Shrink(const Case& c, const std::vector<std::string>& verdict, int trials) {
   const std::string kind = KindOf(verdict.front());
   auto still_fails = [&](const Case& trial) {
     --trials;
-    for (const std::string& line : RunAndJudge(trial)) {
-      if (KindOf(line) == kind) return true;
-    }
-    return false;
+    const std::vector<std::string> lines = RunAndJudge(trial);
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& line) { return KindOf(line) == kind; });
   };
   Case best = c.Clone();
+  best.recipe.insert(best.recipe.begin(), "shrunk from a case made of:");
   for (bool progress = true; progress && trials > 0;) {
     progress = false;
     std::vector<Atom> atoms = Atoms(best);
@@ -793,7 +604,7 @@ Case Shrink(const Case& c, const std::vector<std::string>& verdict, int trials) 
       for (size_t at = 0; at < atoms.size() && trials > 0;) {
         const size_t end = std::min(at + size, atoms.size());
         Case trial = best.Clone();
-        for (size_t i = end; i-- > at;) Drop(trial, atoms[i]);
+        for (size_t i = at; i < end; ++i) atoms[i](trial);
         trial.machine = Normalize(*trial.machine);
         if (still_fails(trial)) {
           best = std::move(trial);
@@ -814,25 +625,22 @@ bool WriteCase(const Case& c, const fs::path& folder, std::string* error) {
   std::error_code ec;
   fs::create_directories(folder, ec);
   if (!sim::WriteMachineImage(*c.machine, folder / "machine", error)) return false;
-  std::ofstream words(folder / "words", std::ios::binary);
+  std::ofstream words(folder / "words", std::ios::binary),
+      script(folder / "script", std::ios::binary);
   words << c.command_line << "\n";
-  std::ofstream script(folder / "script", std::ios::binary);
   for (const std::string& line : c.recipe) script << "# " << line << "\n";
   for (const ScriptAction& a : c.actions) script << a.verb << " " << a.argument << "\n";
-  if (!words || !script) {
-    *error = folder.string() + ": cannot be written";
-    return false;
-  }
-  return true;
+  if (!words || !script) *error = folder.string() + ": cannot be written";
+  return words && script;
 }
 
 bool ReadCase(const fs::path& folder, Case* c, std::string* error) {
   c->machine = std::make_unique<SimMachine>();
-  if (!sim::LoadMachineImage(folder / "machine", c->machine.get(), error)) return false;
   std::ifstream words(folder / "words", std::ios::binary);
   std::getline(words, c->command_line);
   c->actions.clear();
-  return ParseScript((folder / "script").string(), &c->actions, error);
+  return sim::LoadMachineImage(folder / "machine", c->machine.get(), error) &&
+         ParseScript((folder / "script").string(), &c->actions, error);
 }
 
 }  // namespace vrx::hostile

@@ -104,20 +104,27 @@ Words ReadWords(const std::string& line, const std::vector<ScriptAction>& action
   std::istringstream in(line);
   for (std::string word; in >> word;) {
     const std::string upper = FoldName(word);
-    if (StartsWith(upper, "/LOG=")) {
-      w.log = word.substr(5);
+    // A switch that takes a path is that switch alone: LOG=, LOG:, BACKUP=, RESTORE= after any
+    // "/", "-" or quotation marks; a word that holds SNAPSHOT.
+    const std::string bare = upper.substr(std::min(upper.find_first_not_of("/-\""), upper.size()));
+    auto path_of = [&](size_t at) {
+      std::string path = word.substr(at);
+      if (path.ends_with("\"")) path.pop_back();
+      return path;
+    };
+    if (StartsWith(bare, "LOG=") || StartsWith(bare, "LOG:")) {
+      w.log = path_of(upper.size() - bare.size() + 4);
       continue;
     }
-    const size_t snap = upper.find("SNAPSHOT");
-    w.preview |= snap != std::string::npos || upper.find("WHATIF") != std::string::npos;
-    if (snap != std::string::npos && snap + 8 < word.size() &&
-        (word[snap + 8] == '=' || word[snap + 8] == ':')) {
-      w.snapshot = word.substr(snap + 9);
-    }
-    if (StartsWith(upper, "/SNAPSHOT=") || StartsWith(upper, "/BACKUP=") ||
-        StartsWith(upper, "/RESTORE=")) {
+    if (const size_t snap = upper.find("SNAPSHOT"); snap != std::string::npos) {
+      w.preview = true;
+      if (snap + 8 < word.size() && (word[snap + 8] == '=' || word[snap + 8] == ':')) {
+        w.snapshot = path_of(snap + 9);
+      }
       continue;
     }
+    if (StartsWith(bare, "BACKUP=") || StartsWith(bare, "RESTORE=")) continue;
+    w.preview |= upper.find("WHATIF") != std::string::npos;
     w.quiet |= upper == "/QUIET";
     for (size_t v : {kWpWin7, kWpWin8, kWpWin9, kMsWord}) {
       if (upper.find(kVariants[v].code) != std::string::npos) {
@@ -333,12 +340,16 @@ class Judgement {
         allowed_(WhatMayGo(b_, w_, protection_)) {}
 
   std::vector<std::string> Verdict() {
+    for (const sim::SimEvent& e : b_.events) {
+      if (e.what != sim::SimEvent::What::kWord) touched_by_user_.insert(Canon(b_, e.path));
+    }
     ReadLog();
     ReadQuestions();
     ReadWaits();
     const bool did_nothing = w_.preview || run_.exit_code == 1603 || run_.exit_code == 1618;
     if (did_nothing) {
       SameImage();
+      CheckSnapshotPlace();
     } else {
       CheckFiles();
       CheckRegistry();
@@ -353,7 +364,10 @@ class Judgement {
     if (a_.registry.OpenHandleCount() != 0) Broke("registry keys left open");
     const std::vector<std::string> was = b_.files.FilesInUse();
     for (const std::string& path : a_.files.FilesInUse()) {
-      if (std::find(was.begin(), was.end(), path) == was.end()) Broke("left in use: " + path);
+      if (std::find(was.begin(), was.end(), path) == was.end() &&
+          !touched_by_user_.count(FoldName(path))) {
+        Broke("left in use: " + path);
+      }
     }
     return broken_;
   }
@@ -378,7 +392,11 @@ class Judgement {
     }
   }
 
+  // The log, a new snapshot, and what the user's events wrote may change.
   bool Exempt(const std::string& canon, bool existed) const {
+    for (const std::string& touched : touched_by_user_) {
+      if (touched == canon || (!existed && Within(touched, canon))) return true;
+    }
     if (!log_path_.empty() && canon == log_path_ && log_may_change_) return true;
     const std::string snapshot = w_.snapshot.empty() ? "" : Canon(b_, w_.snapshot);
     return !existed && Within(canon, snapshot);
@@ -388,7 +406,12 @@ class Judgement {
   void ReadQuestions() {
     auto asked = [&](const std::string& folder, bool yes) {
       const std::string canon = Canon(b_, folder);
-      if (protection_.Protects(canon)) {
+      const bool absolute =
+          (folder.size() > 2 && folder[1] == ':' && (folder[2] == '\\' || folder[2] == '/')) ||
+          StartsWith(folder, "\\\\");
+      if (!absolute) {
+        Broke("offered a folder by a relative name: " + folder);
+      } else if (protection_.Protects(canon)) {
         Broke("offered a protected folder: " + folder);
       } else if (yes) {
         yes_folders_.insert(canon);
@@ -572,6 +595,19 @@ class Judgement {
     if (!line.empty()) Broke("nothing may change, yet the registry changed: " + line);
   }
 
+  // A snapshot is written only where the run it stands for removes nothing: the next real run
+  // would take it away.
+  void CheckSnapshotPlace() {
+    const std::string snapshot = Canon(b_, w_.snapshot);
+    if (w_.snapshot.empty() || b_.files.Exists(w_.snapshot) || !a_.files.Exists(snapshot)) return;
+    Words all = w_;
+    if (!all.any_code) all.chosen.fill(true);
+    for (const std::string& folder : WhatMayGo(b_, all, protection_).folders) {
+      if (Within(snapshot, folder))
+        return Broke("a snapshot in a folder the run removes: " + folder);
+    }
+  }
+
   void CheckLogFile() {
     if (log_path_.empty() || log_may_change_) return;
     if (a_.files.Contents(log_path_) != b_.files.Contents(w_.log)) {
@@ -659,7 +695,8 @@ class Judgement {
         }
       }
       if (w_.preview) continue;
-      if ((path = after("Deleted file ")) && a_.files.Exists(Canon(b_, *path))) {
+      if ((path = after("Deleted file ")) && a_.files.Exists(Canon(b_, *path)) &&
+          !touched_by_user_.count(Canon(b_, *path))) {
         Broke("the log says deleted, yet it is there: " + *path);
       }
       if ((path = after("Removed folder ")) && a_.files.Exists(Canon(b_, *path))) {
@@ -732,7 +769,7 @@ class Judgement {
   Allowed allowed_;
   std::string log_path_, log_;
   bool log_may_change_ = false;
-  std::set<std::string> yes_folders_, waits_after_;
+  std::set<std::string> yes_folders_, waits_after_, touched_by_user_;
   std::vector<std::string> new_waits_;
   std::vector<std::string> broken_;
 };
