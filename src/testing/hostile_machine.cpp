@@ -160,6 +160,15 @@ std::string Spell(Kitchen& k, const std::string& p) {
   return ways[k.Below(ways.size())];
 }
 
+// A spelling with a few characters more, of those paths are made of or that break them.
+std::string Mangle(Kitchen& k, std::string p) {
+  static const char kBits[] = " .\\/:~1?*\"\xE9";
+  for (uint32_t n = 1 + k.Below(4); n > 0; --n) {
+    p.insert(k.Below(p.size() + 1), 1, kBits[k.Below(sizeof kBits - 1)]);
+  }
+  return p;
+}
+
 void PlatformFacts(Kitchen& k) {
   if (!k.OneIn(6)) return;
   k.m.facts.platform = static_cast<int>(k.Below(3));
@@ -267,7 +276,7 @@ void DefaultsValues(Kitchen& k) {
                                 k.Any(k.add_in), Parent(k.Any(k.add_in))});
     if (folder.size() <= 2) folder = "C:\\";
     if (k.OneIn(2)) (void)k.m.files.AddDirectory(folder);
-    const std::string spelt = Spell(k, folder);
+    const std::string spelt = k.OneIn(8) ? Mangle(k, Spell(k, folder)) : Spell(k, folder);
     SetText(k.m, kHkeyLocalMachine, key, name, spelt);
     k.named.push_back(folder);
     k.Note("value " + key + " [" + name + "] = " + spelt);
@@ -351,6 +360,11 @@ void Wininit(Kitchen& k) {
   if (what == std::size(texts)) Remove(k.m, path);
   if (what > std::size(texts)) return;
   if (what < std::size(texts)) (void)k.m.files.AddFile(path, texts[what]);
+  if (state == 3) {  // the user's files under the names a rewrite might take
+    (void)k.m.files.AddFile(k.m.facts.windows + "\\Wininit.vrx", "the user's", kAttrReadOnly);
+    (void)k.m.files.AddFile(k.m.facts.windows + "\\VRX2.TMP", "the user's");
+    (void)k.m.files.AddDirectory(k.m.facts.windows + "\\VRX1.TMP");
+  }
   if (state == 1) (void)k.m.files.SetInUse(path, true);
   if (state == 2) (void)k.m.files.SetAttributes(path, kAttrHidden | kAttrReadOnly);
   k.Note("Wininit.ini " + std::to_string(what) + " state " + std::to_string(state));
