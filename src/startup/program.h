@@ -101,8 +101,13 @@ class Program {
   ProgramState state;
   FileManifest manifest;
   // The comparable forms of the folders that the folder step never touches, learnt on first use;
-  // empty until then (removal/protected_folders.h).
-  std::optional<std::vector<std::string>> protected_folders;
+  // empty until then (removal/protected_folders.h): those kept with every folder above them, and
+  // those kept with everything inside them.
+  struct ProtectedFolders {
+    std::vector<std::string> with_parents;
+    std::vector<std::string> with_contents;
+  };
+  std::optional<ProtectedFolders> protected_folders;
 
   UnInstallForm& UnInstall() { return *uninstall_; }
   ProcessingForm& Processing() { return *processing_; }
