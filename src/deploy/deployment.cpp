@@ -72,7 +72,8 @@ int Deployment::ExitCode(const Program& program) const {
   if (watch_.another_copy) return kExitAnotherCopy;
   if (!s.IsWin9x && !s.IsWinNT) return kExitNothingDone;
   if (wizard_cancelled_) return kExitNothingDone;
-  return s.NeedsRestart ? kExitRestartNeeded : kExitFinished;
+  // A restart is asked for only when it removes something of this run's.
+  return s.RestartRemovesSomething() ? kExitRestartNeeded : kExitFinished;
 }
 
 int Deployment::End(Program& program) {

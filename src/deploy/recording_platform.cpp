@@ -378,19 +378,27 @@ void RecordingPlatform::WriteSummary() {
   const ProgramState& s = *state_;
   log_->CatchUpDetails();
   log_->Line("Summary");
-  // Windows 95/98: what the run entered into Wininit.ini's list.
-  for (int16_t i = 1; i <= s.PendingDeleteCount; ++i) {
-    const std::string name = record_.LongName(s.PendingDeletes[static_cast<size_t>(i)]);
+  // What the system took for the next start of Windows, and on Windows 95/98 what Wininit.ini
+  // took: nothing else is said to go then.
+  for (const std::string& path : s.Scheduled) {
+    const std::string name = record_.LongName(path);
     if (record_.scheduled_upper.insert(Upper(name)).second) record_.scheduled.push_back(name);
-    if (i == INT16_MAX) break;
   }
   for (const std::string& name : record_.scheduled) {
     log_->Line("  Deleted at the next start of Windows: " + name);
   }
+  const char* not_scheduled = "";
+  if (s.NoReboot && s.IsWinNT) not_scheduled = "; not scheduled, NOREBOOT";
+  if (s.IsWin9x && s.WininitResult == WininitOutcome::kHeldByEarlierRun) {
+    not_scheduled = "; not scheduled: Wininit.ini still holds an earlier removal's list";
+  } else if (s.IsWin9x && s.WininitResult == WininitOutcome::kUnreadable) {
+    not_scheduled = "; not scheduled: Wininit.ini could not be read";
+  } else if (s.IsWin9x && s.WininitResult == WininitOutcome::kNotWritten) {
+    not_scheduled = "; not scheduled: Wininit.ini could not be written";
+  }
   for (const auto& [upper, failure] : record_.failed_files) {
     if (record_.scheduled_upper.count(upper) != 0) continue;
-    log_->Line("  Kept file " + failure.first + ": " + ReasonOf(failure.second) +
-               (s.NoReboot && s.IsWinNT ? "; not scheduled, NOREBOOT" : ""));
+    log_->Line("  Kept file " + failure.first + ": " + ReasonOf(failure.second) + not_scheduled);
   }
   Files& files = *inner_.files;
   for (const std::string& folder : record_.kept_folders) {
@@ -412,7 +420,7 @@ void RecordingPlatform::WriteSummary() {
   for (const auto& [folder, status] : record_.unremoved_folders) {
     log_->Line("  Kept folder " + folder + ": " + ReasonOf(status));
   }
-  log_->Line(std::string("  A restart is needed: ") + (s.NeedsRestart ? "yes" : "no"));
+  log_->Line(std::string("  A restart is needed: ") + (s.RestartRemovesSomething() ? "yes" : "no"));
 }
 
 }  // namespace vrx

@@ -1,8 +1,22 @@
 #include "deploy/run_log.h"
 
+#include "platform/windows_names.h"
 #include "startup/program.h"
 
 namespace vrx {
+
+bool MayBecomeLog(const std::string& path, const std::optional<std::string>& existing) {
+  const size_t slash = path.find_last_of("\\/:");
+  std::string name = FoldName(slash == std::string::npos ? path : path.substr(slash + 1));
+  while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
+  if (name == "WININIT.INI" || name == "WININIT.BAK") return false;
+  if (!existing || existing->empty()) return true;
+  for (const char* first : {"Docseal Uninstaller 4.0 log, started ",
+                            "What-if: ", "Snapshot written to ", "No snapshot was written."}) {
+    if (existing->rfind(first, 0) == 0) return true;
+  }
+  return false;
+}
 
 void RunLog::Write(const std::string& text) {
   if (!enabled()) return;

@@ -2,7 +2,9 @@
 // written as things happen.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/platform.h"
@@ -46,6 +48,14 @@ class RunLog {
   const ProgramState* state_ = nullptr;
   int32_t details_written_ = 0;
 };
+
+// Whether the log may be made at `path`, where a file holding `existing` (its first bytes, empty
+// for an empty file; none when there is no file) lies: a log replaces nothing but an empty file or
+// a log this program wrote (its first line is the one a run, a what-if or a snapshot writes), and
+// never a Wininit.ini or Wininit.bak, which Windows reads as it starts.
+bool MayBecomeLog(const std::string& path, const std::optional<std::string>& existing);
+// How many first bytes of an existing file MayBecomeLog needs.
+inline constexpr size_t kLogMarkBytes = 64;
 
 // Why a Win32 call failed, in words, with its code: "it is in use by another program (error 32)".
 std::string ReasonOf(Status status);

@@ -57,6 +57,9 @@ class ImageFolder {
   // Creates a file that must not exist yet and writes `bytes` into it; kErrorFileExists when it
   // exists.
   [[nodiscard]] virtual Status WriteNewFile(const std::string& path, const std::string& bytes) = 0;
+  // Takes away a file or an empty folder that this object made (a snapshot that could not be
+  // written whole is not left half-written).
+  [[nodiscard]] virtual Status Remove(const std::string& path, bool folder) = 0;
 };
 
 }  // namespace vrx::preview

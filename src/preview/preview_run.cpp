@@ -7,6 +7,34 @@
 
 namespace vrx::preview {
 
+namespace {
+
+// The folder as the machine names it, however it was written: without a "\\?\" prefix, and each
+// part that exists by its long name (an 8.3 name names the same folder).
+std::string LongForm(LiveFiles* files, std::string path) {
+  if (path.rfind("\\\\?\\UNC\\", 0) == 0) {
+    path = "\\\\" + path.substr(8);
+  } else if (path.rfind("\\\\?\\", 0) == 0) {
+    path = path.substr(4);
+  }
+  if (path.size() < 3 || path[1] != ':' || path[2] != '\\') return path;
+  std::string long_path = path.substr(0, 2);
+  size_t at = 3;
+  while (at < path.size()) {
+    size_t end = path.find('\\', at);
+    if (end == std::string::npos) end = path.size();
+    LiveEntry entry;
+    if (end == at || files->Stat(long_path + "\\" + path.substr(at, end - at), &entry) != kOk) {
+      return long_path + "\\" + path.substr(at);
+    }
+    long_path += "\\" + entry.name;
+    at = end + 1;
+  }
+  return long_path.size() == 2 ? long_path + "\\" : long_path;
+}
+
+}  // namespace
+
 int RunSnapshot(const Platform& live, LiveFiles* files, ImageFolder* out, const CommandWords& words,
                 LogSink* sink) {
   sim::SimMachine machine;
@@ -17,6 +45,7 @@ int RunSnapshot(const Platform& live, LiveFiles* files, ImageFolder* out, const 
       live.system->GetFullPathName(*words.snapshot_dir, &dir) != kOk) {
     error = "/SNAPSHOT= needs the folder to write into";
   } else {
+    dir = LongForm(files, dir);
     TakeSnapshot(live, files, words.program_words, &machine, &report);
     written = WriteSnapshot(machine, report, dir, out, &error);
   }

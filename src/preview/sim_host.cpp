@@ -111,4 +111,8 @@ Status SimImageFolder::WriteNewFile(const std::string& path, const std::string& 
   return files_->AddFile(path, bytes, kAttrArchive) ? kOk : kErrorInvalidName;
 }
 
+Status SimImageFolder::Remove(const std::string& path, bool folder) {
+  return folder ? files_->RemoveDirectory(path) : files_->DeleteFile(path);
+}
+
 }  // namespace vrx::preview

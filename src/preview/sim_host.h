@@ -32,6 +32,7 @@ class SimImageFolder : public ImageFolder {
   [[nodiscard]] Status Probe(const std::string& path, bool* exists, bool* empty_folder) override;
   [[nodiscard]] Status MakeFolder(const std::string& path) override;
   [[nodiscard]] Status WriteNewFile(const std::string& path, const std::string& bytes) override;
+  [[nodiscard]] Status Remove(const std::string& path, bool folder) override;
 
  private:
   sim::SimFiles* files_;

@@ -116,7 +116,10 @@ class Taker {
     TrackingRun(m_, words, &touches, removed);
     std::string every = words;
     for (const VariantInfo& v : kVariants) every += " " + std::string(v.code);
-    TrackingRun(m_, every, &touches, nullptr);
+    // What any run might remove, the wizard's choices too: a snapshot must outlast every one.
+    std::vector<std::string> removed_by_every;
+    TrackingRun(m_, every, &touches, &removed_by_every);
+    removed->insert(removed->end(), removed_by_every.begin(), removed_by_every.end());
     ++report_.rounds;
     bool more = false;
     for (const auto& [hive, path] : touches.keys) more |= Key(hive, path);
@@ -390,13 +393,22 @@ bool WriteSnapshot(const sim::SimMachine& machine, const SnapshotReport& report,
     }
   }
   const std::string base = dir.back() == '\\' ? dir : dir + "\\";
+  // What was written, so that a snapshot that cannot be written whole leaves nothing behind.
+  std::vector<std::pair<std::string, bool>> written;
+  if (!exists) written.emplace_back(dir, true);
   for (const ImageEntry& e : ImageEntries(machine)) {
     const Status status =
         e.folder ? out->MakeFolder(base + e.path) : out->WriteNewFile(base + e.path, e.bytes);
     if (status != kOk) {
       *error = base + e.path + ": cannot be written (error " + std::to_string(status) + ")";
+      bool left = false;
+      for (auto it = written.rbegin(); it != written.rend(); ++it) {
+        left |= out->Remove(it->first, it->second) != kOk;
+      }
+      if (left) *error += "; part of it is left in " + dir;
       return false;
     }
+    written.emplace_back(base + e.path, e.folder);
   }
   return true;
 }

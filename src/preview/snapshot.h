@@ -40,8 +40,8 @@ struct SnapshotReport {
   size_t keys = 0;        // registry keys read
   size_t folders = 0;     // folders listed
   size_t files_read = 0;  // files whose bytes were read
-  // Folders (long paths) that the run with the given command line removes, and the files it
-  // deletes or leaves for the next start of Windows.
+  // Folders (long paths) that the run with the given command line, or with every variant code,
+  // removes, and the files it deletes or leaves for the next start of Windows.
   std::vector<std::string> removed;
 };
 

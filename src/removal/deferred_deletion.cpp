@@ -65,35 +65,38 @@ void Restore(Program& program, const std::string& old_copy, const std::string& p
 // Replaces Wininit.ini by `fresh` with the calls Windows 95/98 have (MoveFileA never replaces):
 // the old file first moves to a name of its own, then the new one takes its place, then the old
 // one goes. At every moment one whole copy, old or new, is on the disk under a name in the
-// Windows folder; a failure puts the old file back.
-void SwapIn(Program& program, const std::string& windows, const std::string& fresh,
+// Windows folder; a failure puts the old file back. True when the new one took its place.
+bool SwapIn(Program& program, const std::string& windows, const std::string& fresh,
             const std::string& path, const std::string& old_bytes) {
   Files& files = program.files();
   System& system = program.system();
   std::string old_copy;
   if (system.GetTempFileName(windows, kTemporaryPrefix, &old_copy) != kOk) {
     (void)files.DeleteFile(fresh);
-    return;
+    return false;
   }
   // The name is ours; the empty file that holds it makes way for the old Wininit.ini.
   if (files.DeleteFile(old_copy) != kOk || system.MoveFile(path, old_copy) != kOk) {
     (void)files.DeleteFile(old_copy);
     (void)files.DeleteFile(fresh);
-    return;
+    return false;
   }
   if (system.MoveFile(fresh, path) != kOk) {
     Restore(program, old_copy, path, old_bytes);
     (void)files.DeleteFile(fresh);
-    return;
+    return false;
   }
   (void)files.SetAttributesNormal(old_copy);
   (void)files.DeleteFile(old_copy);
+  return true;
 }
 
 }  // namespace
 
 void DeleteAtNextRestart(Program& program, const std::string& path) {
-  (void)program.system().MoveFileEx(path, std::nullopt, kMoveFileDelayUntilReboot);
+  if (program.system().MoveFileEx(path, std::nullopt, kMoveFileDelayUntilReboot)) {
+    program.state.Scheduled.push_back(path);
+  }
 }
 
 void ScheduleDeletion(Program& program, const std::string& path) {
@@ -158,37 +161,67 @@ std::optional<std::string> RewriteWininit(const std::vector<std::string>& old_li
   return content;
 }
 
-void UpdateWininit(Program& program) {
-  const ProgramState& s = program.state;
-  if (s.PendingDeleteCount < 1 || !s.IsWin9x) return;
-  const std::string windows = GetDirectory(program.platform(), s, "WINDIR");
+namespace {
+
+// Writes the list; says what became of it.
+WininitOutcome WriteWininit(Program& program, const std::vector<std::string>& entries) {
+  const std::string windows = GetDirectory(program.platform(), program.state, "WINDIR");
   // Without the Windows folder there is no Wininit.ini to write.
-  if (windows.empty()) return;
+  if (windows.empty()) return WininitOutcome::kNotWritten;
   const std::string path = windows + "\\Wininit.ini";
 
   std::string old_bytes;
   ReadResult read = ReadWholeFile(program.files(), path, &old_bytes);
   // A file that cannot be read is left as it is: its lines must not be lost.
-  if (read == ReadResult::kUnreadable) return;
-  std::vector<std::string> entries(s.PendingDeletes.begin() + 1,
-                                   s.PendingDeletes.begin() + 1 + s.PendingDeleteCount);
+  if (read == ReadResult::kUnreadable) return WininitOutcome::kUnreadable;
   std::optional<std::string> content = RewriteWininit(SplitWininitLines(old_bytes), entries);
-  if (!content) return;
+  if (!content) return WininitOutcome::kHeldByEarlierRun;
 
   // The new content goes to a fresh file that the system names, which then takes the old one's
   // place; nothing of the user's is written over on the way.
   Files& files = program.files();
   std::string fresh;
-  if (program.system().GetTempFileName(windows, kTemporaryPrefix, &fresh) != kOk) return;
+  if (program.system().GetTempFileName(windows, kTemporaryPrefix, &fresh) != kOk) {
+    return WininitOutcome::kNotWritten;
+  }
   if (!WriteWholeFile(files, fresh, *content)) {
     (void)files.DeleteFile(fresh);
-    return;
+    return WininitOutcome::kNotWritten;
   }
   if (read == ReadResult::kMissing) {
-    if (program.system().MoveFile(fresh, path) != kOk) (void)files.DeleteFile(fresh);
-    return;
+    if (program.system().MoveFile(fresh, path) == kOk) return WininitOutcome::kWritten;
+    (void)files.DeleteFile(fresh);
+    return WininitOutcome::kNotWritten;
   }
-  SwapIn(program, windows, fresh, path, old_bytes);
+  return SwapIn(program, windows, fresh, path, old_bytes) ? WininitOutcome::kWritten
+                                                          : WininitOutcome::kNotWritten;
+}
+
+const char* WhyNotWritten(WininitOutcome outcome) {
+  switch (outcome) {
+    case WininitOutcome::kHeldByEarlierRun:
+      return "Wininit.ini still holds the list of an earlier removal, so the files above stay: "
+             "delete them by hand after the next restart.";
+    case WininitOutcome::kUnreadable:
+      return "Wininit.ini could not be read, so the files above stay: delete them by hand.";
+    default:
+      return "Wininit.ini could not be written, so the files above stay: delete them by hand.";
+  }
+}
+
+}  // namespace
+
+void UpdateWininit(Program& program) {
+  ProgramState& s = program.state;
+  if (s.PendingDeleteCount < 1 || !s.IsWin9x) return;
+  std::vector<std::string> entries(s.PendingDeletes.begin() + 1,
+                                   s.PendingDeletes.begin() + 1 + s.PendingDeleteCount);
+  s.WininitResult = WriteWininit(program, entries);
+  if (s.WininitResult == WininitOutcome::kWritten) {
+    s.Scheduled.insert(s.Scheduled.end(), entries.begin(), entries.end());
+  } else {
+    s.AppendDetail(WhyNotWritten(s.WininitResult));
+  }
 }
 
 }  // namespace vrx

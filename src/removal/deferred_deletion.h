@@ -10,8 +10,8 @@ namespace vrx {
 
 class Program;
 
-// Asks Windows NT to delete the file at the next restart (MoveFileExA, flag 4); the result is not
-// examined.
+// Asks Windows NT to delete the file at the next restart (MoveFileExA, flag 4); a path the system
+// took joins Scheduled.
 void DeleteAtNextRestart(Program& program, const std::string& path);
 
 // The usual rule for a file that could not be deleted: on Windows 95/98 it joins PendingDeletes;
@@ -25,6 +25,8 @@ void ScheduleSelfRemoval(Program& program);
 // Wininit.ini is read whatever its attributes and keeps every line; one that cannot be read is left
 // as it is. The new content is written to a file the system names in the Windows folder, which then
 // takes Wininit.ini's place without ever leaving the folder without a whole copy, old or new.
+// What became of the list is in WininitResult (and, once written, its paths in Scheduled); a list
+// that was not written adds a detail line saying why, for the files stay.
 void UpdateWininit(Program& program);
 
 // The lines of Wininit.ini: a carriage return ends a line, together with the line feed after it.

@@ -21,9 +21,11 @@ constexpr const char* kCurrentVersion = "Software\\Microsoft\\Windows\\CurrentVe
 constexpr const char* kProgramFilesValues[] = {"ProgramFilesDir", "ProgramFilesDir (x86)",
                                                "ProgramW6432Dir"};
 
-// The folders to protect, as the system and the registry name them; none when one of them could
-// not be learnt.
-using FolderList = std::optional<std::vector<std::string>>;
+// The folders to protect, as the system and the registry name them.
+struct FolderList {
+  std::vector<std::string> with_parents;
+  std::vector<std::string> with_contents;
+};
 
 template <typename Query>
 std::optional<std::string> SystemFolder(Query query) {
@@ -70,20 +72,27 @@ bool AddKeyValues(Registry& registry, HKey hive, const std::string& path,
   return ok;
 }
 
-FolderList SystemAndUserFolders(Program& program) {
+// None when one of them could not be learnt.
+std::optional<FolderList> SystemAndUserFolders(Program& program) {
   System& system = program.system();
   std::optional<std::string> windows = SystemFolder(
       [&](char* buffer, uint32_t size) { return system.GetWindowsDirectory(buffer, size); });
   std::optional<std::string> system_folder = SystemFolder(
       [&](char* buffer, uint32_t size) { return system.GetSystemDirectory(buffer, size); });
   if (!windows || !system_folder) return std::nullopt;
-  std::vector<std::string> folders = {*windows, *system_folder, *windows + "\\SysWOW64"};
+  FolderList folders;
+  folders.with_contents = {*windows, *system_folder, *windows + "\\SysWOW64", *windows + "\\TEMP"};
+  for (const char* variable : {"TEMP", "TMP"}) {
+    const std::string temporary = system.GetEnvironmentVariable(variable);
+    if (!temporary.empty()) folders.with_contents.push_back(temporary);
+  }
+  std::vector<std::string>& kept = folders.with_parents;
   Registry& registry = program.registry();
   const std::vector<std::string> program_files(std::begin(kProgramFilesValues),
                                                std::end(kProgramFilesValues));
-  if (!AddKeyValues(registry, kHkeyLocalMachine, kCurrentVersion, program_files, &folders) ||
-      !AddKeyValues(registry, kHkeyLocalMachine, kShellFolders, {}, &folders) ||
-      !AddKeyValues(registry, kHkeyCurrentUser, kShellFolders, {}, &folders)) {
+  if (!AddKeyValues(registry, kHkeyLocalMachine, kCurrentVersion, program_files, &kept) ||
+      !AddKeyValues(registry, kHkeyLocalMachine, kShellFolders, {}, &kept) ||
+      !AddKeyValues(registry, kHkeyCurrentUser, kShellFolders, {}, &kept)) {
     return std::nullopt;
   }
   return folders;
@@ -129,30 +138,51 @@ std::optional<std::string> FullPath(System& system, const std::string& path) {
   return full;
 }
 
-// The comparable forms (as written and 8.3) of every protected folder; none when one of them could
-// not be learnt.
-std::optional<std::vector<std::string>> LearnProtectedForms(Program& program) {
-  FolderList folders = SystemAndUserFolders(program);
+// The comparable forms (as written and 8.3) of every folder of a list; false when one of them
+// could not be made absolute.
+bool AddForms(System& system, const std::vector<std::string>& folders,
+              std::vector<std::string>* forms) {
+  for (const std::string& folder : folders) {
+    std::optional<std::string> full = FullPath(system, folder);
+    if (!full) return false;
+    for (std::string& form : Forms(system, *full)) forms->push_back(std::move(form));
+  }
+  return true;
+}
+
+// The comparable forms of every protected folder; none when one of them could not be learnt.
+std::optional<Program::ProtectedFolders> LearnProtectedForms(Program& program) {
+  std::optional<FolderList> folders = SystemAndUserFolders(program);
   if (!folders) return std::nullopt;
-  std::vector<std::string> forms;
-  for (const std::string& folder : *folders) {
-    std::optional<std::string> full = FullPath(program.system(), folder);
-    if (!full) return std::nullopt;
-    for (std::string& form : Forms(program.system(), *full)) forms.push_back(std::move(form));
+  Program::ProtectedFolders forms;
+  if (!AddForms(program.system(), folders->with_parents, &forms.with_parents) ||
+      !AddForms(program.system(), folders->with_contents, &forms.with_contents)) {
+    return std::nullopt;
   }
   return forms;
 }
 
 // The system's and the user's folders do not move while the program runs, so they are learnt once;
 // a list that could not be learnt is asked for again next time.
-const std::vector<std::string>* ProtectedForms(Program& program) {
+const Program::ProtectedFolders* ProtectedForms(Program& program) {
   if (!program.protected_folders) program.protected_folders = LearnProtectedForms(program);
   return program.protected_folders ? &*program.protected_folders : nullptr;
+}
+
+// A path as written that names a folder whatever the current directory: "X:\..." or
+// "\\server\share...".
+bool WrittenAbsolute(const std::string& path) {
+  if (path.size() >= 3 && path[1] == ':' && path[2] == '\\') {
+    const char drive = path[0];
+    return (drive >= 'A' && drive <= 'Z') || (drive >= 'a' && drive <= 'z');
+  }
+  return StartsWith(path, "\\\\");
 }
 
 // Whether one way of writing the folder names a protected one.
 bool IsProtectedForm(Program& program, const std::string& path) {
   System& system = program.system();
+  if (!WrittenAbsolute(path)) return true;
   std::optional<std::string> full = FullPath(system, path);
   if (!full) return true;
   size_t root = RootLength(*full);
@@ -161,11 +191,16 @@ bool IsProtectedForm(Program& program, const std::string& path) {
   if (full->find_first_not_of('\\', root) == std::string::npos) return true;
   if ((*full)[0] == '\\' && (*full)[root - 1] == '$') return true;
 
-  const std::vector<std::string>* kept_forms = ProtectedForms(program);
-  if (kept_forms == nullptr) return true;
+  const Program::ProtectedFolders* kept = ProtectedForms(program);
+  if (kept == nullptr) return true;
   for (const std::string& form : Forms(system, *full)) {
-    for (const std::string& kept : *kept_forms) {
-      if (kept == form || StartsWith(kept, form + "\\")) return true;
+    for (const std::string& folder : kept->with_parents) {
+      if (folder == form || StartsWith(folder, form + "\\")) return true;
+    }
+    for (const std::string& folder : kept->with_contents) {
+      if (folder == form || StartsWith(folder, form + "\\") || StartsWith(form, folder + "\\")) {
+        return true;
+      }
     }
   }
   return false;

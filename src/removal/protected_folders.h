@@ -1,9 +1,12 @@
 // The folders that the removal's folder step never offers for removal and never empties: the
 // system's own and the user's.
 //
-// A folder named by a directory entry is protected when its path, made absolute by the system's
-// own rules (GetFullPathNameA: ".", "..", trailing dots and blanks resolved), is not an absolute
-// path on a drive ("C:\...") or a share ("\\server\share\..."), or is
+// A folder named by a directory entry is protected when its path as written is not an absolute
+// path on a drive ("C:\...") or a share ("\\server\share\..."): a relative path ("Docseal",
+// "C:Docseal", "\Docseal") names a folder that depends on where the program happens to stand. It
+// is protected too when its path, made absolute by the system's own rules (GetFullPathNameA: ".",
+// "..", trailing dots and blanks resolved), lies inside the Windows folder, the system folder or
+// a temporary folder (the TEMP and TMP of the environment, the Windows folder's TEMP), or is
 //  - a drive root or a share root, or a folder on an administrative share (a share whose name ends
 //    in "$", which stands for a whole drive);
 //  - the Windows folder, the system folder, the Windows folder's SysWOW64 (the system folder of a

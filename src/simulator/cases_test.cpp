@@ -4,6 +4,7 @@
 //   machine FOLDER          the image to start from, relative to the source tree
 //   event TRIGGER|ACTION    an [events] entry added to the machine (sim_machine.h)
 //   file PATH TEXT...       a file put on the machine before the runs (TEXT may be empty)
+//   value KEY|NAME|TEXT     a REG_SZ value set before the runs (KEY begins HKLM\ or HKCU\)
 //   run WORDS...            a run with that command line, on the machine as the last one left it;
 //                           the script lines after it (tick, untick, click, answer) are its own
 //   restart                 the next start of Windows
@@ -128,6 +129,13 @@ class CaseRunner {
     } else if (verb == "file") {
       const std::string path = Split(rest, &tail);
       ASSERT_TRUE(machine_->files.AddFile(path, tail)) << Where();
+      before_ = sim::TakeSnapshot(*machine_);
+    } else if (verb == "value") {
+      const size_t a = rest.find('|'), b = rest.find('|', a + 1);
+      ASSERT_TRUE(b != std::string::npos && rest.size() > 5) << Where() << ": KEY|NAME|TEXT";
+      const HKey hive = rest.rfind("HKCU\\", 0) == 0 ? kHkeyCurrentUser : kHkeyLocalMachine;
+      machine_->registry.EnsureKey(hive, rest.substr(5, a - 5))
+          .SetValue(rest.substr(a + 1, b - a - 1), kRegSz, rest.substr(b + 1) + '\0');
       before_ = sim::TakeSnapshot(*machine_);
     } else if (verb == "restart") {
       machine_->Restart();

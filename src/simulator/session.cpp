@@ -1,5 +1,6 @@
 #include "simulator/session.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -22,6 +23,10 @@ using sim::SimMachine;
 class SimLogFile : public LogSink {
  public:
   SimLogFile(sim::SimFiles& files, const std::string& path) : files_(files) {
+    std::optional<std::string> existing = files.Contents(path);
+    if (existing) existing->resize(std::min(existing->size(), kLogMarkBytes));
+    if (files.Exists(path) && !existing) return;  // a folder
+    if (!MayBecomeLog(path, existing)) return;
     FileNumber number = 0;
     if (files.OpenText(path, TextMode::kWriteBytes, &number) != kOk) return;
     (void)files.Close(number);

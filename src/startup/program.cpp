@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "platform/windows_names.h"
 #include "progress/processing_form.h"
 #include "progress/reboot_form.h"
 #include "removal/blank_form.h"
@@ -23,6 +24,13 @@ void ProgramState::AppendPendingDelete(const std::string& path) {
   ++PendingDeleteCount;
   PendingDeletes.resize(static_cast<size_t>(PendingDeleteCount) + 1);
   PendingDeletes[static_cast<size_t>(PendingDeleteCount)] = path;
+}
+
+bool ProgramState::RestartRemovesSomething() const {
+  for (const std::string& path : Scheduled) {
+    if (FoldName(path) != FoldName(SelfPath)) return true;
+  }
+  return false;
 }
 
 Program::Program(const Platform& platform)

@@ -14,6 +14,15 @@
 
 namespace vrx {
 
+// What became of the Windows 95/98 list of files for Wininit.ini at the end of the run.
+enum class WininitOutcome {
+  kNothingToWrite,    // no list (or not Windows 95/98)
+  kWritten,           // the list is in Wininit.ini's [RENAME] section
+  kHeldByEarlierRun,  // Wininit.ini still holds the uninstaller's own line: it was left as it was
+  kUnreadable,        // Wininit.ini could not be read: it was left as it was
+  kNotWritten,        // the new Wininit.ini could not be written
+};
+
 class Form;
 class UnInstallForm;
 class ProcessingForm;
@@ -59,6 +68,14 @@ struct ProgramState {
   bool ChosenAll = false;
   bool HasDetails = false;
 
+  // The paths that wait for the next start of Windows because this run had them written down:
+  // the system accepted the delayed deletion (Windows NT), or Wininit.ini took the list (Windows
+  // 95/98, WininitResult kWritten). What the log, the summary and the exit code say is this.
+  std::vector<std::string> Scheduled;
+  WininitOutcome WininitResult = WininitOutcome::kNothingToWrite;
+  // Whether something of this run other than the uninstaller itself waits for the restart.
+  bool RestartRemovesSomething() const;
+
   // Appends a detail line and sets HasDetails. A full list (32767 lines) takes no more.
   void AppendDetail(const std::string& line);
   // Appends a path to PendingDeletes. A full list takes no more.
@@ -84,8 +101,13 @@ class Program {
   ProgramState state;
   FileManifest manifest;
   // The comparable forms of the folders that the folder step never touches, learnt on first use;
-  // empty until then (removal/protected_folders.h).
-  std::optional<std::vector<std::string>> protected_folders;
+  // empty until then (removal/protected_folders.h): those kept with every folder above them, and
+  // those kept with everything inside them.
+  struct ProtectedFolders {
+    std::vector<std::string> with_parents;
+    std::vector<std::string> with_contents;
+  };
+  std::optional<ProtectedFolders> protected_folders;
 
   UnInstallForm& UnInstall() { return *uninstall_; }
   ProcessingForm& Processing() { return *processing_; }

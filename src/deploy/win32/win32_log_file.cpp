@@ -1,5 +1,7 @@
 #include "deploy/win32/win32_log_file.h"
 
+#include <optional>
+
 #include "platform/win32/win32_error.h"
 
 namespace vrx::win32 {
@@ -9,9 +11,29 @@ std::unique_ptr<Win32LogFile> Win32LogFile::Create(const std::string& path, Stat
     *status = kErrorPathNotFound;
     return nullptr;
   }
-  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  // Opened, or made, without changing a byte; emptied only once it shows itself a log.
+  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
+    *status = LastErrorStatus();
+    return nullptr;
+  }
+  std::optional<std::string> existing;
+  if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+    char bytes[kLogMarkBytes];
+    DWORD read = 0;
+    if (!::ReadFile(file.get(), bytes, sizeof bytes, &read, nullptr)) {
+      *status = LastErrorStatus();
+      return nullptr;
+    }
+    existing = std::string(bytes, read);
+  }
+  if (!MayBecomeLog(path, existing)) {
+    *status = kErrorFileExists;
+    return nullptr;
+  }
+  if (::SetFilePointer(file.get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER ||
+      !::SetEndOfFile(file.get())) {
     *status = LastErrorStatus();
     return nullptr;
   }

@@ -15,8 +15,9 @@ namespace vrx::win32 {
 
 class Win32LogFile : public LogSink {
  public:
-  // The log at `path` (CreateFileA with CREATE_ALWAYS); null, with *status set, when it cannot
-  // be made: an empty path, a missing folder, a read-only file, a name Windows refuses.
+  // The log at `path` (CreateFileA with OPEN_ALWAYS, emptied); null, with *status set, when it
+  // cannot be made: an empty path, a missing folder, a read-only file, a name Windows refuses, or
+  // a file there that MayBecomeLog keeps (kErrorFileExists), which is left as it was.
   static std::unique_ptr<Win32LogFile> Create(const std::string& path, Status* status);
 
   // WriteFile of the line and CR LF; false when not all of it was written.

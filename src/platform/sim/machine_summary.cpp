@@ -1,5 +1,6 @@
 #include "platform/sim/machine_summary.h"
 
+#include <algorithm>
 #include <set>
 #include <sstream>
 
@@ -36,8 +37,25 @@ std::string Shown(const std::string& entry) { return entry.substr(entry.rfind('\
 
 }  // namespace
 
+// What waits for the next start of Windows: the delayed deletions, and on Windows 95/98 the
+// NUL= lines of Wininit.ini, each marked as such.
+static std::vector<std::string> Waiting(const SimMachine& m) {
+  std::vector<std::string> waiting = m.system.pending;
+  if (m.facts.platform != 1) return waiting;
+  if (auto wininit = m.files.Contents(m.facts.windows + "\\Wininit.ini")) {
+    std::istringstream in(*wininit);
+    std::string line;
+    while (std::getline(in, line)) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (line.rfind("NUL=", 0) == 0) waiting.push_back(line.substr(4) + " (Wininit.ini)");
+    }
+  }
+  return waiting;
+}
+
 MachineSnapshot TakeSnapshot(const SimMachine& m) {
   MachineSnapshot s;
+  s.waiting = Waiting(m);
   for (const EntryInfo& e : m.files.Entries()) {
     std::string key = UpperName(e.path);
     if (e.directory) {
@@ -145,18 +163,16 @@ std::string Summarize(const MachineSnapshot& before, const SimMachine& after) {
   }
   if (!any_file) out << "  none\n";
 
+  // Only what the run added: another setup's deletions were waiting before it.
   out << "\nWaiting for the next start of Windows:\n";
-  std::vector<std::string> waiting = after.system.pending;
-  if (after.facts.platform == 1) {
-    if (auto wininit = after.files.Contents(after.facts.windows + "\\Wininit.ini")) {
-      std::istringstream in(*wininit);
-      std::string line;
-      while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.rfind("NUL=", 0) == 0) waiting.push_back(line.substr(4) + " (Wininit.ini)");
-      }
-    }
-  }
+  std::vector<std::string> waiting = Waiting(after);
+  std::vector<std::string> earlier = before.waiting;
+  std::erase_if(waiting, [&](const std::string& w) {
+    auto it = std::find(earlier.begin(), earlier.end(), w);
+    if (it == earlier.end()) return false;
+    earlier.erase(it);
+    return true;
+  });
   for (const std::string& w : waiting) out << "  " << w << "\n";
   if (waiting.empty()) out << "  nothing\n";
 

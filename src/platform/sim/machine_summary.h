@@ -17,6 +17,8 @@ struct MachineSnapshot {
   std::map<std::string, std::string> keys;     // upper-case path -> path
   std::map<std::string, std::string> values;   // upper-case key\name -> shown value
   std::map<std::string, std::string> word;     // "word97 menubar" -> text
+  // What waited for the next start of Windows: the system's list, and Wininit.ini's NUL= lines.
+  std::vector<std::string> waiting;
 };
 
 MachineSnapshot TakeSnapshot(const SimMachine& machine);

@@ -16,6 +16,13 @@ bool RemoveAtStart(SimFiles& files, const std::string& path) {
   return files.DeleteFile(path) == kOk;
 }
 
+// A number written in decimal digits alone (as [events] and the pump count give it).
+long long Digits(const std::string& text) {
+  long long n = 0;
+  for (char c : text) n = n * 10 + (c - '0');
+  return n;
+}
+
 constexpr const char* kRunOnceKey = "Software\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
 }  // namespace
@@ -95,7 +102,7 @@ void SimMachine::Fire(SimEvent::When when, const std::string& subject) {
         now = FoldName(subject).find(FoldName(e.trigger)) != std::string::npos;
         break;
       case SimEvent::When::kPump:
-        now = std::stol(subject) >= std::stol(e.trigger);
+        now = Digits(subject) >= Digits(e.trigger);
         break;
       case SimEvent::When::kOpen: {
         const std::optional<std::string> a = files.LongPath(subject), b = files.LongPath(e.trigger);

@@ -126,4 +126,9 @@ Status Win32ImageFolder::WriteNewFile(const std::string& path, const std::string
   return kOk;
 }
 
+Status Win32ImageFolder::Remove(const std::string& path, bool folder) {
+  const BOOL done = folder ? ::RemoveDirectoryA(path.c_str()) : ::DeleteFileA(path.c_str());
+  return done ? kOk : LastErrorStatus();
+}
+
 }  // namespace vrx::win32
