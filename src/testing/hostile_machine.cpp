@@ -296,6 +296,13 @@ void UserFiles(Kitchen& k) {
   for (const std::string& folder : k.add_in) {
     if (k.OneIn(2)) folders.push_back(folder);
   }
+  // The user's own files at the root under the add-in's names: where an empty folder points.
+  for (const char* name : {"StampMnu.WCM", "FUNCKY60.dll", "CSU.BIN"}) {
+    if (k.OneIn(6) && k.m.files.AddFile(Join("C:\\", name), "the user's own")) {
+      k.files.push_back(Join("C:\\", name));
+      k.Note("user file C:\\" + std::string(name));
+    }
+  }
   for (const std::string& folder : folders) {
     for (uint32_t n = k.Below(4); n > 0; --n) {
       const std::string path = Join(folder, kNames[k.Below(std::size(kNames))]);
@@ -374,6 +381,10 @@ void Others(Kitchen& k) {
   if (k.OneIn(4)) k.m.system.pending.push_back("C:\\OLDSETUP\\OLD.DLL");
   if (k.OneIn(8)) k.m.system.pending.push_back(k.m.facts.system + "\\VRXUnInst.EXE");
   k.m.facts.another_instance = k.OneIn(40);
+  if (k.OneIn(6)) {  // regsvr32 cannot be started
+    std::erase_if(k.m.processes.programs, [](const auto& p) { return p.kind == "regsvr32"; });
+    k.Note("no regsvr32");
+  }
   if (k.OneIn(2)) return;
   sim::WordFacts& f = k.m.word.facts;
   f.running = static_cast<int>(k.Below(3));
@@ -574,15 +585,15 @@ Case Case::Clone() const { return {Normalize(*machine), command_line, actions, r
 
 Case Generate(Choices& choices, const fs::path& source_dir) {
   static std::map<std::string, std::unique_ptr<SimMachine>> loaded;
-  const std::string image =
-      (source_dir / kTemplates[choices.Below(std::size(kTemplates))]).string();
+  const char* name = kTemplates[choices.Below(std::size(kTemplates))];
+  const std::string image = (source_dir / name).string();
   std::unique_ptr<SimMachine>& start = loaded[image];
   if (!start) {
     start = std::make_unique<SimMachine>();
     std::string error;
     if (!sim::LoadMachineImage(image, start.get(), &error)) throw std::runtime_error(error);
   }
-  Case c{std::make_unique<SimMachine>(), "", {}, {"machine " + image}};
+  Case c{std::make_unique<SimMachine>(), "", {}, {std::string("machine ") + name}};
   sim::CopyMachine(*start, c.machine.get());
   Kitchen k{choices, *c.machine, c, AddInFolders(*c.machine), {}, {}, {}, {}, {}};
   for (auto add : kIngredients) add(k);

@@ -46,8 +46,9 @@ bool Within(const std::string& path, const std::string& folder) {
 
 // The form paths are compared in: the upper-case long path of an existing entry, else the full
 // path as Windows makes it from C:\ (where the run works), upper case, no separator at the end.
-std::string Canon(const SimMachine& m, const std::string& path) {
+std::string Canon(const SimMachine& m, std::string path) {
   if (Trim(path).empty()) return "";
+  if (StartsWith(path, "\\\\?\\") && path.size() > 6 && path[5] == ':') path.erase(0, 4);
   if (std::optional<std::string> long_path = m.files.LongPath(path)) return FoldName(*long_path);
   std::string full = sim::FullPathName(path, "C:\\").value_or(path);
   while (full.size() > 3 && full.back() == '\\') full.pop_back();
@@ -602,15 +603,20 @@ class Judgement {
     if (w_.snapshot.empty() || b_.files.Exists(w_.snapshot) || !a_.files.Exists(snapshot)) return;
     Words all = w_;
     if (!all.any_code) all.chosen.fill(true);
-    for (const std::string& folder : WhatMayGo(b_, all, protection_).folders) {
-      if (Within(snapshot, folder))
-        return Broke("a snapshot in a folder the run removes: " + folder);
+    if (WhatMayGo(b_, all, protection_).folders.count(snapshot)) {
+      Broke("a snapshot in a folder the run removes: " + snapshot);
     }
   }
 
+  // A file that is not a log keeps its bytes; Wininit.ini, which the run may rewrite, takes no
+  // line of a log.
   void CheckLogFile() {
-    if (log_path_.empty() || log_may_change_) return;
-    if (a_.files.Contents(log_path_) != b_.files.Contents(w_.log)) {
+    if (log_path_.empty() || log_may_change_ || !a_.files.Exists(log_path_)) return;
+    const std::string now = a_.files.Contents(log_path_).value_or("");
+    const bool wininit = log_path_ == Canon(b_, b_.facts.windows + "\\Wininit.ini");
+    if (wininit ? now.find(kLogStarts[0]) != std::string::npos ||
+                      now.find(kLogStarts[1]) != std::string::npos
+                : now != b_.files.Contents(w_.log)) {
       Broke("/LOG= replaced a file that is not its log: " + w_.log);
     }
   }
@@ -699,7 +705,8 @@ class Judgement {
           !touched_by_user_.count(Canon(b_, *path))) {
         Broke("the log says deleted, yet it is there: " + *path);
       }
-      if ((path = after("Removed folder ")) && a_.files.Exists(Canon(b_, *path))) {
+      if ((path = after("Removed folder ")) && a_.files.Exists(Canon(b_, *path)) &&
+          !Exempt(Canon(b_, *path), false)) {  // a file the user wrote makes it again
         Broke("the log says removed, yet it is there: " + *path);
       }
       if ((path = after("  Kept file ")) || (path = after("  Kept folder "))) {
