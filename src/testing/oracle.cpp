@@ -355,6 +355,7 @@ class Judgement {
       CheckFiles();
       CheckRegistry();
       CheckWaits();
+      CheckUnregistered();
     }
     CheckLogFile();
     CheckWininit();
@@ -632,6 +633,24 @@ class Judgement {
       while (next < lines.size() && lines[next] != line) ++next;
       if (next == lines.size()) return Broke("Wininit.ini lost the line \"" + line + "\"");
       ++next;
+    }
+  }
+
+  // A shared component is unregistered only where it may go: "regsvr32 /u /s PATH" started for
+  // a file that is there (for one that is gone it changes nothing).
+  void CheckUnregistered() {
+    const std::string marker = "regsvr32 /u /s ";
+    for (const std::string& line : a_.transcript.lines()) {
+      const size_t at = line.find(marker);
+      if (!StartsWith(line, "start \"") || at == std::string::npos) continue;
+      std::string path =
+          line.substr(at + marker.size(), line.find("\" style") - at - marker.size());
+      for (size_t q = path.find("\\\""); q != std::string::npos; q = path.find("\\\"")) {
+        path.erase(q, 2);  // the quotation marks of a path with a blank, as the transcript shows
+      }
+      if (b_.files.Exists(path) && !allowed_.files.count(Canon(b_, path))) {
+        Broke("unregistered, not the add-in's: " + path);
+      }
     }
   }
 

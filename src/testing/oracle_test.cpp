@@ -86,6 +86,13 @@ TEST_F(OracleTest, ACleanRunPassesAndEachSpoiltOneIsNamed) {
        [](SimMachine&, JudgedRun& r) { r.command_line += " -WHATIF"; },
        "nothing may change, yet gone: C:\\Documents and Settings\\bob\\Application "
        "Data\\Microsoft\\Word\\STARTUP\\Docseal.DOT"},
+      {"a system file unregistered",
+       [](SimMachine& m, JudgedRun&) {
+         m.transcript.Add(
+             "start \"C:\\WINNT\\system32\\regsvr32 /u /s "
+             "C:\\WINNT\\system32\\KERNEL32.DLL\" style 0 -> task 9");
+       },
+       "unregistered, not the add-in's: C:\\WINNT\\system32\\KERNEL32.DLL"},
       {"a file left in use",
        [](SimMachine& m, JudgedRun&) { ASSERT_TRUE(m.files.SetInUse("C:\\vrx.log", true)); },
        "left in use: C:\\vrx.log"},
