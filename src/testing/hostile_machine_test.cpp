@@ -24,9 +24,9 @@ namespace vrx::hostile {
 namespace {
 
 #ifdef VRX_SANITIZED
-constexpr long kRuns = 300;
+constexpr long kRuns = 500;
 #else
-constexpr long kRuns = 3000;
+constexpr long kRuns = 5000;
 #endif
 constexpr int kShards = 4;
 
