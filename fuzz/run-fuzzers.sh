@@ -14,7 +14,7 @@ seconds=${1:-15}
 shift || true
 mkdir -p "$BUILD/crashes"
 failed=0
-for target in reg_file machine_ini script command_line wininit dir_tokens whole_run; do
+for target in reg_file machine_ini script command_line wininit dir_tokens; do
   found="$BUILD/found/$target"
   mkdir -p "$found"
   log="$BUILD/fuzz_$target.log"

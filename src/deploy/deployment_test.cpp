@@ -86,6 +86,17 @@ TEST(CommandWords, EachWordIsReadAsTheTableSays) {
   }
 }
 
+TEST(CommandWords, ALogPathNamingAVariantOrNorebootChoosesNothing) {
+  auto m = Load("nt-word");
+  Deployment deployment(m->platform(), ReadCommandWords("/LOG=C:\\MSWORD\\NOREBOOT.LOG"), nullptr);
+  Program program(deployment.platform());
+  Main(program, deployment.words().program_words);
+  EXPECT_FALSE(program.state.CommandLineMode);
+  EXPECT_FALSE(program.state.Chosen[kMsWord]);
+  EXPECT_FALSE(program.state.NoReboot);
+  EXPECT_TRUE(SaidLineStarting(*m, "show UnInstall")) << "the wizard, as without the word";
+}
+
 // ---------------------------------------------------------------------------------------------
 // /QUIET
 
@@ -102,6 +113,29 @@ TEST(Quiet, AFolderWithFilesIsKeptTheRestartIsLeftAndTheExitCodeSaysItIsNeeded) 
   EXPECT_FALSE(SaidLineStarting(*m, "exitwindows")) << "no restart";
   EXPECT_EQ(1u, sim::testing::Dword(*m, kHkeyClassesRoot, kProgrammable, "Reboot"))
       << "Exit is pressed for the user, which writes the value";
+}
+
+TEST(Quiet, EachEndingHasItsExitCode) {
+  auto m = Load("nt-word");
+  ASSERT_TRUE(m->files.SetInUse("C:\\Program Files\\Docseal\\Stamps\\PASTDUE.STS", false));
+  EXPECT_EQ(kExitFinished, RunProgram(*m, "MSWORD NOREBOOT /QUIET").exit_code) << "nothing in use";
+
+  m = Load("nt-word");
+  m->facts.another_instance = true;
+  Outcome out = RunProgram(*m, "MSWORD /QUIET");
+  EXPECT_EQ(kExitAnotherCopy, out.exit_code);
+  EXPECT_FALSE(SaidLineStarting(*m, "msgbox")) << "the copy says nothing on the screen";
+
+  m = Load("nt-word");
+  m->facts.platform = 0;
+  m->ApplyFacts();
+  EXPECT_EQ(kExitNothingDone, RunProgram(*m, "MSWORD /QUIET").exit_code);
+
+  m = Load("nt-word");
+  out = RunProgram(*m, "/QUIET");
+  EXPECT_FALSE(out.forms_left) << "no wizard waits for nobody";
+  EXPECT_EQ(kExitNothingDone, out.exit_code);
+  EXPECT_TRUE(m->files.Exists("C:\\Program Files\\Docseal\\Stamps\\PASTDUE.STS"));
 }
 
 TEST(Quiet, WordIsCleanedWithoutAWindowOnTheScreen) {

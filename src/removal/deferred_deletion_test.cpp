@@ -95,6 +95,14 @@ TEST_F(WininitTest, WindowsNtWritesNothing) {
   EXPECT_EQ("<missing>", Wininit());
 }
 
+TEST_F(WininitTest, AFileThatCannotBeReadIsLeftAsItWas) {
+  const std::string old = "[RENAME]\r\nNUL=C:\\OLD.TMP\r\n";
+  ASSERT_TRUE(machine_.files.AddFile(kWininit, old));
+  ASSERT_TRUE(machine_.files.SetInUse(kWininit, true));
+  Update();
+  EXPECT_EQ(old, Wininit());
+}
+
 TEST_F(WininitTest, AHiddenSystemOrReadOnlyWininitKeepsItsLines) {
   const std::string old = "[RENAME]\r\nNUL=C:\\OLD.TMP\r\n[Other]\r\nx=1\r\n";
   for (uint32_t attributes :
@@ -108,6 +116,22 @@ TEST_F(WininitTest, AHiddenSystemOrReadOnlyWininitKeepsItsLines) {
         Wininit());
     EXPECT_EQ((std::vector<std::string>{"C:\\WINDOWS\\SYSTEM", kWininit}), WindowsFolder());
   }
+}
+
+TEST_F(WininitTest, AUsersFilesBesideWininitAreNeverTouched) {
+  // Whatever the user keeps under the names this program might have used.
+  ASSERT_TRUE(machine_.files.AddFile("C:\\WINDOWS\\Wininit.vrx", "the user's", kAttrReadOnly));
+  ASSERT_TRUE(machine_.files.AddDirectory("C:\\WINDOWS\\VRX1.TMP"));
+  ASSERT_TRUE(machine_.files.AddFile("C:\\WINDOWS\\VRX2.TMP", "also the user's"));
+  ASSERT_TRUE(machine_.files.AddFile(kWininit, "[RENAME]\r\n"));
+  Update();
+  EXPECT_EQ("[RENAME]\r\nNUL=C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE\r\n", Wininit());
+  EXPECT_EQ("the user's", machine_.files.Contents("C:\\WINDOWS\\Wininit.vrx"));
+  EXPECT_EQ("also the user's", machine_.files.Contents("C:\\WINDOWS\\VRX2.TMP"));
+  EXPECT_EQ(
+      (std::vector<std::string>{"C:\\WINDOWS\\SYSTEM", "C:\\WINDOWS\\VRX1.TMP",
+                                "C:\\WINDOWS\\VRX2.TMP", kWininit, "C:\\WINDOWS\\Wininit.vrx"}),
+      WindowsFolder());
 }
 
 TEST_F(WininitTest, OpeningIsTriedAgainWhileTheFileIsBusy) {

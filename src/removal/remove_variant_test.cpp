@@ -251,6 +251,55 @@ TEST_F(RemovalTest, YesDeletesTheFilesButASubdirectoryKeepsTheDirectory) {
   EXPECT_TRUE(machine.system.pending.empty());
 }
 
+TEST_F(RemovalTest, FoldersOfTheSystemAndOfTheUserAreNeverOfferedNorEmptied) {
+  const char* kept[] = {"C:\\autoexec.bat",
+                        "C:\\WINDOWS\\win.ini",
+                        "C:\\WINDOWS\\SYSTEM\\kernel32.dll",
+                        "C:\\Program Files\\Common\\x.dll",
+                        "C:\\My Documents\\letter.doc",
+                        "C:\\Users\\bob\\Desktop\\todo.txt"};
+  for (const char* path : kept) AddFile(path);
+  SetValue("Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir", kRegSz,
+           Sz("C:\\Program Files"));
+  SetValue("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", "Personal",
+           kRegSz, Sz("C:\\My Documents"));
+  machine.registry
+      .EnsureKey(kHkeyCurrentUser,
+                 "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders")
+      .SetValue("Desktop", kRegSz, Sz("C:\\Users\\bob\\Desktop"));
+  for (const char* directory :
+       {"C:\\", "C:", ".", "..", "C:\\WINDOWS\\SYSTEM\\.", "C:\\Docseal\\..\\..\\..",
+        "C:\\WINDOWS.", "c:\\windows\\system. ", "C:\\WINDOWS\\..\\WINDOWS", "C:/Windows",
+        "C:\\PROGRA~1", "C:\\Program Files", "C:\\My Documents", "C:\\MYDOCU~1", "C:\\Users",
+        "C:\\Users\\bob", "\\\\server\\C$\\Data", "\\\\server\\share", "\\\\?\\C:\\WINDOWS"}) {
+    SCOPED_TRACE(directory);
+    program.state.VariantStampDir = directory;
+    Remove({kStampDirEntry});
+    EXPECT_TRUE(Questions().empty());
+  }
+  for (const char* path : kept) EXPECT_TRUE(machine.files.Exists(path)) << path;
+  EXPECT_EQ(-1, program.state.DetailMessagesLast);
+
+  // A folder of its own below them is asked about as before.
+  AddFile(InStamps("DRAFT.STB"));
+  program.state.VariantStampDir = std::string(kStamps) + "\\.";
+  Remove({kStampDirEntry});
+  EXPECT_EQ(1u, Questions().size());
+  EXPECT_FALSE(machine.files.Exists(kStamps));
+}
+
+TEST_F(RemovalTest, ADriveAloneIsItsRootWhereverTheCurrentDirectoryIs) {
+  // "C:" is the current folder for a question or a removal, but "C:\*.*" lists the root.
+  AddFile("C:\\autoexec.bat");
+  AddFile(InStamps("DRAFT.STB"));
+  ASSERT_EQ(kOk, machine.files.SetCurrentDirectory(kStamps));
+  program.state.VariantStampDir = "C:";
+  Remove({kStampDirEntry});
+  EXPECT_TRUE(Questions().empty());
+  EXPECT_TRUE(machine.files.Exists("C:\\autoexec.bat"));
+  EXPECT_TRUE(machine.files.Exists(InStamps("DRAFT.STB")));
+}
+
 TEST_F(RemovalTest, ACurrentDirectoryThatCannotBeLearntIsNeverLeft) {
   ASSERT_TRUE(machine.files.AddDirectory(InStamps("Custom")));
   FaultInjection faults(machine.platform());

@@ -5,7 +5,7 @@
 #include "progress/processing_form.h"
 #include "progress/reboot_form.h"
 #include "startup/program.h"
-#include "testing/oracle.h"
+#include "testing/nothing_lost.h"
 
 namespace vrx {
 
@@ -22,14 +22,8 @@ FaultRunResult RunUnderFaults(sim::SimMachine& original, const std::string& comm
     ProcessingForm& processing = program.Processing();
     if (processing.loaded() && processing.cmdExit().Visible()) processing.cmdExit_Click();
     if (program.Reboot().loaded()) program.Reboot().cmdRestart_Click();
-    const std::string end = processing.lblMsg().Caption();
-    result.completed = end == "Uninstall complete.";
-    // Only a failed version query may end the program before the run (it changes nothing then).
-    if (!result.completed && !faults.Failed("GetVersionExA")) {
-      result.broken.push_back("the run ended on \"" + end + "\"");
-    }
-    JudgedRun run{&original, machine.get(), command_line, {}, std::nullopt, faults.OpenHandles()};
-    for (std::string& line : Judge(run)) result.broken.push_back(std::move(line));
+    result.completed = processing.lblMsg().Caption() == "Uninstall complete.";
+    result.broken = CheckNothingLost(original, *machine, program, faults);
   }
   result.distinct_calls = faults.distinct_calls();
   result.failed_calls = faults.failed_calls();

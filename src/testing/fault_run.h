@@ -12,7 +12,7 @@
 namespace vrx {
 
 struct FaultRunResult {
-  std::vector<std::string> broken;          // the oracle's lines; empty when all is well
+  std::vector<std::string> broken;          // CheckNothingLost's lines; empty when all is well
   std::vector<std::string> distinct_calls;  // every distinct call the run made
   std::vector<std::string> failed_calls;    // the calls made to fail, in order
   long call_count = 0;

@@ -42,7 +42,7 @@ int RankOf(const std::string& layer) {
   static const std::map<std::string, int> kRanks = {
       {"platform", 0}, {"platform/sim", 1}, {"platform/win32", 1}, {"manifest", 2}, {"state", 3},
       {"helpers", 4},  {"removal", 5},      {"progress", 5},       {"wizard", 6},   {"startup", 7},
-      {"deploy", 8},   {"preview", 9},      {"simulator", 10},     {"tests", 11}};
+      {"deploy", 8},   {"preview", 9},      {"simulator", 10}, {"tests", 11}};
   auto it = kRanks.find(layer);
   return it == kRanks.end() ? -1 : it->second;
 }

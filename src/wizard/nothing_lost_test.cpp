@@ -1,5 +1,6 @@
 // Whole runs with failing calls: each distinct call made to fail once, and a seeded soak of runs
-// in which every call may fail, each judged by the oracle (testing/oracle.h).
+// in which every call may fail. After every run nothing of the user's may be lost (see
+// testing/nothing_lost.h).
 //
 // The soak's size and seeds can be chosen by hand:
 //   VRX_SOAK_RUNS=200000 VRX_SOAK_SEED=7 build/native/vrx_tests --gtest_filter='Soak*'

@@ -256,5 +256,27 @@ TEST(Run, SharedComponentUsedByAnotherProgramStays) {
   EXPECT_EQ(std::vector<std::string>{"C:\\WINNT\\system32\\VRXUnInst.EXE"}, m->system.pending);
 }
 
+TEST(Run, OddDirectoriesDeleteNothingTheUserWasNotAskedAbout) {
+  // Values that name "", "\\", "C:\\", the Windows folder, a folder with blanks, a missing folder
+  // and a path of 300 characters; the user answers No to every question.
+  auto original =
+      LoadImage(std::filesystem::path(VRX_SOURCE_DIR) / "tests" / "wine" / "machines" / "hostile");
+  SimMachine m;
+  sim::CopyMachine(*original, &m);
+  m.ui.answers.assign(10, kIdNo);
+  {
+    Program program(m.platform());
+    Main(program, "MSWORD NOREBOOT");
+    EXPECT_FALSE(program.AnyFormLoaded());
+  }
+  for (const sim::EntryInfo& e : original->files.Entries()) {
+    EXPECT_TRUE(m.files.Exists(e.path)) << e.path;
+  }
+  // The root of C: and the Windows folder are never asked about; the stamp folder is.
+  EXPECT_EQ(std::vector<std::string>{"msgbox \"Directory not empty C:\\Path With Blanks\\rDo you "
+                                     "want me to remove it?\" style 4 title \"Docseal\" -> no"},
+            Questions(m));
+}
+
 }  // namespace
 }  // namespace vrx
