@@ -305,6 +305,18 @@ std::vector<std::string> TextLines(const std::string& bytes) {
   return lines;
 }
 
+// The first line of `was` that `now` does not keep in order (Wininit.ini's lines); "" for none.
+std::string LostLine(const std::string& was, const std::string& now) {
+  const std::vector<std::string> lines = TextLines(now);
+  size_t next = 0;
+  for (const std::string& line : TextLines(was)) {
+    while (next < lines.size() && lines[next] != line) ++next;
+    if (next == lines.size()) return line.empty() ? "(empty)" : line;
+    ++next;
+  }
+  return "";
+}
+
 // What waits for the next start of Windows: the pending deletions and the "NUL=" lines of
 // Wininit.ini's [RENAME] section, as written.
 std::vector<std::string> Waiting(const SimMachine& m) {
@@ -482,9 +494,14 @@ class Judgement {
         Broke("file changed: " + e.path);
       }
     }
+    // A rewrite of Wininit.ini that failed half-way may leave a whole copy, old or new, beside it.
+    const std::string old_ini = b_.files.Contents(wininit).value_or("");
     for (const sim::EntryInfo& e : a_.files.Entries()) {
       const std::string canon = FoldName(e.path);
-      if (!had.count(canon) && !Exempt(canon, false) && canon != wininit) {
+      const std::optional<std::string> bytes = a_.files.Contents(e.path);
+      if (!had.count(canon) && !Exempt(canon, false) && canon != wininit &&
+          !(Parent(canon) == Parent(wininit) && bytes && bytes->find("NUL=") != std::string::npos &&
+            LostLine(old_ini, *bytes).empty())) {
         Broke((e.directory ? "folder created: " : "file created: ") + e.path);
       }
     }
@@ -627,12 +644,8 @@ class Judgement {
     if (!was) return;
     const std::optional<std::string> now = a_.files.Contents(b_.facts.windows + "\\Wininit.ini");
     if (!now) return Broke("Wininit.ini is gone");
-    std::vector<std::string> lines = TextLines(*now);
-    size_t next = 0;
-    for (const std::string& line : TextLines(*was)) {
-      while (next < lines.size() && lines[next] != line) ++next;
-      if (next == lines.size()) return Broke("Wininit.ini lost the line \"" + line + "\"");
-      ++next;
+    if (std::string lost = LostLine(*was, *now); !lost.empty()) {
+      Broke("Wininit.ini lost the line \"" + lost + "\"");
     }
   }
 
