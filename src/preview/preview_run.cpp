@@ -47,6 +47,7 @@ int RunSnapshot(const Platform& live, LiveFiles* files, ImageFolder* out, const 
   } else {
     dir = LongForm(files, dir);
     TakeSnapshot(live, files, words.program_words, &machine, &report);
+    if (RunWouldEmpty(machine, words.program_words, dir)) report.removed.push_back(dir);
     written = WriteSnapshot(machine, report, dir, out, &error);
   }
   const std::string message =

@@ -350,6 +350,30 @@ void TakeSnapshot(const Platform& live, LiveFiles* files, const std::string& pro
   report->removed = std::move(removed);
 }
 
+bool RunWouldEmpty(const sim::SimMachine& machine, const std::string& program_words,
+                   const std::string& dir) {
+  // The folder as it will be once written: a file in it, which the add-in never had.
+  sim::SimMachine planted;
+  sim::CopyMachine(machine, &planted);
+  const std::string marker = (dir.back() == '\\' ? dir : dir + "\\") + "VRXSNAP.MRK";
+  if (!planted.files.AddFile(marker, "snapshot")) return false;
+  std::string every = program_words;
+  for (const VariantInfo& v : kVariants) every += " " + std::string(v.code);
+  for (const std::string& words : {program_words, every}) {
+    sim::SimMachine copy;
+    sim::CopyMachine(planted, &copy);
+    Touches touches;
+    std::vector<std::string> removed;
+    TrackingRun(copy, words, &touches, &removed);
+    const std::string folded = FoldName(marker);
+    for (const std::string& gone : removed) {
+      const std::string g = FoldName(gone);
+      if (folded == g || folded.starts_with(g.back() == '\\' ? g : g + "\\")) return true;
+    }
+  }
+  return false;
+}
+
 std::vector<ImageEntry> ImageEntries(const sim::SimMachine& machine) {
   std::vector<ImageEntry> entries;
   entries.push_back({"machine.ini", false, sim::MachineIni::Format(machine)});

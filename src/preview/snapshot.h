@@ -50,6 +50,12 @@ struct SnapshotReport {
 void TakeSnapshot(const Platform& live, LiveFiles* files, const std::string& program_words,
                   sim::SimMachine* machine, SnapshotReport* report);
 
+// Whether a run on the snapshot's machine, with the given command line or with every variant code,
+// would take away a file written into `dir` (a full path, existing or not): a folder that a
+// Defaults value names but that does not exist yet is removed as soon as it does.
+bool RunWouldEmpty(const sim::SimMachine& machine, const std::string& program_words,
+                   const std::string& dir);
+
 // One file or folder of a machine image, its path relative to the image folder with "\"
 // between the parts (host names are the Windows-1252 bytes).
 struct ImageEntry {

@@ -110,7 +110,7 @@ void ScheduleDeletion(Program& program, const std::string& path) {
 
 void ScheduleSelfRemoval(Program& program) {
   ProgramState& s = program.state;
-  if (s.NoReboot) return;
+  if (s.NoReboot || s.SelfPath.empty()) return;
   if (s.IsWin9x) {
     s.AppendPendingDelete(s.SelfPath);
   } else if (s.IsWinNT) {

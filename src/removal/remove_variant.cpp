@@ -41,6 +41,21 @@ std::string QuoteIfBlank(const std::string& path) {
   return "\"" + path + "\"";
 }
 
+// The SharedDLLs count of a component; false when it cannot be read, 0 when it is missing.
+bool ReadSharedCount(Registry& registry, const std::string& component, int32_t* count) {
+  HKey key = 0;
+  const Status opened = registry.OpenKey(kHkeyLocalMachine, kSharedDllsKey, kKeyAllUsed, &key);
+  if (opened != kOk) {
+    *count = 0;
+    return opened == kErrorFileNotFound;
+  }
+  RegValue value;
+  const Status read = QueryValueData(registry, key, component, &value);
+  (void)registry.CloseKey(key);
+  *count = value.AsCount();
+  return read == kOk || read == kErrorFileNotFound || read == kUnhandledType;
+}
+
 std::string Directory(Program& program, const std::string& token) {
   return GetDirectory(program.platform(), program.state, token);
 }
@@ -95,6 +110,11 @@ void RemoveManifestFiles(Program& program, bool installed) {
     if (entry.FileName.empty() && !directory.empty()) {
       RemoveVariantDirectory(program, entry, directory);
     }
+    // A folder that could not be learnt names no file: "\\NAME" would be the root of the drive.
+    if (directory.empty() && !entry.FileName.empty()) {
+      AdvanceProgress(program, step);
+      continue;
+    }
     if (IsShared(entry)) {
       if (installed) ReleaseSharedComponent(program, entry, directory);
     } else {
@@ -112,11 +132,11 @@ void DeleteManifestFile(Program& program, const ManifestEntry& entry,
   // Hidden and system files are not seen by a plain listing and so are left alone.
   if (files.ListFirst(full, ListFilter::kPlain).empty()) return;
 
+  // Filler entries resolve to no directory: a file of their name in the root stays.
+  if (directory.empty()) return;
   if (entry.FileName == "CSU.BIN") {
     (void)files.SetAttributesNormal(GetShortPath(program.system(), full));
   }
-  // Filler entries resolve to no directory: a file of their name in the root stays.
-  if (directory.empty()) return;
 
   if (files.DeleteFile(GetShortPath(program.system(), full)) == kOk) return;
   program.state.NeedsRestart = true;
@@ -128,11 +148,15 @@ void ReleaseSharedComponent(Program& program, const ManifestEntry& entry,
                             const std::string& directory) {
   Registry& registry = program.registry();
   const std::string path = FoldName(Trim(directory) + "\\" + entry.FileName);
-  // A count too large for 32 bits stands for many users and keeps the file.
-  int32_t count = QueryValue(registry, kSharedDllsKey, path, kHkeyLocalMachine).AsCount();
+  // A count too large for 32 bits stands for many users and keeps the file. A count that cannot
+  // be read (the key or the value fails for another reason than being missing) keeps it too:
+  // other programs may still use the component.
+  int32_t count = 0;
+  if (!ReadSharedCount(registry, path, &count)) return;
+  const std::string system_directory = Directory(program, "WINSYS");
+  if (count <= 1 && Trim(system_directory).empty()) return;
 
   if (count <= 1) {
-    const std::string system_directory = Directory(program, "WINSYS");
     TaskId task = 0;
     Status started = program.processes().Start(
         system_directory + "\\regsvr32 /u /s " + QuoteIfBlank(path), kWindowHidden, &task);

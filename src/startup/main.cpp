@@ -98,7 +98,10 @@ void Main(Program& program, const std::string& command_line) {
   }
   s.NeedsRestart = false;
   s.PendingDeleteCount = 0;
-  s.SelfPath = GetDirectory(program.platform(), s, "WINSYS") + "\\VRXUnInst.EXE";
+  // Without the system folder the program does not know where it stands, and schedules nothing
+  // of itself.
+  const std::string system_directory = GetDirectory(program.platform(), s, "WINSYS");
+  s.SelfPath = system_directory.empty() ? "" : system_directory + "\\VRXUnInst.EXE";
   s.Installed = {};
   s.Word2000Found = false;
   s.CommandLineMode = false;

@@ -253,7 +253,11 @@ Allowed WhatMayGo(SimMachine& m, const Words& w, const Protection& p) {
       const std::string directory = Trim(resolve(e.DirToken));
       if (directory.empty() || e.FileName == "xxx") continue;
       if (e.FileName.empty()) {
-        if (!p.Protects(Canon(m, directory))) a.folders.insert(Canon(m, directory));
+        // A folder written other than "X:\..." or "\\..." depends on where the program stands.
+        const bool absolute =
+            (directory.size() >= 3 && directory[1] == ':' && directory[2] == '\\') ||
+            directory.starts_with("\\\\");
+        if (absolute && !p.Protects(Canon(m, directory))) a.folders.insert(Canon(m, directory));
         continue;
       }
       const std::string path = Canon(m, directory + "\\" + e.FileName);
@@ -495,13 +499,20 @@ class Judgement {
       }
     }
     // A rewrite of Wininit.ini that failed half-way may leave a whole copy, old or new, beside it.
+    // A fresh copy whose writing and deleting both failed stays as far as it got.
     const std::string old_ini = b_.files.Contents(wininit).value_or("");
+    const std::string new_ini = a_.files.Contents(wininit).value_or("");
     for (const sim::EntryInfo& e : a_.files.Entries()) {
       const std::string canon = FoldName(e.path);
       const std::optional<std::string> bytes = a_.files.Contents(e.path);
-      if (!had.count(canon) && !Exempt(canon, false) && canon != wininit &&
-          !(Parent(canon) == Parent(wininit) && bytes && bytes->find("NUL=") != std::string::npos &&
-            LostLine(old_ini, *bytes).empty())) {
+      const bool beside_wininit = Parent(canon) == Parent(wininit) && bytes;
+      const bool whole_copy = beside_wininit && bytes->find("NUL=") != std::string::npos &&
+                              LostLine(old_ini, *bytes).empty();
+      const bool stopped_copy = beside_wininit && !w_.preview &&
+                                StartsWith(canon, Parent(wininit) + "\\VRX") &&
+                                canon.ends_with(".TMP") && new_ini.starts_with(*bytes);
+      if (!had.count(canon) && !Exempt(canon, false) && canon != wininit && !whole_copy &&
+          !stopped_copy) {
         Broke((e.directory ? "folder created: " : "file created: ") + e.path);
       }
     }
