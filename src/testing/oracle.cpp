@@ -629,7 +629,7 @@ class Judgement {
   // would take it away.
   void CheckSnapshotPlace() {
     const std::string snapshot = Canon(b_, w_.snapshot);
-    if (w_.snapshot.empty() || b_.files.Exists(w_.snapshot) || !a_.files.Exists(snapshot)) return;
+    if (w_.snapshot.empty() || b_.files.Exists(snapshot) || !a_.files.Exists(snapshot)) return;
     Words all = w_;
     if (!all.any_code) all.chosen.fill(true);
     if (WhatMayGo(b_, all, protection_).folders.count(snapshot)) {
