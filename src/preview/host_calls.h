@@ -1,7 +1,7 @@
 // What a snapshot needs from the machine beyond the program's own platform: folder listings with
-// attributes and in-use marks, a file's bytes, and a place to write the image. The snapshot reads
-// the live machine only through LiveFiles, which never changes anything there, and writes only
-// through ImageFolder, into the one folder the administrator named.
+// attributes, whether a file is in use, a file's bytes, and a place to write the image. The
+// snapshot reads the live machine only through LiveFiles, which never changes anything there, and
+// writes only through ImageFolder, into the one folder the administrator named.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +16,6 @@ namespace vrx::preview {
 struct LiveEntry {
   std::string name;         // the long name, in the case it is stored with
   uint32_t attributes = 0;  // the DOS attributes, kAttrDirectory for a folder
-  bool in_use = false;      // a file that another program holds open without sharing it
 };
 
 class LiveFiles {
@@ -29,10 +28,9 @@ class LiveFiles {
   // left untouched on failure.
   [[nodiscard]] virtual Status Stat(const std::string& path, LiveEntry* entry) = 0;
 
-  // Every entry of a folder but "." and "..", in the order the file system gives them, each file
-  // tried for use by an open that asks for reading, shares nothing, reads nothing and is closed
-  // at once. kErrorFileNotFound or kErrorPathNotFound when the folder is missing,
-  // kErrorDirectory for a file. *entries is left untouched on failure.
+  // Every entry of a folder but "." and "..", in the order the file system gives them.
+  // kErrorFileNotFound or kErrorPathNotFound when the folder is missing, kErrorDirectory for a
+  // file. *entries is left untouched on failure.
   [[nodiscard]] virtual Status List(const std::string& folder, std::vector<LiveEntry>* entries) = 0;
 
   // The bytes of a file, opened sharing reading and writing with every other program.
@@ -40,6 +38,12 @@ class LiveFiles {
   // program holds it without sharing, kErrorAccessDenied for a folder. *bytes is left untouched on
   // failure.
   [[nodiscard]] virtual Status Read(const std::string& path, std::string* bytes) = 0;
+
+  // Whether another program holds the file so that it cannot be deleted now. The test opens the
+  // file sharing everything it can with every other program (an open that shares nothing would
+  // make theirs fail meanwhile), reads nothing and closes it at once. kErrorFileNotFound or
+  // kErrorPathNotFound when missing; *in_use is left untouched on failure.
+  [[nodiscard]] virtual Status InUse(const std::string& path, bool* in_use) = 0;
 };
 
 // The folder a snapshot is written into. Paths are full paths.

@@ -26,7 +26,7 @@ std::vector<LiveEntry> SimLiveFiles::ProgramsIn(const std::string& folder) const
   for (const sim::ProgramEntry& p : *programs_) {
     const std::string file = p.path + ".exe";
     if (files_->Exists(file) || !SameName(Parent(file), folder)) continue;
-    found.push_back({file.substr(file.find_last_of('\\') + 1), kAttrArchive, false});
+    found.push_back({file.substr(file.find_last_of('\\') + 1), kAttrArchive});
   }
   return found;
 }
@@ -50,7 +50,6 @@ Status SimLiveFiles::Stat(const std::string& path, LiveEntry* entry) {
   found.name = slash == std::string::npos || long_path->size() <= 3 ? long_path->substr(0, 2)
                                                                     : long_path->substr(slash + 1);
   found.attributes = files_->Attributes(*long_path).value_or(0);
-  found.in_use = files_->InUse(*long_path);
   *entry = found;
   return kOk;
 }
@@ -67,7 +66,7 @@ Status SimLiveFiles::List(const std::string& folder, std::vector<LiveEntry>* ent
     if (!folded.starts_with(prefix) || folded.find('\\', prefix.size()) != std::string::npos) {
       return;
     }
-    found.push_back({e.path.substr(prefix.size()), e.attributes, e.in_use});
+    found.push_back({e.path.substr(prefix.size()), e.attributes});
   });
   for (LiveEntry& program : ProgramsIn(*long_path)) found.push_back(std::move(program));
   *entries = std::move(found);
@@ -80,6 +79,13 @@ Status SimLiveFiles::Read(const std::string& path, std::string* bytes) {
   if (*attributes & kAttrDirectory) return kErrorAccessDenied;
   if (files_->InUse(path)) return kErrorSharingViolation;
   *bytes = files_->Contents(path).value_or("");
+  return kOk;
+}
+
+Status SimLiveFiles::InUse(const std::string& path, bool* in_use) {
+  const std::optional<uint32_t> attributes = files_->Attributes(path);
+  if (!attributes) return Missing(*files_, path);
+  *in_use = !(*attributes & kAttrDirectory) && files_->InUse(path);
   return kOk;
 }
 

@@ -17,6 +17,7 @@ class SimLiveFiles : public LiveFiles {
       : files_(files), programs_(programs) {}
   [[nodiscard]] Status Stat(const std::string& path, LiveEntry* entry) override;
   [[nodiscard]] Status List(const std::string& folder, std::vector<LiveEntry>* entries) override;
+  [[nodiscard]] Status InUse(const std::string& path, bool* in_use) override;
   [[nodiscard]] Status Read(const std::string& path, std::string* bytes) override;
 
  private:

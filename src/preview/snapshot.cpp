@@ -129,6 +129,8 @@ class Taker {
     for (const std::string& path : touches.paths) more |= Folder(ParentOf(path));
     for (const std::string& path : touches.reads) more |= Contents(path);
     for (const std::string& command : touches.starts) more |= Program(command);
+    for (const std::string& path : touches.paths) more |= Held(path);
+    for (const std::string& path : touches.reads) more |= Held(path);
     return more;
   }
 
@@ -250,8 +252,19 @@ class Taker {
         continue;
       }
       (void)m_.files.SetAttributes(full, e.attributes & kKeptAttributes);
-      if (e.in_use && !(e.attributes & kAttrDirectory)) (void)m_.files.SetInUse(full, true);
     }
+    return true;
+  }
+
+  // Whether a file a run named is held by another program, asked once for each file and only for
+  // the files a run names: every other program must be able to open them meanwhile.
+  bool Held(const std::string& path) {
+    const std::optional<std::string> long_path = m_.files.LongPath(path);
+    if (!long_path || !taken_held_.insert(FoldName(*long_path)).second) return false;
+    if (m_.files.Attributes(*long_path).value_or(kAttrDirectory) & kAttrDirectory) return false;
+    bool in_use = false;
+    if (files_->InUse(*long_path, &in_use) != kOk || !in_use) return false;
+    (void)m_.files.SetInUse(*long_path, true);
     return true;
   }
 
@@ -332,7 +345,7 @@ class Taker {
   LiveFiles* files_;
   sim::SimMachine& m_;
   SnapshotReport& report_;
-  std::set<std::string> taken_keys_, taken_folders_, taken_reads_, taken_starts_;
+  std::set<std::string> taken_keys_, taken_folders_, taken_reads_, taken_starts_, taken_held_;
 };
 
 }  // namespace

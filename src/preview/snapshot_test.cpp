@@ -140,6 +140,10 @@ TEST(Snapshot, TakesOnlyWhatTheRunReachesFor) {
   ASSERT_TRUE(live.files.AddFile("C:\\Docseal\\Word\\Stamps\\MINE.STB", "the user's own stamp"));
   const std::string too_long = "C:\\Docseal\\Word\\Stamps\\" + std::string(240, 'x') + ".STB";
   ASSERT_TRUE(live.files.AddFile(too_long, ""));
+  // Held by another program, in a folder the snapshot lists but not named by any run: it is not
+  // opened, so the other program never finds it held by the snapshot.
+  const std::string busy = live.facts.system + "\\BUSY.DLL";
+  ASSERT_TRUE(live.files.AddFile(busy, "") && live.files.SetInUse(busy, true));
   live.registry.EnsureKey(kHkeyLocalMachine, "Software\\Other\\App")
       .SetValue("Secret", kRegSz, std::string("x\0", 2));
   SimMachine taken;
@@ -152,6 +156,8 @@ TEST(Snapshot, TakesOnlyWhatTheRunReachesFor) {
       << "files are placeholders";
   EXPECT_FALSE(taken.files.Exists(too_long)) << "a path of 267 characters, no image holds it";
   EXPECT_TRUE(taken.files.InUse("C:\\Docseal\\Word\\Stamps\\CONFID.STB"));
+  ASSERT_TRUE(taken.files.Exists(busy));
+  EXPECT_FALSE(taken.files.InUse(busy)) << "asked whether in use, though no run names it";
   EXPECT_NE(nullptr, taken.registry.FindKey(kHkeyLocalMachine, "Software\\Docseal4\\MSWord"));
   EXPECT_EQ(live.facts.windows, taken.facts.windows);
   EXPECT_EQ(live.facts.system, taken.facts.system);

@@ -17,13 +17,6 @@ std::string Below(const std::string& folder, const std::string& name) {
   return folder.back() == '\\' ? folder + name : folder + "\\" + name;
 }
 
-// Whether another program holds the file open so that it cannot be shared.
-bool InUse(const std::string& path) {
-  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
-  return !file && ::GetLastError() == ERROR_SHARING_VIOLATION;
-}
-
 }  // namespace
 
 Status Win32LiveFiles::Stat(const std::string& path, preview::LiveEntry* entry) {
@@ -31,13 +24,13 @@ Status Win32LiveFiles::Stat(const std::string& path, preview::LiveEntry* entry) 
   if (IsRoot(path)) {
     const DWORD attributes = ::GetFileAttributesA(path.substr(0, 2).append("\\").c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) return TranslateError(::GetLastError());
-    *entry = {path.substr(0, 2), kAttrDirectory, false};
+    *entry = {path.substr(0, 2), kAttrDirectory};
     return kOk;
   }
   WIN32_FIND_DATAA data;
   UniqueFind find(::FindFirstFileA(path.c_str(), &data));
   if (!find) return TranslateError(::GetLastError());
-  *entry = {data.cFileName, static_cast<uint32_t>(data.dwFileAttributes), false};
+  *entry = {data.cFileName, static_cast<uint32_t>(data.dwFileAttributes)};
   return kOk;
 }
 
@@ -56,13 +49,38 @@ Status Win32LiveFiles::List(const std::string& folder, std::vector<preview::Live
     do {
       const std::string name = data.cFileName;
       if (name == "." || name == "..") continue;
-      preview::LiveEntry entry{name, static_cast<uint32_t>(data.dwFileAttributes), false};
-      if (!(entry.attributes & kAttrDirectory)) entry.in_use = InUse(Below(folder, name));
-      found.push_back(std::move(entry));
+      found.push_back({name, static_cast<uint32_t>(data.dwFileAttributes)});
     } while (::FindNextFileA(find.get(), &data));
   }
   *entries = std::move(found);
   return kOk;
+}
+
+Status Win32LiveFiles::InUse(const std::string& path, bool* in_use) {
+  // On Windows NT a file can be deleted while every program that holds it shares deleting: an
+  // open asking only for the right to delete, sharing everything, fails exactly when it cannot.
+  // Windows 95/98 know no sharing of deletes and refuse that open; there an open for reading that
+  // shares reading and writing fails when another program shares neither. Either open lets every
+  // other program open the file meanwhile as it asks.
+  UniqueFile file(::CreateFileA(path.c_str(), DELETE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  DWORD error = file ? ERROR_SUCCESS : ::GetLastError();
+  if (error == ERROR_INVALID_PARAMETER) {
+    file.reset(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    error = file ? ERROR_SUCCESS : ::GetLastError();
+  }
+  if (error == ERROR_SHARING_VIOLATION) {
+    *in_use = true;
+    return kOk;
+  }
+  // A folder, or a file this account may not delete, is not held by another program.
+  if (error == ERROR_SUCCESS || error == ERROR_ACCESS_DENIED) {
+    *in_use = false;
+    return kOk;
+  }
+  return TranslateError(error);
 }
 
 Status Win32LiveFiles::Read(const std::string& path, std::string* bytes) {

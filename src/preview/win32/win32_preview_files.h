@@ -1,6 +1,6 @@
 // LiveFiles and ImageFolder on the Windows API, for /SNAPSHOT= and /WHATIF (preview/host_calls.h).
 // The reading side opens nothing for writing and changes no time stamp: listings through
-// FindFirstFileA, the in-use test an open for reading that shares nothing and is closed at once.
+// FindFirstFileA, the in-use test an open that shares all it can and is closed at once.
 #pragma once
 
 #include "preview/host_calls.h"
@@ -13,6 +13,7 @@ class Win32LiveFiles : public preview::LiveFiles {
   [[nodiscard]] Status List(const std::string& folder,
                             std::vector<preview::LiveEntry>* entries) override;
   [[nodiscard]] Status Read(const std::string& path, std::string* bytes) override;
+  [[nodiscard]] Status InUse(const std::string& path, bool* in_use) override;
 };
 
 class Win32ImageFolder : public preview::ImageFolder {
