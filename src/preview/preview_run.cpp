@@ -18,18 +18,10 @@ std::string LongForm(LiveFiles* files, std::string path) {
     path = path.substr(4);
   }
   if (path.size() < 3 || path[1] != ':' || path[2] != '\\') return path;
-  std::string long_path = path.substr(0, 2);
-  size_t at = 3;
-  while (at < path.size()) {
-    size_t end = path.find('\\', at);
-    if (end == std::string::npos) end = path.size();
-    LiveEntry entry;
-    if (end == at || files->Stat(long_path + "\\" + path.substr(at, end - at), &entry) != kOk) {
-      return long_path + "\\" + path.substr(at);
-    }
-    long_path += "\\" + entry.name;
-    at = end + 1;
-  }
+  std::string long_path;
+  const size_t missing =
+      WalkLivePath(files, path, &long_path, [](const LiveEntry&, bool) { return true; });
+  if (missing != std::string::npos) return long_path + "\\" + path.substr(missing);
   return long_path.size() == 2 ? long_path + "\\" : long_path;
 }
 

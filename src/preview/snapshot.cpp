@@ -206,24 +206,18 @@ class Taker {
   // attributes; empty when the path is missing or too long for an image.
   std::string Place(const std::string& path) {
     if (path.size() < 3 || path[1] != ':') return "";
-    std::string long_path = path.substr(0, 2);
-    size_t at = 3;
-    while (at < path.size()) {
-      size_t end = path.find('\\', at);
-      if (end == std::string::npos) end = path.size();
-      LiveEntry entry;
-      if (end > at) {
-        if (files_->Stat(long_path + "\\" + path.substr(at, end - at), &entry) != kOk) return "";
-        long_path += "\\" + entry.name;
-        if (end < path.size() && !(entry.attributes & kAttrDirectory)) return "";
-        if (!Holds(long_path, entry.attributes)) return "";
-        if ((entry.attributes & kAttrDirectory) && !m_.files.Exists(long_path)) {
-          (void)m_.files.AddDirectory(long_path);
-          (void)m_.files.SetAttributes(long_path, entry.attributes & kKeptAttributes);
-        }
-      }
-      at = end + 1;
-    }
+    std::string long_path;
+    const size_t stopped =
+        WalkLivePath(files_, path, &long_path, [&](const LiveEntry& entry, bool last) {
+          const bool folder = (entry.attributes & kAttrDirectory) != 0;
+          if ((!last && !folder) || !Holds(long_path, entry.attributes)) return false;
+          if (folder && !m_.files.Exists(long_path)) {
+            (void)m_.files.AddDirectory(long_path);
+            (void)m_.files.SetAttributes(long_path, entry.attributes & kKeptAttributes);
+          }
+          return true;
+        });
+    if (stopped != std::string::npos) return "";
     return long_path.size() == 2 ? long_path + "\\" : long_path;
   }
 
@@ -361,6 +355,28 @@ void TakeSnapshot(const Platform& live, LiveFiles* files, const std::string& pro
     if (!taker.Round(program_words, &removed)) break;
   }
   report->removed = std::move(removed);
+}
+
+size_t WalkLivePath(LiveFiles* files, const std::string& path, std::string* long_path,
+                    const std::function<bool(const LiveEntry& entry, bool last)>& each) {
+  *long_path = path.substr(0, 2);
+  size_t at = 3;
+  while (at < path.size()) {
+    size_t end = path.find('\\', at);
+    if (end == std::string::npos) end = path.size();
+    if (end > at) {
+      LiveEntry entry;
+      if (files->Stat(*long_path + "\\" + path.substr(at, end - at), &entry) != kOk) return at;
+      const size_t before = long_path->size();
+      *long_path += "\\" + entry.name;
+      if (!each(entry, end == path.size())) {
+        long_path->resize(before);
+        return at;
+      }
+    }
+    at = end + 1;
+  }
+  return std::string::npos;
 }
 
 bool RunWouldEmpty(const sim::SimMachine& machine, const std::string& program_words,

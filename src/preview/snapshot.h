@@ -26,6 +26,7 @@
 // folder, 259 for a file), which no machine image holds.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,13 @@ struct SnapshotReport {
 // `program_words` is the command line as the program's start-up reads it.
 void TakeSnapshot(const Platform& live, LiveFiles* files, const std::string& program_words,
                   sim::SimMachine* machine, SnapshotReport* report);
+
+// Walks a path "X:\..." part by part through LiveFiles::Stat, building its long form in
+// *long_path, and hands each part found to `each` (with whether it is the last). Returns where the
+// part that is missing, or that `each` refused, starts in `path` (*long_path then ends before it);
+// npos when every part was found and taken. Empty parts are passed over.
+size_t WalkLivePath(LiveFiles* files, const std::string& path, std::string* long_path,
+                    const std::function<bool(const LiveEntry& entry, bool last)>& each);
 
 // Whether a run on the snapshot's machine, with the given command line or with every variant code,
 // would take away a file written into `dir` (a full path, existing or not): a folder that a

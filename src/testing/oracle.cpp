@@ -48,7 +48,11 @@ bool Within(const std::string& path, const std::string& folder) {
 // path as Windows makes it from C:\ (where the run works), upper case, no separator at the end.
 std::string Canon(const SimMachine& m, std::string path) {
   if (Trim(path).empty()) return "";
-  if (StartsWith(path, "\\\\?\\") && path.size() > 6 && path[5] == ':') path.erase(0, 4);
+  if (StartsWith(path, "\\\\?\\")) {
+    // NT takes what follows as written; the program takes the prefix away where it names a place.
+    if (std::optional<std::string> long_path = m.files.LongPath(path)) return FoldName(*long_path);
+    if (path.size() > 6 && path[5] == ':') path.erase(0, 4);
+  }
   if (std::optional<std::string> long_path = m.files.LongPath(path)) return FoldName(*long_path);
   std::string full = sim::FullPathName(path, "C:\\").value_or(path);
   while (full.size() > 3 && full.back() == '\\') full.pop_back();
@@ -254,9 +258,11 @@ Allowed WhatMayGo(SimMachine& m, const Words& w, const Protection& p) {
       if (directory.empty() || e.FileName == "xxx") continue;
       if (e.FileName.empty()) {
         // A folder written other than "X:\..." or "\\..." depends on where the program stands.
+        // Windows 95/98 know no "\\?\" path.
+        const bool reachable = m.facts.platform == 2 || !directory.starts_with("\\\\?\\");
         const bool absolute =
-            (directory.size() >= 3 && directory[1] == ':' && directory[2] == '\\') ||
-            directory.starts_with("\\\\");
+            reachable && ((directory.size() >= 3 && directory[1] == ':' && directory[2] == '\\') ||
+                          directory.starts_with("\\\\"));
         if (absolute && !p.Protects(Canon(m, directory))) a.folders.insert(Canon(m, directory));
         continue;
       }

@@ -30,6 +30,7 @@ SimFiles& SimFiles::operator=(SimFiles&&) noexcept = default;
 // --- paths ---
 
 std::optional<SimFiles::Parsed> SimFiles::Parse(const std::string& path) const {
+  if (path.starts_with("\\\\?\\")) return ParseLiteral(std::string_view(path).substr(4));
   const std::string s = Slashes(path);
   if (s.empty() || s.starts_with("\\\\")) return std::nullopt;
   Parsed parsed;
@@ -69,6 +70,28 @@ std::optional<SimFiles::Parsed> SimFiles::Parse(const std::string& path) const {
     if (last) break;
   }
   if (parsed.parts.empty()) parsed.trailing_separator = false;
+  return parsed;
+}
+
+std::optional<SimFiles::Parsed> SimFiles::ParseLiteral(std::string_view rest) const {
+  if (!long_prefix_ || rest.size() < 3 || !HasDrivePrefix(std::string(rest.substr(0, 2))) ||
+      rest[2] != '\\') {
+    return std::nullopt;
+  }
+  Parsed parsed;
+  parsed.prefix = std::string(rest.substr(0, 2));
+  parsed.drive = FoldChar(rest[0]);
+  rest.remove_prefix(3);
+  while (!rest.empty()) {
+    const size_t sep = rest.find('\\');
+    const std::string_view part = rest.substr(0, sep);
+    // Nothing is resolved or trimmed: "." and ".." are names no folder holds.
+    if (part.empty() || part == "." || part == "..") return std::nullopt;
+    parsed.parts.emplace_back(part);
+    if (sep == std::string_view::npos) break;
+    rest.remove_prefix(sep + 1);
+    parsed.trailing_separator = rest.empty();
+  }
   return parsed;
 }
 

@@ -118,6 +118,11 @@ class SimFiles : public Files {
   // drive letter ("C:\Program Files\Docseal 4.0"); nullopt when it does not exist.
   std::optional<std::string> LongPath(const std::string& path) const;
 
+  // Windows NT takes "\\?\X:\..." as the path after the prefix, each part as written (no "."
+  // or "..", no trailing dots or blanks taken away); Windows 95/98 know no such path. Off until
+  // the machine's platform says NT.
+  void SetLongPathPrefix(bool accepted) { long_prefix_ = accepted; }
+
   // Direct access for the machine image and for tests. The bool results are false when a
   // component on the way is a file, a name cannot be a Windows name, or (where said) the entry
   // is missing.
@@ -180,6 +185,7 @@ class SimFiles : public Files {
   using DriveMap = std::map<char, std::unique_ptr<Entry>>;
 
   std::optional<Parsed> Parse(const std::string& path) const;
+  std::optional<Parsed> ParseLiteral(std::string_view rest) const;
   Found Resolve(const Parsed& parsed) const;
   Found Resolve(const std::string& path) const;
   Entry* CreatePath(const std::string& path, bool last_is_directory);
@@ -187,6 +193,7 @@ class SimFiles : public Files {
   std::string CurrentPath() const;
 
   DriveMap drives_;
+  bool long_prefix_ = false;
   std::string current_prefix_ = "C:";       // the drive of the current directory, as typed
   std::vector<std::string> current_parts_;  // its components below the root, as typed
   std::vector<std::string> listing_;

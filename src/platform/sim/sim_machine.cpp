@@ -133,7 +133,10 @@ void SimMachine::Happen(const SimEvent& event) {
   }
 }
 
-void SimMachine::ApplyFacts() { registry.SetPlatformFamily(facts.platform); }
+void SimMachine::ApplyFacts() {
+  registry.SetPlatformFamily(facts.platform);
+  files.SetLongPathPrefix(facts.platform == 2);
+}
 
 void SimMachine::Restart() {
   transcript.Add("restart");

@@ -212,26 +212,30 @@ namespace {
 constexpr TaskId kUsersTasks = 0x10000;
 }  // namespace
 
+SimWord::Instance& SimWord::AddUsersInstance(bool reachable, bool unsaved, int cancels) {
+  auto w = std::make_unique<Instance>();
+  w->number = static_cast<int>(instances_.size()) + 1;
+  w->task = kUsersTasks + static_cast<TaskId>(w->number);
+  w->users = true;
+  w->kind = "word97";
+  w->has_document = true;
+  w->reachable = reachable;
+  w->registered = reachable;
+  w->unsaved = unsaved;
+  w->cancels_left = cancels;
+  w->pumps = 1000;
+  auto t = templates.find("word97");
+  if (t != templates.end()) w->normal = t->second;
+  instances_.push_back(std::move(w));
+  return *instances_.back();
+}
+
 void SimWord::StartRunningInstances() {
-  auto start = [&](bool reachable) {
-    auto w = std::make_unique<Instance>();
-    w->number = static_cast<int>(instances_.size()) + 1;
-    w->task = kUsersTasks + static_cast<TaskId>(w->number);
-    w->users = true;
-    w->kind = "word97";
-    w->has_document = true;
-    w->reachable = reachable;
-    // A user's Word has long since lost the foreground once.
-    w->registered = reachable;
-    w->unsaved = reachable && facts.cancel_saves > 0;
-    w->cancels_left = reachable ? facts.cancel_saves : 0;
-    w->pumps = 1000;
-    auto t = templates.find("word97");
-    if (t != templates.end()) w->normal = t->second;
-    instances_.push_back(std::move(w));
-  };
-  for (int n = 0; n < facts.running; ++n) start(true);
-  for (int n = 0; n < facts.unreachable; ++n) start(false);
+  // A user's Word has long since lost the foreground once.
+  for (int n = 0; n < facts.running; ++n) {
+    (void)AddUsersInstance(true, facts.cancel_saves > 0, facts.cancel_saves);
+  }
+  for (int n = 0; n < facts.unreachable; ++n) (void)AddUsersInstance(false, false, 0);
 }
 
 void SimWord::StartInstance(const std::string& kind, TaskId task) {
@@ -247,19 +251,8 @@ void SimWord::StartInstance(const std::string& kind, TaskId task) {
 }
 
 void SimWord::StartUsersInstance() {
-  auto w = std::make_unique<Instance>();
-  w->number = static_cast<int>(instances_.size()) + 1;
-  w->task = kUsersTasks + static_cast<TaskId>(w->number);
-  w->users = true;
-  w->kind = "word97";
-  w->has_document = true;
-  w->unsaved = true;
-  w->registered = true;
-  w->pumps = 1000;
-  auto t = templates.find("word97");
-  if (t != templates.end()) w->normal = t->second;
-  transcript_->Add("word " + std::to_string(w->number) + " is started by the user");
-  instances_.push_back(std::move(w));
+  const Instance& w = AddUsersInstance(true, true, 0);
+  transcript_->Add("word " + std::to_string(w.number) + " is started by the user");
 }
 
 void SimWord::TaskEnded(TaskId task) {

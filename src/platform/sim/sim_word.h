@@ -93,6 +93,8 @@ class SimWord : public Automation {
   // false when it stayed busy for the whole bound (or has gone). Each retry is in the transcript.
   bool WaitUntilAccepted(int number, const std::string& call);
   Instance* Find(int number);
+  // A Word 97 of the user's with a document open, added to the running instances.
+  Instance& AddUsersInstance(bool reachable, bool unsaved, int cancels);
   Transcript* transcript() { return transcript_; }
 
  private:
