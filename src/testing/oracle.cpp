@@ -258,8 +258,9 @@ Allowed WhatMayGo(SimMachine& m, const Words& w, const Protection& p) {
       if (directory.empty() || e.FileName == "xxx") continue;
       if (e.FileName.empty()) {
         // A folder written other than "X:\..." or "\\..." depends on where the program stands.
-        // Windows 95/98 know no "\\?\" path.
-        const bool reachable = m.facts.platform == 2 || !directory.starts_with("\\\\?\\");
+        // A "\\?\" or "\\.\" path is never offered (it passes the system's own rules by).
+        const bool reachable =
+            !directory.starts_with("\\\\?\\") && !directory.starts_with("\\\\.\\");
         const bool absolute =
             reachable && ((directory.size() >= 3 && directory[1] == ':' && directory[2] == '\\') ||
                           directory.starts_with("\\\\"));
