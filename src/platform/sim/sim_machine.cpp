@@ -133,7 +133,10 @@ void SimMachine::Happen(const SimEvent& event) {
   }
 }
 
-void SimMachine::ApplyFacts() { registry.SetPlatformFamily(facts.platform); }
+void SimMachine::ApplyFacts() {
+  registry.SetPlatformFamily(facts.platform);
+  files.SetPlatformFamily(facts.platform);
+}
 
 void SimMachine::Restart() {
   transcript.Add("restart");
