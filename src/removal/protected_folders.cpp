@@ -251,8 +251,8 @@ bool AddForms(System& system, const std::vector<std::string>& folders,
   return true;
 }
 
-// An absolute path and every folder above it, its root last ("C:\" or "\\server\share", which
-// may stand for any folder), without separators at their ends.
+// An absolute path and every folder above it, without separators at their ends, and last its root
+// ("C:\" or "\\server\share", which may stand for any folder).
 std::vector<std::string> SelfAndParents(const std::string& full) {
   std::vector<std::string> chain;
   const size_t root = RootLength(full);
@@ -269,10 +269,11 @@ std::vector<std::string> SelfAndParents(const std::string& full) {
 }
 
 // The identity of a folder; none where the system gives none (a call that fails leaves the
-// comparison to the names).
+// comparison to the names), nor where a file system gives every entry the index 0, as some
+// network file systems do.
 std::optional<FileIdentity> IdentityOf(Files& files, const std::string& path) {
   FileIdentity identity;
-  if (files.GetIdentity(path, &identity) != kOk) return std::nullopt;
+  if (files.GetIdentity(path, &identity) != kOk || identity.file_index == 0) return std::nullopt;
   return identity;
 }
 

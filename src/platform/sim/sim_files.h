@@ -168,7 +168,8 @@ class SimFiles : public Files {
   // Makes `name` an alias of the existing folder `target` (see above): a drive root ("S:\") of a
   // drive that holds nothing, a share ("\\HOST\C$") or a folder path ("C:\Link") whose folder
   // exists and holds no entry of that name. The target is kept as its long path, resolved through
-  // the aliases made before. "" when made, else why not.
+  // the aliases made before, and may not hold "=" (machine.ini could not say where the name
+  // ends). "" when made, else why not.
   [[nodiscard]] std::string AddAlias(const std::string& name, const std::string& target);
   // The aliases, name and target's long path, in the order made.
   const std::vector<std::pair<std::string, std::string>>& Aliases() const { return aliases_; }

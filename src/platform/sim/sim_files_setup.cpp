@@ -41,7 +41,10 @@ std::string SimFiles::AddAlias(const std::string& name, const std::string& targe
   }
   Found aimed = Resolve(target);
   if (aimed.entry == nullptr || !aimed.entry->directory) return "no such folder: " + target;
-  aliases_.emplace_back(name, file_tree::JoinLong(aimed.drive, aimed.chain));
+  std::string long_target = file_tree::JoinLong(aimed.drive, aimed.chain);
+  // machine.ini takes the target from after the last "=" of the line.
+  if (long_target.find('=') != std::string::npos) return "a target holds \"=\": " + long_target;
+  aliases_.emplace_back(name, std::move(long_target));
   return "";
 }
 

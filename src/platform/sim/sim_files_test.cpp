@@ -99,6 +99,7 @@ TEST(SimFilesAliases, RefusesNamesThatAreNoAliasAndMissingTargets) {
   SimFiles files;
   ASSERT_TRUE(files.AddFile("C:\\WINDOWS\\win.ini", ""));
   ASSERT_TRUE(files.AddFile("D:\\data.txt", ""));
+  ASSERT_TRUE(files.AddDirectory("C:\\A=B"));
   ASSERT_EQ("", files.AddAlias("C:\\Link", "C:\\WINDOWS"));
   const std::vector<std::pair<std::string, std::string>> refused = {
       {"S:", "C:\\WINDOWS"},                 // relative
@@ -111,6 +112,7 @@ TEST(SimFilesAliases, RefusesNamesThatAreNoAliasAndMissingTargets) {
       {"C:\\Bad|Name", "C:\\WINDOWS"},       // no Windows name
       {"S:\\", "C:\\Missing"},               // no target
       {"S:\\", "C:\\WINDOWS\\win.ini"},      // a file
+      {"S:\\", "C:\\A=B"},                   // a target machine.ini could not write
   };
   for (const auto& [name, target] : refused) {
     EXPECT_NE("", files.AddAlias(name, target)) << name << "=" << target;
