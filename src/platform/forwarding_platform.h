@@ -115,6 +115,9 @@ class ForwardingFiles : public Files {
   Status ReplaceFile(const std::string& from, const std::string& to) override {
     return target_->ReplaceFile(from, to);
   }
+  Status GetIdentity(const std::string& path, FileIdentity* identity) override {
+    return target_->GetIdentity(path, identity);
+  }
   Status OpenText(const std::string& path, TextMode mode, FileNumber* number) override {
     return target_->OpenText(path, mode, number);
   }

@@ -26,6 +26,7 @@ using HKey = uint32_t;
 inline constexpr HKey kHkeyClassesRoot = 0x80000000u;
 inline constexpr HKey kHkeyCurrentUser = 0x80000001u;
 inline constexpr HKey kHkeyLocalMachine = 0x80000002u;
+inline constexpr HKey kHkeyUsers = 0x80000003u;  // the hives of the users whose profile is loaded
 
 inline constexpr uint32_t kRegNone = 0;
 inline constexpr uint32_t kRegSz = 1;
@@ -208,6 +209,14 @@ enum class TextMode { kReadChars, kWriteBytes };
 
 using FileNumber = int32_t;
 
+// What tells a file or folder apart from every other on the machine, whatever path names it (a
+// SUBST drive, a share, a junction): the serial number of its volume and its index there.
+struct FileIdentity {
+  uint32_t volume_serial = 0;
+  uint64_t file_index = 0;
+  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
 class Files {
  public:
   virtual ~Files() = default;
@@ -237,6 +246,13 @@ class Files {
   // Replaces `to` (which need not exist) by `from` in one step (MoveFileExA with
   // MOVEFILE_REPLACE_EXISTING).
   [[nodiscard]] virtual Status ReplaceFile(const std::string& from, const std::string& to) = 0;
+  // The identity of an existing file or folder (CreateFileA with no access, shared for reading,
+  // writing and deleting, FILE_FLAG_BACKUP_SEMANTICS; then GetFileInformationByHandle): two paths
+  // name the same entry exactly when their identities are equal. kErrorFileNotFound or
+  // kErrorPathNotFound when missing. Windows 95/98 cannot open a folder (kErrorAccessDenied), and a
+  // file system may give no identity at all: a caller then compares by name. On failure
+  // *identity is left untouched.
+  [[nodiscard]] virtual Status GetIdentity(const std::string& path, FileIdentity* identity) = 0;
 
   // Text files. Opening for writing bytes replaces what the file held.
   [[nodiscard]] virtual Status OpenText(const std::string& path, TextMode mode,

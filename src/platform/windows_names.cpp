@@ -260,7 +260,7 @@ std::string_view HiveName(uint32_t hive) {
       return "HKEY_CURRENT_USER";
     case kHkeyLocalMachine:
       return "HKEY_LOCAL_MACHINE";
-    case 0x80000003u:  // HKEY_USERS, which the program never opens
+    case kHkeyUsers:
       return "HKEY_USERS";
     default:
       return {};

@@ -1,5 +1,6 @@
 #include "removal/protected_folders.h"
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,12 @@ constexpr uint32_t kDirectoryBuffer = 260;
 constexpr const char* kShellFolders =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr const char* kCurrentVersion = "Software\\Microsoft\\Windows\\CurrentVersion";
+// The profiles of every user: of Windows NT, and of Windows 95/98 with user profiles.
+constexpr const char* kProfileLists[] = {
+    "Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
+    "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileList"};
+constexpr const char* kProfileImagePath = "ProfileImagePath";
+constexpr uint32_t kKeyNameBuffer = 256;  // a key name is at most 255 characters
 constexpr const char* kProgramFilesValues[] = {"ProgramFilesDir", "ProgramFilesDir (x86)",
                                                "ProgramW6432Dir"};
 
@@ -72,6 +79,99 @@ bool AddKeyValues(Registry& registry, HKey hive, const std::string& path,
   return ok;
 }
 
+// `text` with every %NAME% replaced by the environment variable's value, as
+// ExpandEnvironmentStringsA does; a name the environment does not know stays as written.
+std::string ExpandVariables(System& system, const std::string& text) {
+  std::string out;
+  size_t at = 0;
+  while (at < text.size()) {
+    const size_t open = text.find('%', at);
+    const size_t close = open == std::string::npos ? open : text.find('%', open + 1);
+    if (close == std::string::npos) break;
+    out += text.substr(at, open - at);
+    const std::string value =
+        system.GetEnvironmentVariable(text.substr(open + 1, close - open - 1));
+    if (close > open + 1 && !value.empty()) {
+      out += value;
+      at = close + 1;
+    } else {
+      out += '%';  // the second % may open the next name
+      at = open + 1;
+    }
+  }
+  return out + text.substr(std::min(at, text.size()));
+}
+
+// Adds the folder that a REG_SZ or REG_EXPAND_SZ value names (the latter with its variables
+// expanded); a missing value or one of another type adds nothing.
+bool AddFolderValue(Program& program, HKey key, const std::string& name,
+                    std::vector<std::string>* folders) {
+  Registry& registry = program.registry();
+  uint32_t type = 0;
+  uint32_t size = 0;
+  Status status = registry.QueryValue(key, name, &type, nullptr, &size);
+  if (status == kErrorFileNotFound) return true;
+  if (status != kOk) return false;
+  if ((type != kRegSz && type != kRegExpandSz) || size == 0) return true;
+  std::string text(size, '\0');
+  status = registry.QueryValue(key, name, nullptr, reinterpret_cast<uint8_t*>(text.data()), &size);
+  if (status != kOk) return false;
+  text.resize(std::min<size_t>(size, text.find('\0')));
+  if (type == kRegExpandSz) text = ExpandVariables(program.system(), text);
+  if (!text.empty()) folders->push_back(text);
+  return true;
+}
+
+// Calls `visit` with the name of every subkey of `path` (a missing key has none); false when the
+// key could not be opened or listed, or when `visit` gives false.
+template <typename Visit>
+bool ForEachSubKey(Registry& registry, HKey hive, const std::string& path, Visit visit) {
+  HKey key = hive;
+  if (!path.empty()) {
+    Status opened = registry.OpenKey(hive, path, kKeyRead, &key);
+    if (opened == kErrorFileNotFound) return true;
+    if (opened != kOk) return false;
+  }
+  bool ok = true;
+  char name[kKeyNameBuffer];
+  for (uint32_t index = 0; ok; ++index) {
+    uint32_t size = kKeyNameBuffer;
+    Status status = registry.EnumKey(key, index, name, &size, nullptr);
+    if (status == kErrorNoMoreItems) break;
+    ok = status == kOk && visit(std::string(name, size));
+  }
+  if (key != hive) (void)registry.CloseKey(key);
+  return ok;
+}
+
+// The profile folder of every user the ProfileList keys name.
+bool AddProfiles(Program& program, std::vector<std::string>* folders) {
+  Registry& registry = program.registry();
+  for (const char* list : kProfileLists) {
+    const bool listed =
+        ForEachSubKey(registry, kHkeyLocalMachine, list, [&](const std::string& profile) {
+          HKey key = 0;
+          Status opened = registry.OpenKey(kHkeyLocalMachine, std::string(list) + "\\" + profile,
+                                           kKeyRead, &key);
+          if (opened == kErrorFileNotFound) return true;  // gone meanwhile
+          if (opened != kOk) return false;
+          const bool ok = AddFolderValue(program, key, kProfileImagePath, folders);
+          (void)registry.CloseKey(key);
+          return ok;
+        });
+    if (!listed) return false;
+  }
+  return true;
+}
+
+// The Shell Folders of every user whose hive is loaded: run as LocalSystem, the program's own
+// HKCU is not the user's.
+bool AddLoadedUsersFolders(Registry& registry, std::vector<std::string>* folders) {
+  return ForEachSubKey(registry, kHkeyUsers, "", [&](const std::string& user) {
+    return AddKeyValues(registry, kHkeyUsers, user + "\\" + kShellFolders, {}, folders);
+  });
+}
+
 // None when one of them could not be learnt.
 std::optional<FolderList> SystemAndUserFolders(Program& program) {
   System& system = program.system();
@@ -92,7 +192,8 @@ std::optional<FolderList> SystemAndUserFolders(Program& program) {
                                                std::end(kProgramFilesValues));
   if (!AddKeyValues(registry, kHkeyLocalMachine, kCurrentVersion, program_files, &kept) ||
       !AddKeyValues(registry, kHkeyLocalMachine, kShellFolders, {}, &kept) ||
-      !AddKeyValues(registry, kHkeyCurrentUser, kShellFolders, {}, &kept)) {
+      !AddKeyValues(registry, kHkeyCurrentUser, kShellFolders, {}, &kept) ||
+      !AddProfiles(program, &kept) || !AddLoadedUsersFolders(registry, &kept)) {
     return std::nullopt;
   }
   return folders;
@@ -150,7 +251,53 @@ bool AddForms(System& system, const std::vector<std::string>& folders,
   return true;
 }
 
-// The comparable forms of every protected folder; none when one of them could not be learnt.
+// An absolute path and every folder above it, without separators at their ends, and last its root
+// ("C:\" or "\\server\share", which may stand for any folder).
+std::vector<std::string> SelfAndParents(const std::string& full) {
+  std::vector<std::string> chain;
+  const size_t root = RootLength(full);
+  if (root == 0) return chain;
+  std::string path = full;
+  while (true) {
+    while (path.size() > root && path.back() == '\\') path.pop_back();
+    if (path.size() <= root || path.find_first_not_of('\\', root) == std::string::npos) break;
+    chain.push_back(path);
+    path.resize(path.rfind('\\'));
+  }
+  chain.push_back(full.substr(0, root));
+  return chain;
+}
+
+// The identity of a folder; none where the system gives none (a call that fails leaves the
+// comparison to the names), nor where a file system gives every entry the index 0, as some
+// network file systems do.
+std::optional<FileIdentity> IdentityOf(Files& files, const std::string& path) {
+  FileIdentity identity;
+  if (files.GetIdentity(path, &identity) != kOk || identity.file_index == 0) return std::nullopt;
+  return identity;
+}
+
+// Adds the identities of the folders of a list (made absolute) and, with `parents`, of every folder
+// above each.
+void AddIdentities(Program& program, const std::vector<std::string>& folders, bool parents,
+                   std::vector<FileIdentity>* identities) {
+  for (const std::string& folder : folders) {
+    std::optional<std::string> full = FullPath(program.system(), folder);
+    if (!full) continue;
+    std::vector<std::string> chain = SelfAndParents(*full);
+    if (!parents && chain.size() > 1) chain.resize(1);
+    for (const std::string& path : chain) {
+      std::optional<FileIdentity> identity = IdentityOf(program.files(), path);
+      if (identity &&
+          std::find(identities->begin(), identities->end(), *identity) == identities->end()) {
+        identities->push_back(*identity);
+      }
+    }
+  }
+}
+
+// The comparable forms of every protected folder, and their identities; none when one of them
+// could not be learnt.
 std::optional<Program::ProtectedFolders> LearnProtectedForms(Program& program) {
   std::optional<FolderList> folders = SystemAndUserFolders(program);
   if (!folders) return std::nullopt;
@@ -159,7 +306,30 @@ std::optional<Program::ProtectedFolders> LearnProtectedForms(Program& program) {
       !AddForms(program.system(), folders->with_contents, &forms.with_contents)) {
     return std::nullopt;
   }
+  AddIdentities(program, folders->with_parents, true, &forms.kept_identities);
+  AddIdentities(program, folders->with_contents, true, &forms.kept_identities);
+  AddIdentities(program, folders->with_contents, false, &forms.whole_identities);
   return forms;
+}
+
+bool Holds(const std::vector<FileIdentity>& identities, const FileIdentity& identity) {
+  return std::find(identities.begin(), identities.end(), identity) != identities.end();
+}
+
+// Whether the folder at an absolute path is, by its identity, a protected folder or one that
+// holds one, or lies inside a folder protected with its contents: a SUBST drive, a share or a
+// junction may name it by another path.
+bool IsProtectedIdentity(Program& program, const Program::ProtectedFolders& kept,
+                         const std::string& full) {
+  if (kept.kept_identities.empty()) return false;
+  const std::vector<std::string> chain = SelfAndParents(full);
+  for (size_t i = 0; i < chain.size(); ++i) {
+    std::optional<FileIdentity> identity = IdentityOf(program.files(), chain[i]);
+    if (!identity) continue;
+    if (i == 0 && Holds(kept.kept_identities, *identity)) return true;
+    if (Holds(kept.whole_identities, *identity)) return true;
+  }
+  return false;
 }
 
 // The system's and the user's folders do not move while the program runs, so they are learnt once;
@@ -203,7 +373,7 @@ bool IsProtectedForm(Program& program, const std::string& path) {
       }
     }
   }
-  return false;
+  return IsProtectedIdentity(program, *kept, *full);
 }
 
 }  // namespace

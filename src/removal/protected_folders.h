@@ -12,12 +12,19 @@
 //  - the Windows folder, the system folder, the Windows folder's SysWOW64 (the system folder of a
 //    32-bit program on a 64-bit Windows), a Program Files folder (the values ProgramFilesDir,
 //    "ProgramFilesDir (x86)" and ProgramW6432Dir of the key CurrentVersion, that is
-//    HKLM\Software\Microsoft\Windows\CurrentVersion), or a folder named by any value of the
-//    Shell Folders key (CurrentVersion\Explorer\Shell Folders) of HKLM or HKCU;
+//    HKLM\Software\Microsoft\Windows\CurrentVersion), a folder named by any value of the
+//    Shell Folders key (CurrentVersion\Explorer\Shell Folders) of HKLM, of HKCU or of any user
+//    whose hive is loaded (each key of HKEY_USERS: run as LocalSystem, as deployment tools run
+//    it, the program's own HKCU is not the user's), or the profile folder of any user (the
+//    ProfileImagePath of each key of ProfileList, of Windows NT and of Windows 95/98 with user
+//    profiles; a REG_EXPAND_SZ value with its %VARIABLES% expanded from the environment);
 //  - or a folder that contains one of these.
-// Paths are compared without regard to case, as written and in their short (8.3) forms. When one
-// of these folders cannot be learnt because a call failed (not because a value is missing), every
-// folder counts as protected.
+// Paths are compared without regard to case, as written and in their short (8.3) forms, and then
+// by identity (Files::GetIdentity) where the system gives one: a folder that is one of these, or
+// holds one, or lies inside one protected with its contents, under another name (a SUBST drive, a
+// share, a junction) is protected too; where the system gives no identity (Windows 95/98) names
+// alone decide. When one of these folders cannot be learnt because a call failed (not because a
+// key or value is missing), every folder counts as protected.
 #pragma once
 
 #include <string>

@@ -4,7 +4,9 @@
 //   machine FOLDER          the image to start from, relative to the source tree
 //   event TRIGGER|ACTION    an [events] entry added to the machine (sim_machine.h)
 //   file PATH TEXT...       a file put on the machine before the runs (TEXT may be empty)
-//   value KEY|NAME|TEXT     a REG_SZ value set before the runs (KEY begins HKLM\ or HKCU\)
+//   value KEY|NAME|TEXT     a REG_SZ value set before the runs (KEY begins HKLM\, HKCU\ or HKU\;
+//                           expand: the same as REG_EXPAND_SZ)
+//   alias NAME=TARGET       another name of a folder, as an [aliases] line of machine.ini
 //   run WORDS...            a run with that command line, on the machine as the last one left it;
 //                           the script lines after it (tick, untick, click, answer) are its own
 //   restart                 the next start of Windows
@@ -130,13 +132,22 @@ class CaseRunner {
       const std::string path = Split(rest, &tail);
       ASSERT_TRUE(machine_->files.AddFile(path, tail)) << Where();
       before_ = sim::TakeSnapshot(*machine_);
-    } else if (verb == "value") {
+    } else if (verb == "value" || verb == "expand") {
       const size_t a = rest.find('|'), b = rest.find('|', a + 1);
       ASSERT_TRUE(b != std::string::npos && rest.size() > 5) << Where() << ": KEY|NAME|TEXT";
-      const HKey hive = rest.rfind("HKCU\\", 0) == 0 ? kHkeyCurrentUser : kHkeyLocalMachine;
-      machine_->registry.EnsureKey(hive, rest.substr(5, a - 5))
-          .SetValue(rest.substr(a + 1, b - a - 1), kRegSz, rest.substr(b + 1) + '\0');
+      const size_t hive_end = rest.find('\\');
+      const std::string hive_name = rest.substr(0, hive_end);
+      const HKey hive = hive_name == "HKCU"  ? kHkeyCurrentUser
+                        : hive_name == "HKU" ? kHkeyUsers
+                                             : kHkeyLocalMachine;
+      machine_->registry.EnsureKey(hive, rest.substr(hive_end + 1, a - hive_end - 1))
+          .SetValue(rest.substr(a + 1, b - a - 1), verb == "value" ? kRegSz : kRegExpandSz,
+                    rest.substr(b + 1) + '\0');
       before_ = sim::TakeSnapshot(*machine_);
+    } else if (verb == "alias") {
+      const size_t eq = rest.rfind('=');
+      ASSERT_NE(std::string::npos, eq) << Where() << ": NAME=TARGET";
+      EXPECT_EQ("", machine_->files.AddAlias(rest.substr(0, eq), rest.substr(eq + 1))) << Where();
     } else if (verb == "restart") {
       machine_->Restart();
     } else if (verb == "exit") {

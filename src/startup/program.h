@@ -102,10 +102,13 @@ class Program {
   FileManifest manifest;
   // The comparable forms of the folders that the folder step never touches, learnt on first use;
   // empty until then (removal/protected_folders.h): those kept with every folder above them, and
-  // those kept with everything inside them.
+  // those kept with everything inside them. Then the identities of every protected folder and of
+  // every folder above one, and of those kept with their contents, as far as the system gives them.
   struct ProtectedFolders {
     std::vector<std::string> with_parents;
     std::vector<std::string> with_contents;
+    std::vector<FileIdentity> kept_identities;
+    std::vector<FileIdentity> whole_identities;
   };
   std::optional<ProtectedFolders> protected_folders;
 

@@ -208,6 +208,10 @@ class FaultFiles : public Files {
     if (f_->Fails("MoveFileExA " + from + " " + to + " replace")) return kInjected;
     return t_->ReplaceFile(from, to);
   }
+  Status GetIdentity(const std::string& path, FileIdentity* identity) override {
+    if (f_->Fails("GetFileInformationByHandle " + path)) return kInjected;
+    return t_->GetIdentity(path, identity);
+  }
   Status OpenText(const std::string& path, TextMode mode, FileNumber* number) override {
     const char* how = mode == TextMode::kReadChars ? " read" : " write";
     if (f_->Fails("CreateFileA " + path + how)) return kInjectedBusy;

@@ -131,6 +131,10 @@ TEST_F(BadImage, MachineIniErrorsNameTheLine) {
       {"[programs]\n" + file + "=program\n", "machine.ini:2: a path longer than 259 characters"},
       {"[fonts]\n" + file + "=1\n", "machine.ini:2: a path longer than 259 characters"},
       {"[pending]\n1=" + file + "\n", "machine.ini:2: a path longer than 259 characters"},
+      {"[aliases]\nS:\\=C:\\MISSING\n", "machine.ini:2: no such folder: C:\\MISSING"},
+      {"[aliases]\nS:=C:\\\n", "machine.ini:2: an alias is a drive root, a share or a folder"},
+      {"[aliases]\nC:\\A.DLL=C:\\\n", "machine.ini:2: the alias's name is taken: C:\\A.DLL"},
+      {"[aliases]\nS:\\=C:\\\nS:\\=C:\\\n", "machine.ini:3: an alias lies inside another: S:\\"},
   };
   for (const auto& [ini, message] : cases) {
     SCOPED_TRACE(ini);
@@ -249,6 +253,9 @@ void FillEverySection(SimMachine& m) {
   ASSERT_TRUE(m.files.SetAttributes("C:\\a=b.dll", kAttrReadOnly | kAttrSystem));
   ASSERT_TRUE(m.files.SetInUse("C:\\a=b.dll", true));
   ASSERT_TRUE(m.files.AddDirectory("C:\\Empty Folder"));
+  ASSERT_EQ("", m.files.AddAlias("S:\\", "C:\\Empty Folder"));
+  ASSERT_EQ("", m.files.AddAlias("\\\\HOST\\C$", "C:\\"));
+  ASSERT_EQ("", m.files.AddAlias("C:\\Link", "S:\\"));
   m.processes.programs.push_back({"C:\\WP\\WPWin8", "wordperfect"});
   m.system.fonts.push_back("C:\\WINDOWS\\FONTS\\Docsealw.ttf");
   m.system.pending = {"C:\\Z.DLL", "C:\\A.DLL"};
@@ -261,8 +268,9 @@ TEST(MachineIniTable, CopyAndImageGoThroughTheSameDescription) {
   SimMachine original;
   FillEverySection(original);
   const std::string text = MachineIni::Format(original);
-  for (const char* section : {"[system]", "[shutdown]", "[attributes]", "[in-use]", "[folders]",
-                              "[programs]", "[fonts]", "[word]", "[word2000]", "[pending]"}) {
+  for (const char* section :
+       {"[system]", "[shutdown]", "[attributes]", "[in-use]", "[folders]", "[aliases]",
+        "[programs]", "[fonts]", "[word]", "[word2000]", "[pending]"}) {
     EXPECT_NE(std::string::npos, text.find(section)) << section << " missing from\n" << text;
   }
   EXPECT_NE(std::string::npos, text.find("clock=43200.0625\n")) << text;
@@ -272,6 +280,7 @@ TEST(MachineIniTable, CopyAndImageGoThroughTheSameDescription) {
   EXPECT_EQ(text, MachineIni::Format(copy));
   EXPECT_TRUE(copy.files.InUse("C:\\A=B.DLL"));
   EXPECT_EQ(kAttrReadOnly | kAttrSystem, copy.files.Attributes("C:\\a=b.dll"));
+  EXPECT_EQ(copy.files.Aliases(), original.files.Aliases());
 
   TempFolder out;
   std::string error;

@@ -294,6 +294,16 @@ const std::vector<SectionRule>& Sections() {
     };
     all.push_back(folders);
 
+    SectionRule aliases;
+    aliases.name = "aliases";
+    aliases.keyed_by_path = true;
+    aliases.entries = [](const SimMachine& m) { return m.files.Aliases(); };
+    aliases.add = [](const std::string& name, const std::string& target, SimMachine& m) {
+      if (std::string problem = PathProblem(name, kMaxPathLength); !problem.empty()) return problem;
+      return m.files.AddAlias(name, target);
+    };
+    all.push_back(aliases);
+
     SectionRule programs;
     programs.name = "programs";
     programs.sorted = true;

@@ -85,6 +85,11 @@ const std::string kCanonical4 = Crlf({
     "[HKEY_LOCAL_MACHINE\\Software\\Docseal4\\MSWord\\Defaults]",
     "\"Source Directory\"=\"C:\\\\DOCSEAL\\\\\"",
     "",
+    "[HKEY_USERS\\S-1-5-21-1004]",
+    "",
+    "[HKEY_USERS\\S-1-5-21-1004\\Software]",
+    "\"Personal\"=\"C:\\\\Users\\\\bob\"",
+    "",
 });
 
 TEST(RegFileTest, Regedit4RoundTripsByteForByte) {
@@ -103,6 +108,8 @@ TEST(RegFileTest, Regedit4RoundTripsByteForByte) {
   EXPECT_EQ("11:\x01\x02\x03\x04\x05\x06\x07\x08", Stored(reg, kHkeyLocalMachine, msword, "Big"));
   EXPECT_EQ("4:\x01\x02", Stored(reg, kHkeyLocalMachine, msword, "Short"));
   EXPECT_EQ(std::string("1:root default\0", 15), Stored(reg, kHkeyCurrentUser, "", ""));
+  EXPECT_EQ(std::string("1:C:\\Users\\bob\0", 15),
+            Stored(reg, kHkeyUsers, "S-1-5-21-1004\\Software", "Personal"));
   const SimValue* binary = reg.FindKey(kHkeyLocalMachine, msword)->FindValue("Long");
   EXPECT_EQ(kRegBinary, binary->type);
   EXPECT_EQ(std::string("\x5F\x60"
@@ -181,7 +188,7 @@ TEST(RegFileTest, ErrorsNameTheLineAndApplyNothing) {
        "byte-order mark"},
       {"REGEDIT4\r\n\r\n\"v\"=\"x\"\r\n", "registry.reg:3: value outside any key"},
       {head + "[HKEY_FOO\\Software]\r\n", "registry.reg:5: unknown hive \"HKEY_FOO\""},
-      {head + "[HKEY_USERS]\r\n", "registry.reg:5: unknown hive \"HKEY_USERS\""},
+      {head + "[HKEY_CURRENT_CONFIG]\r\n", "registry.reg:5: unknown hive \"HKEY_CURRENT_CONFIG\""},
       {head + "[HKEY_LOCAL_MACHINE\\A\r\n", "registry.reg:5: missing \"]\""},
       {head + "[HKEY_LOCAL_MACHINE\\A\\\\B]\r\n",
        "registry.reg:5: empty key name in \"HKEY_LOCAL_MACHINE\\A\\\\B\""},

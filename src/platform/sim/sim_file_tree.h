@@ -34,14 +34,15 @@ struct SimFiles::Entry {
 };
 
 struct SimFiles::Parsed {
-  std::string prefix;  // the drive as written, "C:" or "c:"
-  char drive = 'C';    // its upper-case letter
+  std::string prefix;  // the drive as written, "C:" or "c:", or the share, "\\server\share"
+  char drive = 'C';    // its upper-case letter; 0 for a share
   std::vector<std::string> parts;
   bool trailing_separator = false;  // the path ends in a separator after its last part
 };
 
 struct SimFiles::Found {
   Entry* entry = nullptr;           // null when missing
+  char drive = 0;                   // the drive the path leads to, through any alias
   Entry* parent = nullptr;          // the folder that holds or would hold the last component
   Status error = kOk;               // FileNotFound, PathNotFound or InvalidName when missing
   std::vector<const Entry*> chain;  // the entry of each component

@@ -29,14 +29,44 @@ SimFiles& SimFiles::operator=(SimFiles&&) noexcept = default;
 
 // --- paths ---
 
+namespace {
+
+// The length of "\\server\share" at the start of a UNC path; 0 when there is none (no server or
+// share, or a device path "\\.\" or "\\?\").
+size_t ShareLength(const std::string& s) {
+  if (!s.starts_with("\\\\")) return 0;
+  const size_t server_end = s.find('\\', 2);
+  if (server_end == std::string::npos || server_end == 2) return 0;
+  const std::string server = s.substr(2, server_end - 2);
+  if (server == "." || server == "?") return 0;
+  const size_t share_end = std::min(s.find('\\', server_end + 1), s.size());
+  return share_end > server_end + 1 ? share_end : 0;
+}
+
+bool SameParts(const std::vector<std::string>& start, const std::vector<std::string>& parts) {
+  if (start.size() > parts.size()) return false;
+  for (size_t i = 0; i < start.size(); ++i) {
+    if (FoldName(start[i]) != FoldName(parts[i])) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 std::optional<SimFiles::Parsed> SimFiles::Parse(const std::string& path) const {
   if (path.starts_with("\\\\?\\")) return ParseLiteral(std::string_view(path).substr(4));
   const std::string s = Slashes(path);
-  if (s.empty() || s.starts_with("\\\\")) return std::nullopt;
+  if (s.empty()) return std::nullopt;
   Parsed parsed;
   std::string_view rest(s);
-  const char current_drive = FoldChar(current_prefix_[0]);
-  if (HasDrivePrefix(s)) {
+  const char current_drive = HasDrivePrefix(current_prefix_) ? FoldChar(current_prefix_[0]) : 0;
+  if (s.starts_with("\\\\")) {
+    const size_t share = ShareLength(s);
+    if (share == 0) return std::nullopt;
+    parsed.prefix = s.substr(0, share);
+    parsed.drive = 0;
+    rest.remove_prefix(share);
+  } else if (HasDrivePrefix(s)) {
     parsed.prefix = s.substr(0, 2);
     parsed.drive = FoldChar(s[0]);
     rest.remove_prefix(2);
@@ -74,7 +104,7 @@ std::optional<SimFiles::Parsed> SimFiles::Parse(const std::string& path) const {
 }
 
 std::optional<SimFiles::Parsed> SimFiles::ParseLiteral(std::string_view rest) const {
-  if (!long_prefix_ || rest.size() < 3 || !HasDrivePrefix(std::string(rest.substr(0, 2))) ||
+  if (family_ != 2 || rest.size() < 3 || !HasDrivePrefix(std::string(rest.substr(0, 2))) ||
       rest[2] != '\\') {
     return std::nullopt;
   }
@@ -95,8 +125,34 @@ std::optional<SimFiles::Parsed> SimFiles::ParseLiteral(std::string_view rest) co
   return parsed;
 }
 
-SimFiles::Found SimFiles::Resolve(const Parsed& parsed) const {
+SimFiles::Parsed SimFiles::Dealias(Parsed parsed) const {
+  // A target is stored resolved, so one round is enough unless a later alias lies inside it.
+  for (size_t round = 0; round <= aliases_.size(); ++round) {
+    bool replaced = false;
+    for (const auto& [name, target] : aliases_) {
+      std::optional<Parsed> from = Parse(name);
+      if (!from || FoldName(from->prefix) != FoldName(parsed.prefix) ||
+          !SameParts(from->parts, parsed.parts)) {
+        continue;
+      }
+      std::optional<Parsed> to = Parse(target);
+      if (!to) continue;
+      to->parts.insert(to->parts.end(), parsed.parts.begin() + from->parts.size(),
+                       parsed.parts.end());
+      to->trailing_separator = parsed.trailing_separator && !to->parts.empty();
+      parsed = std::move(*to);
+      replaced = true;
+      break;
+    }
+    if (!replaced) break;
+  }
+  return parsed;
+}
+
+SimFiles::Found SimFiles::Resolve(const Parsed& written) const {
   Found found;
+  const Parsed parsed = Dealias(written);
+  found.drive = parsed.drive;
   auto drive = drives_.find(parsed.drive);
   if (drive == drives_.end()) {
     found.error = kErrorPathNotFound;
@@ -156,6 +212,8 @@ bool SimFiles::HeldOpen(const Entry* entry) const {
 SimFiles::Entry* SimFiles::CreatePath(const std::string& path, bool last_is_directory) {
   std::optional<Parsed> parsed = Parse(path);
   if (!parsed) return nullptr;
+  parsed = Dealias(*parsed);
+  if (parsed->drive == 0) return nullptr;
   for (const std::string& part : parsed->parts) {
     if (!IsValidFileName(part)) return nullptr;
   }
@@ -185,6 +243,9 @@ std::optional<std::string> SimFiles::ShortPath(const std::string& path) const {
   if (HasDrivePrefix(s)) {
     out = s.substr(0, 2);
     at = 2;
+  } else if (const size_t share = ShareLength(s); share > 0) {
+    out = s.substr(0, share);
+    at = share;
   }
   while (at < s.size()) {
     if (s[at] == '\\') {
@@ -211,7 +272,7 @@ std::optional<std::string> SimFiles::LongPath(const std::string& path) const {
   if (!parsed) return std::nullopt;
   Found found = Resolve(*parsed);
   if (found.entry == nullptr) return std::nullopt;
-  return JoinLong(parsed->drive, found.chain);
+  return JoinLong(found.drive, found.chain);
 }
 
 // --- listing ---
@@ -285,11 +346,13 @@ Status SimFiles::SetAttributesNormal(const std::string& path) {
 }
 
 Status SimFiles::RemoveDirectory(const std::string& path) {
+  std::optional<Parsed> parsed = Parse(path);
   Found found = Resolve(path);
   Entry* entry = found.entry;
   if (entry == nullptr) return found.error;
   if (!entry->directory) return kErrorDirectory;
-  if (entry->parent == nullptr) return kErrorAccessDenied;
+  // A SUBST drive's or a share's root is a root, whatever folder it stands for.
+  if (entry->parent == nullptr || parsed->parts.empty()) return kErrorAccessDenied;
   if (Resolve(CurrentPath()).entry == entry) return kErrorSharingViolation;
   if (entry->attributes & kAttrReadOnly) return kErrorAccessDenied;
   if (!entry->children.empty()) return kErrorDirNotEmpty;
@@ -298,6 +361,16 @@ Status SimFiles::RemoveDirectory(const std::string& path) {
 }
 
 std::string SimFiles::GetCurrentDirectory() { return CurrentPath(); }
+
+Status SimFiles::GetIdentity(const std::string& path, FileIdentity* identity) {
+  Found found = Resolve(path);
+  if (found.entry == nullptr) return found.error;
+  if (found.entry->directory && family_ != 2) return kErrorAccessDenied;
+  // The entry's place in memory stays while it exists, through renames and replacements.
+  identity->volume_serial = 0x5EED0000u | static_cast<uint8_t>(found.drive);
+  identity->file_index = reinterpret_cast<uintptr_t>(found.entry);
+  return kOk;
+}
 
 Status SimFiles::SetCurrentDirectory(const std::string& path) {
   std::optional<Parsed> parsed = Parse(path);
@@ -318,7 +391,7 @@ Status SimFiles::ReplaceFile(const std::string& from, const std::string& to) {
   if (source.entry->directory) return kErrorAccessDenied;
   std::optional<Parsed> target_path = Parse(to);
   if (!target_path) return kErrorPathNotFound;
-  if (target_path->drive != source_path->drive) return kErrorNotSameDevice;
+  if (Dealias(*target_path).drive != Dealias(*source_path).drive) return kErrorNotSameDevice;
   Found target = Resolve(*target_path);
   if (target.entry == nullptr && target.error != kErrorFileNotFound) return target.error;
   if (target_path->trailing_separator) return kErrorInvalidName;

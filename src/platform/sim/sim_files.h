@@ -9,7 +9,17 @@
 // never a file (`C:\D\A.TXT\` is refused with kErrorInvalidName). A path starting with `\` is on
 // the current directory's drive; `C:` alone or `C:name` is relative to the current directory when
 // that is on C: and to C:\ otherwise; any other path without a drive is relative to the current
-// directory, which starts as `C:\`. UNC paths (`\\server\share`) name nothing.
+// directory, which starts as `C:\`. A UNC path (`\\server\share\...`) names something only
+// through an alias.
+//
+// Aliases stand for the other names Windows gives a folder: a SUBST drive (`S:\` for
+// `C:\WINDOWS`), a share (`\\HOST\C$` for `C:\`) or a junction (`C:\Link` for `C:\WINDOWS`).
+// Every call resolves a path through them once `.` and `..` are resolved, as Windows does: a path
+// that begins with an alias's name (component by component, without regard to case) stands for
+// the same path below the alias's target, so listing, reading or deleting through an alias acts
+// on the target. GetIdentity gives the target's identity. The name of an alias is no entry of its
+// folder (a listing does not show a junction), and RemoveDirectory of a junction's own name
+// removes the target, not the link; a SUBST drive or a share root is a root (AccessDenied).
 //
 // Names are matched without regard to case (FoldName) and keep the case they were created with.
 // Every entry also answers to its 8.3 short name (see ShortPath), so a path may mix long and
@@ -48,6 +58,9 @@
 //   of its parent). The names are taken when ListFirst runs: later changes do not disturb
 //   ListNext. A missing folder, a pattern with wildcards before its last part, or no match give
 //   "". Once exhausted, ListNext keeps giving "".
+// - GetIdentity: FileNotFound/PathNotFound when missing; on Windows 95/98 (platform family other
+//   than 2) AccessDenied for a folder. The volume serial number stands for the drive, the index for
+//   the entry, kept while it exists (also when it is renamed or replaced into another's place).
 // - Text files: numbers are the lowest free from 1. OpenText(kReadChars): PathNotFound/
 //   FileNotFound when missing, AccessDenied for a folder, SharingViolation in use.
 //   OpenText(kWriteBytes) creates the file or empties it: PathNotFound missing folder,
@@ -99,6 +112,7 @@ class SimFiles : public Files {
   std::string GetCurrentDirectory() override;
   [[nodiscard]] Status SetCurrentDirectory(const std::string& path) override;
   [[nodiscard]] Status ReplaceFile(const std::string& from, const std::string& to) override;
+  [[nodiscard]] Status GetIdentity(const std::string& path, FileIdentity* identity) override;
   [[nodiscard]] Status OpenText(const std::string& path, TextMode mode,
                                 FileNumber* number) override;
   [[nodiscard]] Status ReadChar(FileNumber number, char* c) override;
@@ -117,11 +131,6 @@ class SimFiles : public Files {
   // The full path of an existing entry with the stored case of every component and an upper-case
   // drive letter ("C:\Program Files\Docseal 4.0"); nullopt when it does not exist.
   std::optional<std::string> LongPath(const std::string& path) const;
-
-  // Windows NT takes "\\?\X:\..." as the path after the prefix, each part as written (no "."
-  // or "..", no trailing dots or blanks taken away); Windows 95/98 know no such path. Off until
-  // the machine's platform says NT.
-  void SetLongPathPrefix(bool accepted) { long_prefix_ = accepted; }
 
   // Direct access for the machine image and for tests. The bool results are false when a
   // component on the way is a file, a name cannot be a Windows name, or (where said) the entry
@@ -152,6 +161,20 @@ class SimFiles : public Files {
   bool Exists(const std::string& path) const;
   // A file's bytes; nullopt for a folder or a missing path.
   std::optional<std::string> Contents(const std::string& path) const;
+
+  // Platform family 2 behaves as Windows NT, any other as Windows 95/98: the identity of a folder,
+  // and "\\?\X:\..." taken as the path after the prefix, each part as written (no "." or "..",
+  // no trailing dots or blanks taken away), where Windows 95/98 know no such path.
+  void SetPlatformFamily(int family) { family_ = family; }
+
+  // Makes `name` an alias of the existing folder `target` (see above): a drive root ("S:\") of a
+  // drive that holds nothing, a share ("\\HOST\C$") or a folder path ("C:\Link") whose folder
+  // exists and holds no entry of that name. The target is kept as its long path, resolved through
+  // the aliases made before, and may not hold "=" (machine.ini could not say where the name
+  // ends). "" when made, else why not.
+  [[nodiscard]] std::string AddAlias(const std::string& name, const std::string& target);
+  // The aliases, name and target's long path, in the order made.
+  const std::vector<std::pair<std::string, std::string>>& Aliases() const { return aliases_; }
 
   // Makes this model a copy of another's drives: every entry with its name, 8.3 name, contents,
   // attributes and in-use mark. Text files are closed, the listing ends and the current directory
@@ -186,6 +209,8 @@ class SimFiles : public Files {
 
   std::optional<Parsed> Parse(const std::string& path) const;
   std::optional<Parsed> ParseLiteral(std::string_view rest) const;
+  // The path a parsed path stands for once every alias it begins with is replaced by its target.
+  Parsed Dealias(Parsed parsed) const;
   Found Resolve(const Parsed& parsed) const;
   Found Resolve(const std::string& path) const;
   Entry* CreatePath(const std::string& path, bool last_is_directory);
@@ -193,12 +218,13 @@ class SimFiles : public Files {
   std::string CurrentPath() const;
 
   DriveMap drives_;
-  bool long_prefix_ = false;
   std::string current_prefix_ = "C:";       // the drive of the current directory, as typed
   std::vector<std::string> current_parts_;  // its components below the root, as typed
   std::vector<std::string> listing_;
   size_t listing_next_ = 0;
   std::map<FileNumber, OpenFile> open_files_;
+  std::vector<std::pair<std::string, std::string>> aliases_;
+  int family_ = 2;  // Windows NT
 };
 
 }  // namespace vrx::sim

@@ -17,6 +17,37 @@ using file_tree::Walk;
 
 bool SimFiles::AddDirectory(const std::string& path) { return CreatePath(path, true) != nullptr; }
 
+std::string SimFiles::AddAlias(const std::string& name, const std::string& target) {
+  const std::string s = file_tree::Slashes(name);
+  const bool on_drive = file_tree::HasDrivePrefix(s) && s.size() >= 3 && s[2] == '\\';
+  std::optional<Parsed> parsed = Parse(s);
+  if (!parsed || (!on_drive && !s.starts_with("\\\\"))) {
+    return "an alias is a drive root, a share or a folder by its full path: " + name;
+  }
+  const Parsed through = Dealias(*parsed);
+  if (FoldName(through.prefix) != FoldName(parsed->prefix) || through.parts != parsed->parts) {
+    return "an alias lies inside another: " + name;
+  }
+  for (const std::string& part : parsed->parts) {
+    if (!IsValidFileName(part)) return "not a Windows name: " + name;
+  }
+  if (on_drive && parsed->parts.empty() && drives_.count(parsed->drive) != 0) {
+    return "drive " + parsed->prefix + " holds files already";
+  }
+  if (!parsed->parts.empty()) {
+    Found found = Resolve(*parsed);
+    if (found.entry != nullptr) return "the alias's name is taken: " + name;
+    if (found.parent == nullptr) return "no folder holds the alias " + name;
+  }
+  Found aimed = Resolve(target);
+  if (aimed.entry == nullptr || !aimed.entry->directory) return "no such folder: " + target;
+  std::string long_target = file_tree::JoinLong(aimed.drive, aimed.chain);
+  // machine.ini takes the target from after the last "=" of the line.
+  if (long_target.find('=') != std::string::npos) return "a target holds \"=\": " + long_target;
+  aliases_.emplace_back(name, std::move(long_target));
+  return "";
+}
+
 bool SimFiles::AddFile(const std::string& path, const std::string& contents, uint32_t attributes) {
   Entry* entry = CreatePath(path, false);
   if (entry == nullptr) return false;

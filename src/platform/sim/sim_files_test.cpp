@@ -46,6 +46,80 @@ TEST(SimFilesDirect, SeedingRefusesWhatWindowsCouldNotHoldAndKeepsStoredNames) {
   EXPECT_TRUE(files.Exists("E:e.txt"));  // from the root of a drive that is not current
 }
 
+FileIdentity IdentityOf(SimFiles& files, const std::string& path) {
+  FileIdentity identity;
+  EXPECT_EQ(kOk, files.GetIdentity(path, &identity)) << path;
+  return identity;
+}
+
+TEST(SimFilesAliases, EveryCallGoesThroughSubstDrivesSharesAndJunctionsToTheTarget) {
+  SimFiles files;
+  ASSERT_TRUE(files.AddFile("C:\\WINDOWS\\TEMP\\setup.log", "log"));
+  ASSERT_TRUE(files.AddFile("C:\\Program Files\\x.txt", ""));
+  EXPECT_EQ("", files.AddAlias("S:\\", "c:\\windows"));
+  EXPECT_EQ("", files.AddAlias("\\\\HOST\\C$", "C:\\"));
+  EXPECT_EQ("", files.AddAlias("C:\\Link", "S:\\TEMP"));  // kept as its long path
+  EXPECT_EQ(
+      (std::vector<std::pair<std::string, std::string>>{
+          {"S:\\", "C:\\WINDOWS"}, {"\\\\HOST\\C$", "C:\\"}, {"C:\\Link", "C:\\WINDOWS\\TEMP"}}),
+      files.Aliases());
+
+  EXPECT_EQ("log", files.Contents("\\\\host\\c$\\Windows\\Temp\\SETUP.LOG"));
+  EXPECT_EQ(Names{"setup.log"}, ListAll(files, "C:\\Link\\*.*", ListFilter::kPlain));
+  EXPECT_EQ(Names{"setup.log"}, ListAll(files, "S:\\TEMP\\", ListFilter::kPlain));
+  EXPECT_EQ("\\\\HOST\\C$\\PROGRA~1", files.ShortPath("\\\\HOST\\C$\\Program Files"));
+  EXPECT_EQ("C:\\WINDOWS\\TEMP\\setup.log", files.LongPath("S:\\temp\\..\\TEMP\\setup.log"));
+  const FileIdentity windows = IdentityOf(files, "C:\\WINDOWS");
+  EXPECT_EQ(windows, IdentityOf(files, "S:\\"));
+  EXPECT_EQ(windows, IdentityOf(files, "\\\\HOST\\C$\\WINDOWS\\"));
+  EXPECT_EQ(IdentityOf(files, "C:\\"), IdentityOf(files, "C:\\Link\\.."));  // ".." by name first
+  EXPECT_EQ(IdentityOf(files, "C:\\WINDOWS\\TEMP"), IdentityOf(files, "C:\\Link"));
+  EXPECT_FALSE(windows == IdentityOf(files, "C:\\WINDOWS\\TEMP"));
+
+  // A root stays a root; a junction is no entry of its folder; a share without an alias is no path.
+  EXPECT_EQ(kErrorAccessDenied, files.RemoveDirectory("S:\\"));
+  EXPECT_EQ(kErrorAccessDenied, files.RemoveDirectory("\\\\HOST\\C$"));
+  EXPECT_EQ((Names{"Program Files", "WINDOWS"}), ListAll(files, "C:\\*", ListFilter::kDirectories));
+  EXPECT_FALSE(files.Exists("\\\\OTHER\\C$\\WINDOWS"));
+  // Deleting and making through an alias act on the target.
+  ASSERT_EQ(kOk, files.DeleteFile("C:\\Link\\setup.log"));
+  EXPECT_FALSE(files.Exists("C:\\WINDOWS\\TEMP\\setup.log"));
+  ASSERT_TRUE(files.AddFile("S:\\new.ini", ""));
+  EXPECT_TRUE(files.Exists("C:\\WINDOWS\\new.ini"));
+  EXPECT_EQ((std::vector<char>{'C'}), files.Drives());
+
+  // Windows 95/98 open no folder; a file still tells its identity.
+  files.SetPlatformFamily(1);
+  FileIdentity untouched;
+  EXPECT_EQ(kErrorAccessDenied, files.GetIdentity("S:\\", &untouched));
+  EXPECT_EQ(IdentityOf(files, "C:\\WINDOWS\\new.ini"), IdentityOf(files, "S:\\NEW.INI"));
+}
+
+TEST(SimFilesAliases, RefusesNamesThatAreNoAliasAndMissingTargets) {
+  SimFiles files;
+  ASSERT_TRUE(files.AddFile("C:\\WINDOWS\\win.ini", ""));
+  ASSERT_TRUE(files.AddFile("D:\\data.txt", ""));
+  ASSERT_TRUE(files.AddDirectory("C:\\A=B"));
+  ASSERT_EQ("", files.AddAlias("C:\\Link", "C:\\WINDOWS"));
+  const std::vector<std::pair<std::string, std::string>> refused = {
+      {"S:", "C:\\WINDOWS"},                 // relative
+      {"Link2", "C:\\WINDOWS"},              // relative
+      {"\\\\HOST", "C:\\WINDOWS"},           // a server without a share
+      {"D:\\", "C:\\WINDOWS"},               // a drive that holds files
+      {"C:\\WINDOWS", "C:\\"},               // taken by a folder
+      {"C:\\Link\\Deeper", "C:\\"},          // inside another alias
+      {"C:\\Missing\\Link", "C:\\WINDOWS"},  // no folder to hold it
+      {"C:\\Bad|Name", "C:\\WINDOWS"},       // no Windows name
+      {"S:\\", "C:\\Missing"},               // no target
+      {"S:\\", "C:\\WINDOWS\\win.ini"},      // a file
+      {"S:\\", "C:\\A=B"},                   // a target machine.ini could not write
+  };
+  for (const auto& [name, target] : refused) {
+    EXPECT_NE("", files.AddAlias(name, target)) << name << "=" << target;
+  }
+  EXPECT_EQ(1u, files.Aliases().size());
+}
+
 TEST(SimFilesShortNames, NumbersAreFixedAtCreationAndReused) {
   SimFiles files;
   ASSERT_TRUE(files.AddFile("C:\\D\\Long Name One.txt", ""));

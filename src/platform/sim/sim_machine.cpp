@@ -135,7 +135,7 @@ void SimMachine::Happen(const SimEvent& event) {
 
 void SimMachine::ApplyFacts() {
   registry.SetPlatformFamily(facts.platform);
-  files.SetLongPathPrefix(facts.platform == 2);
+  files.SetPlatformFamily(facts.platform);
 }
 
 void SimMachine::Restart() {

@@ -50,7 +50,7 @@ class SimMachine {
   // The machine as the program sees it.
   Platform platform();
 
-  // Makes the facts of [system] take effect (platform family, clock).
+  // Makes the facts of [system] take effect (the platform family of the registry and the drives).
   void ApplyFacts();
 
   // What the next start of Windows does: the delayed deletions; on Windows 95/98 the "NUL="

@@ -81,7 +81,14 @@ void SimSystem::BroadcastFontChange() {
 }
 
 std::string SimSystem::GetEnvironmentVariable(const std::string& name) {
-  if (FoldName(name) == "USERNAME") return facts_->username;
+  const std::string folded = FoldName(name);
+  if (folded == "USERNAME") return facts_->username;
+  // Windows sets windir; Windows NT also SystemRoot and SystemDrive, which profile paths are
+  // written with.
+  if (folded == "WINDIR" || (folded == "SYSTEMROOT" && facts_->platform == 2)) {
+    return facts_->windows;
+  }
+  if (folded == "SYSTEMDRIVE" && facts_->platform == 2) return facts_->windows.substr(0, 2);
   return "";
 }
 

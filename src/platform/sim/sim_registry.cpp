@@ -20,6 +20,8 @@ int HiveIndex(HKey hive) {
       return 1;
     case kHkeyLocalMachine:
       return 2;
+    case kHkeyUsers:
+      return 3;
     default:
       return -1;
   }
@@ -111,7 +113,7 @@ SimKey& SimKey::EnsureSubKey(std::string_view name) {
 // SimRegistry
 
 SimRegistry::SimRegistry(int platform_family) : family_(platform_family) {
-  for (int i = 0; i < 3; ++i) {
+  for (size_t i = 0; i < std::size(kSimHives); ++i) {
     hives_[i] = std::make_shared<SimKey>(std::string(HiveName(kSimHives[i])));
   }
 }

@@ -1,4 +1,4 @@
-// The simulated machine's registry: three hives behind the Registry interface, answering every call
+// The simulated machine's registry: four hives behind the Registry interface, answering every call
 // with the results and failures the Windows registry gives, plus a direct model of its keys and
 // values for the machine-image reader and writer and for tests.
 //
@@ -30,10 +30,10 @@
 // through the null pointer; the Windows backend refuses them the same way).
 //
 // Handles. Opened handles are fresh numbers, never handed out twice and never equal to a hive.
-// HKEY_CLASSES_ROOT, HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE are always open; any other
-// predefined handle, the null handle and a closed handle give kErrorInvalidHandle. A handle whose
-// key has been deleted meanwhile gives kErrorKeyDeleted for every call but CloseKey (QueryValue
-// without a buffer also sets the size to 0 on Windows NT).
+// HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE and HKEY_USERS are always open; any
+// other predefined handle, the null handle and a closed handle give kErrorInvalidHandle. A handle
+// whose key has been deleted meanwhile gives kErrorKeyDeleted for every call but CloseKey
+// (QueryValue without a buffer also sets the size to 0 on Windows NT).
 //
 // Access. On Windows NT a handle allows only what its access mask asked for: reading values
 // KEY_QUERY_VALUE, writing and deleting values KEY_SET_VALUE, enumerating KEY_ENUMERATE_SUB_KEYS;
@@ -51,6 +51,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
@@ -78,8 +79,11 @@ using vrx::HiveName;
 // The hive of a full hive name, matched without regard to case; none for any other text.
 std::optional<HKey> HiveFromName(std::string_view name);
 
-// The three simulated hives in the order in which they are walked and written.
-inline constexpr HKey kSimHives[] = {kHkeyClassesRoot, kHkeyCurrentUser, kHkeyLocalMachine};
+// The simulated hives in the order in which they are walked and written. HKEY_USERS holds the
+// hives of the users whose profile is loaded, each a key named by the user's SID (on Windows
+// 95/98: ".Default" and the user's name); the simulator does not tie HKEY_CURRENT_USER to one.
+inline constexpr HKey kSimHives[] = {kHkeyClassesRoot, kHkeyCurrentUser, kHkeyLocalMachine,
+                                     kHkeyUsers};
 
 struct SimValue {
   std::string name;
@@ -169,11 +173,11 @@ class SimRegistry : public Registry {
 
   // The direct model. Paths are relative to the hive, parts separated by backslashes; empty parts
   // are skipped, so "" is the hive's own key.
-  // The root key of a hive; null for a handle that is not one of the three hives.
+  // The root key of a hive; null for a handle that is not a simulated hive.
   SimKey* Hive(HKey hive);
   const SimKey* Hive(HKey hive) const;
   // The key at the path, created with its missing parents; throws std::invalid_argument for a
-  // handle that is not one of the three hives.
+  // handle that is not a simulated hive.
   SimKey& EnsureKey(HKey hive, std::string_view path);
   // The key at the path; null when it or the hive does not exist.
   SimKey* FindKey(HKey hive, std::string_view path);
@@ -211,7 +215,7 @@ class SimRegistry : public Registry {
                                       std::string* path);
 
   int family_;
-  std::shared_ptr<SimKey> hives_[3];
+  std::shared_ptr<SimKey> hives_[std::size(kSimHives)];
   std::map<HKey, OpenedKey> handles_;
   HKey next_handle_ = 0x100;
 };

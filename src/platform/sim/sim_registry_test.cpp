@@ -43,7 +43,7 @@ TEST(SimRegistryTest, HivesAreAlwaysOpenAndOtherPredefinedHandlesAreInvalid) {
   uint32_t size = 8;
   EXPECT_EQ(kErrorInvalidParameter, reg.EnumKey(kHkeyLocalMachine, 0, nullptr, &size, nullptr));
   EXPECT_EQ(8u, size);
-  for (HKey bad : {HKey{0x80000003u}, HKey{0x80000005u}, HKey{0x1234}}) {
+  for (HKey bad : {HKey{0x80000004u}, HKey{0x80000005u}, HKey{0x1234}}) {
     key = kPoison;
     EXPECT_EQ(kErrorInvalidHandle, reg.OpenKey(bad, "Software", kKeyAllUsed, &key)) << bad;
     EXPECT_EQ(0u, key);
@@ -138,8 +138,9 @@ TEST(SimRegistryTest, DirectModel) {
   EXPECT_EQ(&key, reg.FindKey(kHkeyLocalMachine, "software\\DOCSEAL4\\MSWORD"));
   EXPECT_EQ(reg.Hive(kHkeyLocalMachine), reg.FindKey(kHkeyLocalMachine, ""));
   EXPECT_EQ(nullptr, reg.FindKey(kHkeyCurrentUser, "Software"));
-  EXPECT_EQ(nullptr, reg.FindKey(0x80000003u, ""));
-  EXPECT_THROW(reg.EnsureKey(0x80000003u, "X"), std::invalid_argument);
+  EXPECT_EQ(reg.Hive(kHkeyUsers), reg.FindKey(kHkeyUsers, ""));
+  EXPECT_EQ(nullptr, reg.FindKey(0x80000004u, ""));
+  EXPECT_THROW(reg.EnsureKey(0x80000004u, "X"), std::invalid_argument);
   EXPECT_EQ(std::nullopt, HiveFromName("HKLM"));
 }
 

@@ -9,6 +9,8 @@
 //
 // Text files are opened with CreateFileA (reading: OPEN_EXISTING, shared for reading; writing:
 // CREATE_ALWAYS) and numbered from 1, the lowest free number first. ReadChar reads one byte.
+// GetIdentity opens the entry with no access (FILE_FLAG_BACKUP_SEMANTICS, which Windows 95/98 do
+// not know: there a folder does not open) only for as long as it reads its identity.
 // Statuses are the GetLastError codes of the calls; an unknown file number gives
 // kErrorInvalidHandle, reading past the end kErrorHandleEof. On failure, out-parameters are left
 // untouched.
@@ -39,6 +41,7 @@ class Win32Files : public Files {
   std::string GetCurrentDirectory() override;
   [[nodiscard]] Status SetCurrentDirectory(const std::string& path) override;
   [[nodiscard]] Status ReplaceFile(const std::string& from, const std::string& to) override;
+  [[nodiscard]] Status GetIdentity(const std::string& path, FileIdentity* identity) override;
   [[nodiscard]] Status OpenText(const std::string& path, TextMode mode,
                                 FileNumber* number) override;
   [[nodiscard]] Status ReadChar(FileNumber number, char* c) override;

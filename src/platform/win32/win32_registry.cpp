@@ -16,6 +16,7 @@ const Hive kHives[] = {
     {kHkeyClassesRoot, HKEY_CLASSES_ROOT},
     {kHkeyCurrentUser, HKEY_CURRENT_USER},
     {kHkeyLocalMachine, HKEY_LOCAL_MACHINE},
+    {kHkeyUsers, HKEY_USERS},
 };
 
 // Our "absent" pointers become the API's NULL; the values round-trip through DWORD locals

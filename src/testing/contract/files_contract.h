@@ -201,6 +201,33 @@ TYPED_TEST_P(FilesContract, ShortPaths) {
   EXPECT_EQ('#', buffer[0]);
 }
 
+TYPED_TEST_P(FilesContract, IdentitiesTellEntriesApartWhateverNamesThem) {
+  this->env_.MakeFolder(this->At("Long Folder Name"));
+  this->env_.MakeFolder(this->At("Other"));
+  this->env_.MakeFile(this->At("Other\\held.dll"), "h", kAttrReadOnly);
+  this->env_.HoldOpen(this->At("Other\\held.dll"));
+  auto identity = [&](const std::string& path) {
+    FileIdentity id;
+    const Status status = this->files().GetIdentity(path, &id);
+    EXPECT_EQ(kOk, status) << path;
+    return id;
+  };
+  const FileIdentity folder = identity(this->At("Long Folder Name"));
+  EXPECT_EQ(folder, identity(this->ShortPath(this->At("Long Folder Name"))));
+  EXPECT_EQ(folder, identity(this->At("other\\..\\LONG FOLDER NAME\\")));
+  EXPECT_FALSE(folder == identity(this->At("Other")));
+  EXPECT_FALSE(folder == identity(this->env_.root()));
+  // A file held open by another program, and read-only, still tells its identity.
+  const FileIdentity held = identity(this->At("Other\\held.dll"));
+  EXPECT_FALSE(held == identity(this->At("Other")));
+
+  FileIdentity untouched;
+  untouched.file_index = 7;
+  EXPECT_EQ(kErrorFileNotFound, this->files().GetIdentity(this->At("Missing"), &untouched));
+  EXPECT_EQ(kErrorPathNotFound, this->files().GetIdentity(this->At("Missing\\Sub"), &untouched));
+  EXPECT_EQ(7u, untouched.file_index);
+}
+
 TYPED_TEST_P(FilesContract, TextFilesWriteAndReadBack) {
   Files& files = this->files();
   const std::string path = this->At("text.ini");
@@ -357,7 +384,8 @@ TYPED_TEST_P(FilesContract, TextFilesHeldOrHidden) {
 
 REGISTER_TYPED_TEST_SUITE_P(FilesContract, ListingFilters, ListingPatterns, NoDotsInADrivesRoot,
                             DeletingFiles, DeletingAFileInUse, RemovingFolders, CurrentDirectory,
-                            SettingAMissingCurrentDirectory, ShortPaths, TextFilesWriteAndReadBack,
+                            SettingAMissingCurrentDirectory, ShortPaths,
+                            IdentitiesTellEntriesApartWhateverNamesThem, TextFilesWriteAndReadBack,
                             TextFilesThatCannotBeOpened, ReadOnlyFilesAreNotRewritten,
                             ReplacingAFile, WhatCannotBeDoneToFilesAndFolders,
                             ReplacingAcrossDrives, TextFilesHeldOrHidden);

@@ -36,9 +36,9 @@ TEST(Win32RegistryHandles, NumbersAreFreshAndHivesStayHives) {
   EXPECT_EQ(kOk, reg.CloseKey(second));
   EXPECT_EQ(0u, reg.OpenHandleCount());
 
-  // Predefined keys other than the three hives are not ours.
+  // Predefined keys other than the four hives are not ours.
   HKey key = 0xDEADBEEF;
-  EXPECT_EQ(kErrorInvalidHandle, reg.OpenKey(0x80000003u, "", kKeyAllUsed, &key));
+  EXPECT_EQ(kErrorInvalidHandle, reg.OpenKey(0x80000004u, "", kKeyAllUsed, &key));
   EXPECT_EQ(0u, key);
 }
 
