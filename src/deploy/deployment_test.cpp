@@ -1,10 +1,9 @@
-// The deployment words on the simulated machine: what /QUIET keeps, which exit code each ending
-// gives, and what the log of a run holds.
+// The deployment words on the simulated machine: how they are read, a run without /QUIET, a log
+// that cannot be written. Whole quiet runs and their logs are cases (tests/cases/).
 #include "deploy/deployment.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -21,8 +20,6 @@ using sim::testing::LinesSink;
 using sim::testing::LoadImage;
 using sim::testing::SaidLineStarting;
 using sim::testing::Sample;
-
-constexpr const char* kProgrammable = "CLSID\\{BF7A5B3D-566C-11D3-99AF-0010608026A6}\\Programmable";
 
 std::unique_ptr<SimMachine> Load(const char* sample) { return LoadImage(Sample(sample)); }
 
@@ -89,33 +86,6 @@ TEST(CommandWords, EachWordIsReadAsTheTableSays) {
 // ---------------------------------------------------------------------------------------------
 // /QUIET
 
-TEST(Quiet, AFolderWithFilesIsKeptTheRestartIsLeftAndTheExitCodeSaysItIsNeeded) {
-  auto m = Load("win98-all");
-  m->ui.answers = {kIdYes, kIdYes, kIdYes};  // what a person would have said; never asked
-  Outcome out = RunProgram(*m, "MSWORD /QUIET");
-  EXPECT_FALSE(out.forms_left);
-  EXPECT_EQ(kExitRestartNeeded, out.exit_code);
-  EXPECT_TRUE(m->files.Exists("C:\\Docseal\\Word\\Stamps\\CONFID.STB"));
-  EXPECT_TRUE(m->files.Exists("C:\\Docseal\\Word\\Stamps")) << "the question got No";
-  EXPECT_EQ(3u, m->ui.answers.size()) << "no message box reached the machine's user";
-  EXPECT_FALSE(SaidLineStarting(*m, "show ")) << "no window was shown";
-  EXPECT_FALSE(SaidLineStarting(*m, "exitwindows")) << "no restart";
-  EXPECT_EQ(1u, sim::testing::Dword(*m, kHkeyClassesRoot, kProgrammable, "Reboot"))
-      << "Exit is pressed for the user, which writes the value";
-}
-
-TEST(Quiet, WordIsCleanedWithoutAWindowOnTheScreen) {
-  // Word registers only once the activation has moved away from it; a quiet run still moves it.
-  auto m = Load("nt-word");
-  EXPECT_EQ(kExitRestartNeeded, RunProgram(*m, "MSWORD /QUIET").exit_code);
-  EXPECT_FALSE(SaidLineStarting(*m, "show ")) << "no window was shown";
-  EXPECT_EQ("File|Edit|View|Insert|Format|Tools|Table|Window|Help",
-            m->word.templates["word97"].MenubarText());
-  EXPECT_EQ("File|Edit|View|Insert|Format|Tools|Table|Window|Help|Docseal",
-            m->word.templates["word2000"].MenubarText());
-  EXPECT_EQ(0, m->word.RunningCount()) << "every Word started here has left";
-}
-
 TEST(Quiet, WithoutItTheProgramEndsAndAnswersAsAlways) {
   auto m = Load("nt-word");
   m->facts.another_instance = true;
@@ -131,52 +101,6 @@ TEST(Quiet, WithoutItTheProgramEndsAndAnswersAsAlways) {
 
 // ---------------------------------------------------------------------------------------------
 // The log
-
-TEST(Log, NamesTheRunItsRemovalsItsQuestionsWhatStayedAndTheExitCode) {
-  auto m = Load("win98-all");
-  LinesSink log;
-  Outcome out = RunProgram(*m, "MSWORD /QUIET /LOG=C:\\vrx.log", &log);
-  ASSERT_EQ(kExitRestartNeeded, out.exit_code);
-  const std::vector<std::string> in_order = {
-      "Command line: MSWORD /QUIET /LOG=C:\\vrx.log",
-      "Platform: Windows 95/98 (platform 1), version 4.10 build 0",
-      "Chosen: MSWORD (Microsoft Word 97/2000)",
-      "Status: Removing Docseal from Microsoft Word\xAE.....",
-      "Deleted file C:\\Docseal\\Word\\Stamps\\1STDRAFT.STB",
-      "Could not delete file C:\\Docseal\\Word\\Stamps\\CONFID.STB: it is in use by another "
-      "program (error 32)",
-      "Detail: C:\\Docseal\\Word\\Stamps\\CONFID.STB this file will be removed when you reboot "
-      "your computer.",
-      "Question: Directory not empty C:\\Docseal\\Word\\Stamps / Do you want me to remove it?",
-      "Answer: No",
-      "Status: Uninstall complete.",
-      "  Deleted at the next start of Windows: C:\\Docseal\\Word\\Stamps\\CONFID.STB",
-      "  Kept folder C:\\Docseal\\Word\\Stamps (the answer was No), holding: CONFID.STB, "
-      "MYSTAMP.STB",
-      "  A restart is needed: yes",
-      "Exit code: 3010 (finished; a restart of Windows is needed)",
-  };
-  size_t last = 0;
-  for (const std::string& line : in_order) {
-    const size_t at = log.IndexOf(line);
-    ASSERT_LT(at, log.lines.size()) << "missing: " << line;
-    EXPECT_GE(at, last) << "out of order: " << line;
-    last = at;
-  }
-  EXPECT_EQ("Exit code: 3010 (finished; a restart of Windows is needed)", log.lines.back());
-}
-
-TEST(Log, ShortPathsAreNamedByTheirLongFormsAndRegistryChangesByTheirKeys) {
-  auto m = Load("nt-word");
-  LinesSink log;
-  RunProgram(*m, "MSWORD NOREBOOT /LOG=x", &log);
-  EXPECT_TRUE(log.Has("Deleted file C:\\Program Files\\Docseal\\Stamps\\DRAFT.STB"))
-      << "deleted as C:\\PROGRA~1\\...";
-  EXPECT_TRUE(log.Has("Deleted key HKEY_LOCAL_MACHINE\\Software\\Docseal4\\MSWord\\Defaults"));
-  EXPECT_TRUE(log.Has(
-      "  Kept file C:\\Program Files\\Docseal\\Stamps\\PASTDUE.STS: it is in use by another "
-      "program (error 32); not scheduled, NOREBOOT"));
-}
 
 TEST(Log, ALogThatCannotBeWrittenChangesNothingInTheRun) {
   auto with_log = Load("win98-all");

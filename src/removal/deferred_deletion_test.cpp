@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <memory>
-
 #include "startup/program.h"
 #include "testing/fault_injection.h"
 #include "testing/sim_test_util.h"
@@ -117,47 +114,6 @@ TEST_F(WininitTest, OpeningIsTriedAgainWhileTheFileIsBusy) {
   Update(faults.platform());
   EXPECT_EQ("[RENAME]\r\nNUL=C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE\r\n", Wininit());
   EXPECT_EQ(2u, faults.failed_calls().size());
-}
-
-// Every call of the update, made to fail once and made to fail for good: Wininit.ini then holds
-// its old bytes or its new ones, whole, and whatever else is left holds one of them or nothing.
-TEST(WininitFaults, AFailingCallNeverLeavesLessThanOneWholeCopy) {
-  const std::string old = "[Other]\r\nx=1\r\n[RENAME]\r\nNUL=C:\\OLD.TMP\r\nlast";
-  const std::string updated =
-      "[Other]\r\nx=1\r\n[RENAME]\r\nNUL=C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE\r\nNUL=C:\\OLD.TMP\r\n"
-      "last\r\n";
-  auto run = [&](const std::function<void(FaultInjection&)>& choose) {
-    auto machine = std::make_unique<SimMachine>();
-    machine->facts.platform = 1;
-    machine->ApplyFacts();
-    EXPECT_TRUE(machine->files.AddFile(kWininit, old, kAttrHidden));
-    EXPECT_TRUE(machine->files.AddDirectory("C:\\WINDOWS\\SYSTEM"));
-    FaultInjection faults(machine->platform());
-    choose(faults);
-    {
-      Program program(faults.platform());
-      program.state.IsWin9x = true;
-      program.state.AppendPendingDelete(kSelf);
-      UpdateWininit(program);
-    }
-    EXPECT_TRUE(faults.OpenHandles().empty());
-    const std::string now = machine->files.Contents(kWininit).value_or("<missing>");
-    EXPECT_TRUE(now == old || now == updated) << now;
-    for (const sim::EntryInfo& e : machine->files.Entries()) {
-      if (e.directory || e.path == kWininit) continue;
-      const std::string bytes = machine->files.Contents(e.path).value_or("");
-      EXPECT_TRUE(bytes.empty() || bytes == old || bytes == updated) << e.path;
-    }
-    return faults.distinct_calls();
-  };
-  const std::vector<std::string> calls = run([](FaultInjection&) {});
-  EXPECT_GT(calls.size(), 10u);
-  for (const std::string& call : calls) {
-    for (int times : {1, 20000}) {
-      SCOPED_TRACE(call + " x" + std::to_string(times));
-      run([&](FaultInjection& faults) { faults.FailCall(call, times); });
-    }
-  }
 }
 
 }  // namespace

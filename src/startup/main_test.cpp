@@ -1,3 +1,5 @@
+// The start of the program where a case (tests/cases/startup.case) cannot reach: the words of
+// the command line, a second copy, an unknown platform, values that are blank or missing.
 #include <gtest/gtest.h>
 
 #include "progress/processing_form.h"
@@ -11,8 +13,6 @@ namespace {
 
 using sim::SimMachine;
 using sim::testing::SetText;
-
-constexpr const char* kMsWordDefaults = "Software\\Docseal4\\MSWord\\Defaults";
 
 void Install(SimMachine& m, const std::string& variant_key, const std::string& source = "C:\\S") {
   SetText(m, kHkeyLocalMachine, "Software\\Docseal4\\" + variant_key + "\\Defaults",
@@ -46,91 +46,6 @@ class MainTest : public ::testing::Test {
   SimMachine machine_;
   std::unique_ptr<Program> program_;
 };
-
-TEST_F(MainTest, EmptyCommandLineOpensTheWizardOnItsFirstPage) {
-  Install(machine_, "MSWord");
-  RegisterWord(machine_, "8.0");
-  Install(machine_, "WPWIN8");
-  Run("");
-  EXPECT_FALSE(state().CommandLineMode);
-  EXPECT_TRUE(wizard().visible());
-  EXPECT_EQ("Next  >", wizard().cmdNext().Caption());
-  EXPECT_FALSE(wizard().cmdNext().Enabled());
-  EXPECT_FALSE(wizard().cmdBack().Visible());
-  const char* labels[] = {"Microsoft Word 97/2000", "WordPerfect 7", "WordPerfect 8",
-                          "WordPerfect 9"};
-  const bool enabled[] = {true, false, true, false};
-  const char* tags[] = {"MSWORD8", "", "WPWIN8", ""};
-  for (int i = 0; i < 4; ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(labels[i], wizard().Label1(i).Caption());
-    EXPECT_EQ(enabled[i], wizard().Check1(i).Enabled());
-    EXPECT_EQ(tags[i], wizard().Check1(i).Tag());
-    EXPECT_EQ(0, wizard().Check1(i).Value());
-  }
-  EXPECT_TRUE(state().Installed[kMsWord]);
-  EXPECT_TRUE(state().Installed[kWpWin8]);
-  EXPECT_FALSE(state().Installed[kWpWin7]);
-  EXPECT_EQ("C:\\WINDOWS\\SYSTEM\\VRXUnInst.EXE", state().SelfPath);
-  EXPECT_TRUE(state().IsWinNT);
-  EXPECT_FALSE(state().IsWin9x);
-  EXPECT_EQ(-1, state().DetailMessagesLast);
-}
-
-TEST_F(MainTest, WordsContainingAVariantCodeChooseItAndRunAtOnce) {
-  struct Case {
-    const char* line;
-    bool msword, wp7, wp8, wp9, noreboot;
-  };
-  const Case cases[] = {
-      {"msword", true, false, false, false, false},
-      {"/MSWORD", true, false, false, false, false},
-      {"-MsWord", true, false, false, false, false},
-      {"WPWIN7,WPWIN8", false, true, false, false, false},
-      {"MSWORD NOREBOOT", true, false, false, false, true},
-      {"MSWORDNOREBOOT", true, false, false, false, false},
-      {"wpwin9\tmsword", true, false, false, true, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.line);
-    machine_.transcript = {};
-    Run(c.line);
-    EXPECT_TRUE(state().CommandLineMode);
-    EXPECT_EQ(c.msword, state().Chosen[kMsWord]);
-    EXPECT_EQ(c.wp7, state().Chosen[kWpWin7]);
-    EXPECT_EQ(c.wp8, state().Chosen[kWpWin8]);
-    EXPECT_EQ(c.wp9, state().Chosen[kWpWin9]);
-    EXPECT_EQ(c.noreboot, state().NoReboot);
-    // The run took place without the wizard ever being shown.
-    EXPECT_FALSE(wizard().loaded());
-    for (const std::string& line : machine_.transcript.lines()) {
-      EXPECT_NE("show UnInstall", line);
-    }
-  }
-}
-
-TEST_F(MainTest, NoRebootAloneOpensTheWizard) {
-  Install(machine_, "MSWord");
-  RegisterWord(machine_, "8.0");
-  Run("NOREBOOT");
-  EXPECT_TRUE(state().NoReboot);
-  EXPECT_FALSE(state().CommandLineMode);
-  EXPECT_TRUE(wizard().visible());
-  EXPECT_TRUE(wizard().Check1(0).Enabled());
-}
-
-TEST_F(MainTest, CommandLineModeFillsInNoCheckBox) {
-  Install(machine_, "MSWord");
-  RegisterWord(machine_, "8.0");
-  Run("WPWIN7 NOREBOOT");
-  EXPECT_TRUE(state().Installed[kMsWord]);  // detection still runs
-  bool tagged = false;
-  for (const std::string& line : machine_.transcript.lines()) {
-    if (line.find("Check1(0).Tag") != std::string::npos) tagged = true;
-    EXPECT_EQ(std::string::npos, line.find("Label1(0).Caption")) << line;
-  }
-  EXPECT_FALSE(tagged);
-}
 
 TEST_F(MainTest, SecondCopyShowsTheMessageAndLoadsNothing) {
   machine_.facts.another_instance = true;
@@ -202,16 +117,6 @@ TEST_F(MainTest, ChosenButNotInstalledVariantIsStillChosen) {
   EXPECT_FALSE(state().Installed[kWpWin8]);
   EXPECT_TRUE(state().ChosenAll);  // nothing installed: every installed variant is chosen
   EXPECT_FALSE(program_->AnyFormLoaded());
-}
-
-TEST_F(MainTest, Windows98SetsTheFamilyFlags) {
-  machine_.facts.platform = 1;
-  machine_.facts.system = "C:\\WIN98\\SYSTEM";
-  machine_.ApplyFacts();
-  Run("");
-  EXPECT_TRUE(state().IsWin9x);
-  EXPECT_FALSE(state().IsWinNT);
-  EXPECT_EQ("C:\\WIN98\\SYSTEM\\VRXUnInst.EXE", state().SelfPath);
 }
 
 }  // namespace

@@ -35,17 +35,6 @@ inline void SetDword(SimMachine& m, HKey hive, const std::string& key, const std
   m.registry.EnsureKey(hive, key).SetValue(name, kRegDword, DwordBytes(number));
 }
 
-// The number of a REG_DWORD value; 0xDEADBEEF when there is none of four bytes.
-inline uint32_t Dword(const SimMachine& m, HKey hive, const std::string& key,
-                      const std::string& name) {
-  const SimKey* k = m.registry.FindKey(hive, key);
-  const SimValue* v = k != nullptr ? k->FindValue(name) : nullptr;
-  if (v == nullptr || v->data.size() != 4) return 0xDEADBEEF;
-  uint32_t n = 0;
-  for (int i = 3; i >= 0; --i) n = (n << 8) | static_cast<unsigned char>(v->data[i]);
-  return n;
-}
-
 // The text of a REG_SZ value without its NUL; "<missing>" when there is none.
 inline std::string Text(const SimMachine& m, HKey hive, const std::string& key,
                         const std::string& name) {
@@ -55,12 +44,6 @@ inline std::string Text(const SimMachine& m, HKey hive, const std::string& key,
   std::string data = v->data;
   if (!data.empty() && data.back() == '\0') data.pop_back();
   return data;
-}
-
-// Whether the transcript holds this exact line.
-inline bool Said(const SimMachine& m, const std::string& line) {
-  const auto& lines = m.transcript.lines();
-  return std::find(lines.begin(), lines.end(), line) != lines.end();
 }
 
 // Whether some line of the transcript starts with `prefix`.
