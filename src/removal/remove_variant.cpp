@@ -138,10 +138,14 @@ void DeleteManifestFile(Program& program, const ManifestEntry& entry,
     (void)files.SetAttributesNormal(GetShortPath(program.system(), full));
   }
 
-  if (files.DeleteFile(GetShortPath(program.system(), full)) == kOk) return;
+  // A file whose short form cannot be learnt has gone meanwhile, or is named in a way the system
+  // does not take: it stays, and nothing is scheduled in its name.
+  const std::string short_path = GetShortPath(program.system(), full);
+  if (short_path.empty()) return;
+  if (files.DeleteFile(short_path) == kOk) return;
   program.state.NeedsRestart = true;
   program.state.AppendDetail(full + kFileInUse);
-  ScheduleDeletion(program, GetShortPath(program.system(), full));
+  ScheduleDeletion(program, short_path);
 }
 
 void ReleaseSharedComponent(Program& program, const ManifestEntry& entry,

@@ -235,6 +235,12 @@ SimFiles::Entry* SimFiles::CreatePath(const std::string& path, bool last_is_dire
 }
 
 std::optional<std::string> SimFiles::ShortPath(const std::string& path) const {
+  // Windows NT keeps the prefix and shortens what follows it.
+  if (path.starts_with("\\\\?\\")) {
+    if (Resolve(path).entry == nullptr) return std::nullopt;
+    std::optional<std::string> rest = ShortPath(path.substr(4));
+    return rest ? std::optional<std::string>("\\\\?\\" + *rest) : std::nullopt;
+  }
   const std::string s = Slashes(path);
   if (Resolve(s).entry == nullptr) return std::nullopt;
   // Component by component as typed; each long one is looked up as the path up to it.

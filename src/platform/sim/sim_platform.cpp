@@ -55,7 +55,7 @@ bool SimSystem::MoveFileEx(const std::string& existing, const std::optional<std:
   transcript_->Add("movefileex " + Quoted(existing) +
                    (new_name ? " to " + Quoted(*new_name) : std::string()) + " flags " +
                    std::to_string(flags));
-  if (new_name || flags != kMoveFileDelayUntilReboot) return false;
+  if (new_name || flags != kMoveFileDelayUntilReboot || existing.empty()) return false;
   // Delayed operations are an administrator's right on Windows NT; Windows 95/98 have none.
   if (facts_->platform != 2) return false;
   pending.push_back(existing);
