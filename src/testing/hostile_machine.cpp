@@ -235,6 +235,21 @@ void WindowsFolders(Kitchen& k) {
     SetText(k.m, p.hive, p.key, p.value, p.path);
     k.targets.push_back(p.path);
   }
+  // Another user, logged on while the program runs as someone else: the profile as Windows NT
+  // lists it (with a variable in it), the documents folder as that user's loaded hive names it.
+  if (k.m.facts.platform == 2 && !k.OneIn(3)) {
+    const std::string other = "C:\\Users\\bob";
+    k.m.registry
+        .EnsureKey(kHkeyLocalMachine,
+                   "Software\\Microsoft\\Windows NT\\CurrentVersion"
+                   "\\ProfileList\\S-1-5-21-1002")
+        .SetValue("ProfileImagePath", kRegExpandSz,
+                  std::string("%SystemDrive%\\Users\\bob") + '\0');
+    SetText(k.m, kHkeyUsers, "S-1-5-21-1002\\" + shell, "Personal", other + "\\Documents");
+    k.targets.push_back(other);
+    k.targets.push_back(other + "\\Documents");
+    k.Note("another user's profile " + other);
+  }
   for (const std::string& path :
        {win, k.m.facts.system, win + "\\TEMP", win + "\\INF", win + "\\SYSTEM", win + "\\Fonts",
         profile + "\\Local Settings\\Temp", std::string("C:\\TEMP"), std::string("C:\\"),

@@ -148,6 +148,24 @@ Words ReadWords(const std::string& line, const std::vector<ScriptAction>& action
   return w;
 }
 
+// A text with each %NAME% the environment knows replaced by its value.
+std::string Expand(SimMachine& m, const std::string& text) {
+  std::string out;
+  for (size_t at = 0; at < text.size();) {
+    const size_t open = text.find('%', at), close = text.find('%', open + 1);
+    if (open == std::string::npos || close == std::string::npos) {
+      out += text.substr(at);
+      break;
+    }
+    const std::string value =
+        m.system.GetEnvironmentVariable(text.substr(open + 1, close - open - 1));
+    out +=
+        text.substr(at, open - at) + (value.empty() ? text.substr(open, close - open + 1) : value);
+    at = close + 1;
+  }
+  return out;
+}
+
 // The folders nothing may be offered or emptied in.
 struct Protection {
   std::vector<std::string> whole;  // the folder and all it holds
@@ -179,6 +197,11 @@ Protection Protect(SimMachine& m) {
   };
   every_value(kHkeyLocalMachine, kShellFolders);
   every_value(kHkeyCurrentUser, kShellFolders);
+  if (const sim::SimKey* users = m.registry.Hive(kHkeyUsers)) {
+    for (size_t i = 0; i < users->subkey_count(); ++i) {
+      every_value(kHkeyUsers, users->subkey(i).name() + "\\" + kShellFolders);
+    }
+  }
   for (const char* name : {"ProgramFilesDir", "ProgramFilesDir (x86)", "ProgramW6432Dir"}) {
     p.exact.push_back(Canon(m, Value(m, kHkeyLocalMachine, kCurrentVersion, name)));
   }
@@ -187,7 +210,7 @@ Protection Protect(SimMachine& m) {
     if (const sim::SimKey* k = m.registry.FindKey(kHkeyLocalMachine, list)) {
       for (size_t i = 0; i < k->subkey_count(); ++i) {
         if (const sim::SimValue* v = k->subkey(i).FindValue("ProfileImagePath")) {
-          p.exact.push_back(Canon(m, RegText(*v)));
+          p.exact.push_back(Canon(m, Expand(m, RegText(*v))));
         }
       }
     }
