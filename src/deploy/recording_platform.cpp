@@ -408,6 +408,9 @@ void RecordingPlatform::WriteSummary() {
   }
   Files& files = *inner_.files;
   for (const std::string& folder : record_.kept_folders) {
+    // A later question may have named it another way ("X\.", "X."), and a Yes taken it.
+    FileIdentity identity;
+    if (Absent(files.GetIdentity(folder, &identity))) continue;
     std::set<std::string> seen;
     std::string held;
     for (std::string name = files.ListFirst(folder + "\\*.*", ListFilter::kHidden); !name.empty();
@@ -424,6 +427,8 @@ void RecordingPlatform::WriteSummary() {
                " (the answer was No), holding: " + (held.empty() ? "nothing now" : held));
   }
   for (const auto& [folder, status] : record_.unremoved_folders) {
+    FileIdentity identity;
+    if (Absent(files.GetIdentity(folder, &identity))) continue;
     log_->Line("  Kept folder " + folder + ": " + ReasonOf(status));
   }
   log_->Line(std::string("  A restart is needed: ") + (s.RestartRemovesSomething() ? "yes" : "no"));
