@@ -11,15 +11,9 @@
 namespace {
 
 namespace fs = std::filesystem;
+using vrx::sim::testing::FileBytes;
 using vrx::sim::testing::Sample;
 using vrx::sim::testing::TempFolder;
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
 
 struct Result {
   int status = -1;
@@ -38,7 +32,7 @@ Result RunSim(const std::string& arguments, const TempFolder& temp) {
   while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
   int raw = pclose(pipe);
   result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  result.err = ReadFile(err_file);
+  result.err = FileBytes(err_file);
   return result;
 }
 
@@ -168,9 +162,9 @@ TEST(SimMain, QuietRunShowsNothingAndEndsOnItsExitCodeWithItsLogOnTheMachine) {
   EXPECT_EQ("end, exit code 3010", Lines(r.out).back());
   EXPECT_NE(std::string::npos, r.out.find("refused click cmdExit: not loaded"));
   EXPECT_TRUE(fs::exists(out / "drive_c" / "Docseal" / "Word" / "Stamps" / "MYSTAMP.STB"));
-  EXPECT_EQ(0u, ReadFile(out / "drive_c" / "vrx.log")
+  EXPECT_EQ(0u, FileBytes(out / "drive_c" / "vrx.log")
                     .rfind("Docseal Uninstaller 4.0 log, started 12:00:00", 0));
-  EXPECT_EQ(std::string::npos, ReadFile(out / "machine.ini").find("vrx.log=1"));
+  EXPECT_EQ(std::string::npos, FileBytes(out / "machine.ini").find("vrx.log=1"));
 }
 
 }  // namespace
