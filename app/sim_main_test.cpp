@@ -11,6 +11,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using vrx::sim::testing::FileBytes;
 using vrx::sim::testing::Sample;
 using vrx::sim::testing::TempFolder;
 
@@ -31,10 +32,7 @@ Result RunSim(const std::string& arguments, const TempFolder& temp) {
   while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.out.append(buffer, n);
   int raw = pclose(pipe);
   result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  std::ifstream in(err_file);
-  std::ostringstream err;
-  err << in.rdbuf();
-  result.err = err.str();
+  result.err = FileBytes(err_file);
   return result;
 }
 
@@ -159,24 +157,14 @@ TEST(SimMain, QuietRunShowsNothingAndEndsOnItsExitCodeWithItsLogOnTheMachine) {
                         " --out " + out.string() + " -- MSWORD /QUIET /LOG=C:\\vrx.log",
                     temp);
   ASSERT_EQ(0, r.status) << r.err;
-  std::vector<std::string> lines = Lines(r.out);
-  EXPECT_EQ("end, exit code 3010", lines.back());
-  for (const std::string& line : lines) {
-    EXPECT_NE(0u, line.rfind("show ", 0)) << line;
-    EXPECT_NE(0u, line.rfind("msgbox ", 0)) << line;
-  }
+  // What a quiet run shows and logs is held by tests/cases/quiet-and-log.case; here: the script's
+  // answers go unused, and the log is on the machine written afterwards, no longer in use.
+  EXPECT_EQ("end, exit code 3010", Lines(r.out).back());
   EXPECT_NE(std::string::npos, r.out.find("refused click cmdExit: not loaded"));
   EXPECT_TRUE(fs::exists(out / "drive_c" / "Docseal" / "Word" / "Stamps" / "MYSTAMP.STB"));
-  std::ifstream in(out / "drive_c" / "vrx.log", std::ios::binary);
-  std::ostringstream log;
-  log << in.rdbuf();
-  EXPECT_EQ(0u, log.str().rfind("Docseal Uninstaller 4.0 log, started 12:00:00", 0));
-  EXPECT_NE(std::string::npos,
-            log.str().find("\r\nExit code: 3010 (finished; a restart of Windows is needed)\r\n"));
-  std::ifstream ini(out / "machine.ini");
-  std::ostringstream facts;
-  facts << ini.rdbuf();
-  EXPECT_EQ(std::string::npos, facts.str().find("vrx.log=1")) << "the log is not in use afterwards";
+  EXPECT_EQ(0u, FileBytes(out / "drive_c" / "vrx.log")
+                    .rfind("Docseal Uninstaller 4.0 log, started 12:00:00", 0));
+  EXPECT_EQ(std::string::npos, FileBytes(out / "machine.ini").find("vrx.log=1"));
 }
 
 }  // namespace

@@ -18,12 +18,10 @@ class FaultWordControl : public WordControl {
   }
   ~FaultWordControl() override { f_->WordObjectGone(); }
   Status Caption(std::string* caption) override {
-    if (f_->Fails(name_ + ".Caption")) return kInjectedAutomation;
-    return t_->Caption(caption);
+    return f_->Fails(name_ + ".Caption") ? kInjectedAutomation : t_->Caption(caption);
   }
   Status Delete() override {
-    if (f_->Fails(name_ + ".Delete")) return kInjectedAutomation;
-    return t_->Delete();
+    return f_->Fails(name_ + ".Delete") ? kInjectedAutomation : t_->Delete();
   }
 
  private:

@@ -33,9 +33,20 @@ std::string Join(const std::string& base, const std::string& sub) {
   return base + "\\" + sub;
 }
 
-class FaultRegistry : public Registry {
+// What every wrapper holds: the interface below and the layer that decides.
+template <typename Interface>
+class Wrapper : public Interface {
  public:
-  FaultRegistry(Registry* target, FaultInjection* f) : t_(target), f_(f) {}
+  Wrapper(Interface* target, FaultInjection* f) : t_(target), f_(f) {}
+
+ protected:
+  Interface* t_;
+  FaultInjection* f_;
+};
+
+class FaultRegistry : public Wrapper<Registry> {
+ public:
+  using Wrapper::Wrapper;
 
   Status OpenKey(HKey parent, const std::string& subkey, uint32_t sam, HKey* result) override {
     const std::string path = Join(f_->KeyPath(parent), subkey);
@@ -99,15 +110,11 @@ class FaultRegistry : public Registry {
     }
     return t_->EnumValue(key, index, name, name_size, type);
   }
-
- private:
-  Registry* t_;
-  FaultInjection* f_;
 };
 
-class FaultSystem : public System {
+class FaultSystem : public Wrapper<System> {
  public:
-  FaultSystem(System* target, FaultInjection* f) : t_(target), f_(f) {}
+  using Wrapper::Wrapper;
 
   uint32_t GetSystemDirectory(char* buffer, uint32_t size) override {
     return f_->Fails("GetSystemDirectoryA") ? 0 : t_->GetSystemDirectory(buffer, size);
@@ -137,8 +144,7 @@ class FaultSystem : public System {
     return t_->GetTempFileName(directory, prefix, path);
   }
   Status GetFullPathName(const std::string& path, std::string* full_path) override {
-    if (f_->Fails("GetFullPathNameA " + path)) return kInjected;
-    return t_->GetFullPathName(path, full_path);
+    return f_->Fails("GetFullPathNameA " + path) ? kInjected : t_->GetFullPathName(path, full_path);
   }
   int32_t RemoveFontResource(const std::string& file_name) override {
     return f_->Fails("RemoveFontResourceA " + file_name) ? 0 : t_->RemoveFontResource(file_name);
@@ -155,21 +161,16 @@ class FaultSystem : public System {
     return !f_->Fails("CreateMutexA") && t_->AnotherInstanceRunning();
   }
   Status EnableShutdownPrivilege() override {
-    if (f_->Fails("EnableShutdownPrivilege")) return kInjected;
-    return t_->EnableShutdownPrivilege();
+    return f_->Fails("EnableShutdownPrivilege") ? kInjected : t_->EnableShutdownPrivilege();
   }
   bool ExitWindowsEx(uint32_t flags, uint32_t reason) override {
     return !f_->Fails("ExitWindowsEx " + std::to_string(flags)) && t_->ExitWindowsEx(flags, reason);
   }
-
- private:
-  System* t_;
-  FaultInjection* f_;
 };
 
-class FaultFiles : public Files {
+class FaultFiles : public Wrapper<Files> {
  public:
-  FaultFiles(Files* target, FaultInjection* f) : t_(target), f_(f) {}
+  using Wrapper::Wrapper;
 
   std::string ListFirst(const std::string& pattern, ListFilter filter) override {
     listing_ = pattern;
@@ -186,23 +187,19 @@ class FaultFiles : public Files {
     return t_->ListNext();
   }
   Status DeleteFile(const std::string& path) override {
-    if (f_->Fails("DeleteFileA " + path)) return kInjected;
-    return t_->DeleteFile(path);
+    return f_->Fails("DeleteFileA " + path) ? kInjected : t_->DeleteFile(path);
   }
   Status SetAttributesNormal(const std::string& path) override {
-    if (f_->Fails("SetFileAttributesA " + path)) return kInjected;
-    return t_->SetAttributesNormal(path);
+    return f_->Fails("SetFileAttributesA " + path) ? kInjected : t_->SetAttributesNormal(path);
   }
   Status RemoveDirectory(const std::string& path) override {
-    if (f_->Fails("RemoveDirectoryA " + path)) return kInjected;
-    return t_->RemoveDirectory(path);
+    return f_->Fails("RemoveDirectoryA " + path) ? kInjected : t_->RemoveDirectory(path);
   }
   std::string GetCurrentDirectory() override {
     return f_->Fails("GetCurrentDirectoryA") ? "" : t_->GetCurrentDirectory();
   }
   Status SetCurrentDirectory(const std::string& path) override {
-    if (f_->Fails("SetCurrentDirectoryA " + path)) return kInjected;
-    return t_->SetCurrentDirectory(path);
+    return f_->Fails("SetCurrentDirectoryA " + path) ? kInjected : t_->SetCurrentDirectory(path);
   }
   Status ReplaceFile(const std::string& from, const std::string& to) override {
     if (f_->Fails("MoveFileExA " + from + " " + to + " replace")) return kInjected;
@@ -220,16 +217,14 @@ class FaultFiles : public Files {
     return status;
   }
   Status ReadChar(FileNumber number, char* c) override {
-    if (f_->Fails("ReadFile " + f_->FilePath(number))) return kInjected;
-    return t_->ReadChar(number, c);
+    return f_->Fails("ReadFile " + f_->FilePath(number)) ? kInjected : t_->ReadChar(number, c);
   }
   bool AtEnd(FileNumber number) override {
     // A file whose size cannot be learnt is taken to end here.
     return f_->Fails("GetFileSize " + f_->FilePath(number)) || t_->AtEnd(number);
   }
   Status Write(FileNumber number, const std::string& bytes) override {
-    if (f_->Fails("WriteFile " + f_->FilePath(number))) return kInjected;
-    return t_->Write(number, bytes);
+    return f_->Fails("WriteFile " + f_->FilePath(number)) ? kInjected : t_->Write(number, bytes);
   }
   Status Close(FileNumber number) override {
     const bool fails = f_->Fails("CloseHandle " + f_->FilePath(number));
@@ -244,15 +239,13 @@ class FaultFiles : public Files {
   }
 
  private:
-  Files* t_;
-  FaultInjection* f_;
   std::string listing_;
   bool listing_failed_ = false;
 };
 
-class FaultProcesses : public Processes {
+class FaultProcesses : public Wrapper<Processes> {
  public:
-  FaultProcesses(Processes* target, FaultInjection* f) : t_(target), f_(f) {}
+  using Wrapper::Wrapper;
   Status Start(const std::string& command_line, int window_style, TaskId* task) override {
     if (f_->Fails("CreateProcessA " + command_line)) return kInjected;
     return t_->Start(command_line, window_style, task);
@@ -261,18 +254,13 @@ class FaultProcesses : public Processes {
     if (!f_->Fails("SetForegroundWindow")) t_->ActivateTask(task);
   }
   Status EndTask(TaskId task) override {
-    if (f_->Fails("TerminateProcess")) return kInjected;
-    return t_->EndTask(task);
+    return f_->Fails("TerminateProcess") ? kInjected : t_->EndTask(task);
   }
-
- private:
-  Processes* t_;
-  FaultInjection* f_;
 };
 
-class FaultUi : public Ui {
+class FaultUi : public Wrapper<Ui> {
  public:
-  FaultUi(Ui* target, FaultInjection* f) : t_(target), f_(f) {}
+  using Wrapper::Wrapper;
   int MessageBox(const std::string& text, int style, const std::string& title) override {
     int answer = f_->Fails("MessageBoxA " + text) ? 0 : t_->MessageBox(text, style, title);
     f_->Asked(text, answer);
@@ -285,23 +273,15 @@ class FaultUi : public Ui {
     if (f_->Fails("CreateWindowExA " + form.name())) return nullptr;
     return t_->CreateView(form);
   }
-
- private:
-  Ui* t_;
-  FaultInjection* f_;
 };
 
-class FaultClock : public Clock {
+class FaultClock : public Wrapper<Clock> {
  public:
-  FaultClock(Clock* target, FaultInjection* f) : t_(target), f_(f) {}
+  using Wrapper::Wrapper;
   float SecondsSinceMidnight() override {
     (void)f_->Fails("");  // counted only
     return t_->SecondsSinceMidnight();
   }
-
- private:
-  Clock* t_;
-  FaultInjection* f_;
 };
 
 }  // namespace

@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -65,6 +67,14 @@ inline std::vector<std::string> Questions(const SimMachine& m) {
 
 inline bool HasKey(const SimMachine& m, HKey hive, const std::string& key) {
   return m.registry.FindKey(hive, key) != nullptr;
+}
+
+// The bytes of a file of the host's file system ("" when it cannot be read).
+inline std::string FileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
 }
 
 // A machine image folder of the source tree.

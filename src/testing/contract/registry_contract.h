@@ -14,6 +14,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/platform.h"
@@ -175,29 +176,19 @@ TYPED_TEST_P(RegistryContract, DeletingAChainOfKeys) {
 
 TYPED_TEST_P(RegistryContract, ValuesKeepTheirTypeAndBytes) {
   HKey key = this->Create(this->root(), "Values");
-  const std::string binary("\x00\x01\xFF\x00", 4);
-  const std::string expand("%WINDIR%\\x\0", 11);
-  const std::string text("abc\0", 4);
-  const std::string dword("\xFF\xFF\xFF\xFF", 4);
-  this->Set(key, "Binary", kRegBinary, binary);
-  this->Set(key, "Expand", kRegExpandSz, expand);
-  this->Set(key, "Text", kRegSz, text);
-  this->Set(key, "Dword", kRegDword, dword);
-  this->Set(key, "", kRegSz, std::string("default\0", 8));
-  this->Set(key, "Empty", kRegBinary, "");
-
-  uint32_t type = 0;
-  EXPECT_EQ(binary, this->Get(key, "Binary", &type));
-  EXPECT_EQ(kRegBinary, type);
-  EXPECT_EQ(expand, this->Get(key, "Expand", &type));
-  EXPECT_EQ(kRegExpandSz, type);
-  EXPECT_EQ(text, this->Get(key, "Text", &type));
-  EXPECT_EQ(kRegSz, type);
-  EXPECT_EQ(dword, this->Get(key, "Dword", &type));
-  EXPECT_EQ(kRegDword, type);
-  EXPECT_EQ(std::string("default\0", 8), this->Get(key, ""));
-  EXPECT_EQ("", this->Get(key, "Empty", &type));
-  EXPECT_EQ(kRegBinary, type);
+  const std::tuple<const char*, uint32_t, std::string> values[] = {
+      {"Binary", kRegBinary, std::string("\x00\x01\xFF\x00", 4)},
+      {"Expand", kRegExpandSz, std::string("%WINDIR%\\x\0", 11)},
+      {"Text", kRegSz, std::string("abc\0", 4)},
+      {"Dword", kRegDword, "\xFF\xFF\xFF\xFF"},
+      {"", kRegSz, std::string("default\0", 8)},
+      {"Empty", kRegBinary, ""}};
+  for (const auto& [name, type, bytes] : values) this->Set(key, name, type, bytes);
+  for (const auto& [name, type, bytes] : values) {
+    uint32_t stored = 0;
+    EXPECT_EQ(bytes, this->Get(key, name, &stored)) << name;
+    EXPECT_EQ(type, stored) << name;
+  }
   EXPECT_EQ("<status 2>", this->Get(key, "Missing"));
 }
 
