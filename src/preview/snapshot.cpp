@@ -99,6 +99,8 @@ class Taker {
       (void)Key(kHkeyLocalMachine, path);
     }
     (void)Key(kHkeyCurrentUser, kShellFolders);
+    // The names of the users' loaded hives: a run lists them at the root, which it does not open.
+    (void)Key(kHkeyUsers, "");
     for (std::string_view root : {kWord97InstallRoot, kWord2000InstallRoot}) {
       (void)Key(kHkeyLocalMachine, std::string(root));
     }

@@ -6,7 +6,8 @@ namespace vrx::preview {
 namespace {
 
 bool IsHive(HKey key) {
-  return key == kHkeyClassesRoot || key == kHkeyCurrentUser || key == kHkeyLocalMachine;
+  return key == kHkeyClassesRoot || key == kHkeyCurrentUser || key == kHkeyLocalMachine ||
+         key == kHkeyUsers;
 }
 
 // "A\\B" below "X" is "X\\A\\B"; separators at either end of `subkey` are dropped.
