@@ -223,12 +223,6 @@ class RecordingPlatform::Files_ : public ForwardingFiles {
     const Status status = ForwardingFiles::RemoveDirectory(path);
     if (status == kOk) {
       owner_->log_->Line("Removed folder " + path);
-      // A folder kept at one variant's question may go at a later one's: it is kept no more.
-      RunRecord& record = owner_->record_;
-      std::erase_if(record.kept_folders,
-                    [&](const std::string& kept) { return Upper(kept) == Upper(path); });
-      std::erase_if(record.unremoved_folders,
-                    [&](const auto& kept) { return Upper(kept.first) == Upper(path); });
     } else if (!Absent(status)) {
       owner_->record_.unremoved_folders.emplace_back(path, status);
       owner_->log_->Line("Could not remove folder " + path + ": " + ReasonOf(status));

@@ -27,6 +27,13 @@ constexpr const char* kShellFolders =
 constexpr const char* kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 constexpr uint32_t kKeptAttributes = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;
 
+// `path` is `folder` or lies in it, without regard to case.
+bool LiesIn(const std::string& path, const std::string& folder) {
+  const std::string p = FoldName(path), f = FoldName(folder);
+  if (f.empty()) return false;
+  return p == f || p.starts_with(f.back() == '\\' ? f : f + "\\");
+}
+
 std::string ParentOf(const std::string& path) {
   const size_t slash = path.find_last_of('\\');
   if (slash == std::string::npos) return path;
@@ -391,15 +398,11 @@ bool RunWouldEmpty(const sim::SimMachine& machine, const std::string& program_wo
   std::string every = program_words;
   for (const VariantInfo& v : kVariants) every += " " + std::string(v.code);
   for (const std::string& words : {program_words, every}) {
-    sim::SimMachine copy;
-    sim::CopyMachine(planted, &copy);
     Touches touches;
     std::vector<std::string> removed;
-    TrackingRun(copy, words, &touches, &removed);
-    const std::string folded = FoldName(marker);
+    TrackingRun(planted, words, &touches, &removed);
     for (const std::string& gone : removed) {
-      const std::string g = FoldName(gone);
-      if (folded == g || folded.starts_with(g.back() == '\\' ? g : g + "\\")) return true;
+      if (LiesIn(marker, gone)) return true;
     }
   }
   return false;
@@ -424,10 +427,8 @@ std::vector<ImageEntry> ImageEntries(const sim::SimMachine& machine) {
 
 bool WriteSnapshot(const sim::SimMachine& machine, const SnapshotReport& report,
                    const std::string& dir, ImageFolder* out, std::string* error) {
-  const std::string folded = FoldName(dir);
   for (const std::string& gone : report.removed) {
-    const std::string g = FoldName(gone);
-    if (folded == g || folded.starts_with(g.back() == '\\' ? g : g + "\\")) {
+    if (LiesIn(dir, gone)) {
       *error = dir + ": lies inside " + gone + ", which the run removes";
       return false;
     }

@@ -157,10 +157,11 @@ void ReleaseSharedComponent(Program& program, const ManifestEntry& entry,
   // other programs may still use the component.
   int32_t count = 0;
   if (!ReadSharedCount(registry, path, &count)) return;
-  const std::string system_directory = Directory(program, "WINSYS");
-  if (count <= 1 && Trim(system_directory).empty()) return;
 
   if (count <= 1) {
+    // Without the system folder there is no regsvr32 to name: the component and its count stay.
+    const std::string system_directory = Directory(program, "WINSYS");
+    if (Trim(system_directory).empty()) return;
     TaskId task = 0;
     Status started = program.processes().Start(
         system_directory + "\\regsvr32 /u /s " + QuoteIfBlank(path), kWindowHidden, &task);
