@@ -15,7 +15,7 @@
 #include "platform/win32/win32_windows.h"
 #include "preview/preview_run.h"
 #include "preview/win32/win32_preview_files.h"
-#include "startup/program.h"
+#include "state/program.h"
 #include "win32_command_line.h"
 
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*command_line*/,

@@ -19,7 +19,7 @@
 #include "platform/sim/sim_machine.h"
 #include "progress/processing_form.h"
 #include "progress/reboot_form.h"
-#include "startup/program.h"
+#include "state/program.h"
 #include "wizard/uninstall_form.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "startup/program.h"
+#include "state/program.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "helpers/directory_tokens.h"
 #include "platform/sim/sim_machine.h"
-#include "startup/program.h"
+#include "state/program.h"
 
 namespace {
 

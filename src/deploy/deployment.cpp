@@ -4,7 +4,7 @@
 
 #include "progress/processing_form.h"
 #include "progress/reboot_form.h"
-#include "startup/program.h"
+#include "state/program.h"
 #include "wizard/uninstall_form.h"
 
 namespace vrx {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "progress/processing_form.h"
-#include "startup/program.h"
+#include "state/program.h"
 #include "testing/sim_test_util.h"
 
 namespace vrx {

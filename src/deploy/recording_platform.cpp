@@ -6,8 +6,8 @@
 #include "platform/form.h"
 #include "platform/forwarding_platform.h"
 #include "platform/windows_names.h"
-#include "startup/program.h"
-#include "startup/variants.h"
+#include "state/program.h"
+#include "state/variants.h"
 
 namespace vrx {
 namespace {

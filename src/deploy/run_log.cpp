@@ -1,7 +1,7 @@
 #include "deploy/run_log.h"
 
 #include "platform/windows_names.h"
-#include "startup/program.h"
+#include "state/program.h"
 
 namespace vrx {
 

@@ -5,8 +5,8 @@
 
 #include "helpers/registry_tools.h"
 #include "platform/windows_names.h"
-#include "startup/program.h"
-#include "startup/variants.h"
+#include "state/program.h"
+#include "state/variants.h"
 
 namespace vrx {
 namespace {

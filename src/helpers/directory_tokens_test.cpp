@@ -4,7 +4,7 @@
 
 #include "helpers/platform_family.h"
 #include "platform/forwarding_platform.h"
-#include "startup/program.h"
+#include "state/program.h"
 #include "testing/sim_test_util.h"
 
 namespace vrx {

@@ -10,8 +10,8 @@
 #include "preview/touch_tracker.h"
 #include "progress/processing_form.h"
 #include "progress/reboot_form.h"
-#include "startup/program.h"
-#include "startup/variants.h"
+#include "state/program.h"
+#include "state/variants.h"
 #include "wizard/uninstall_form.h"
 
 namespace vrx::preview {

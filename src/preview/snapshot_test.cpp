@@ -11,7 +11,7 @@
 #include "preview/sim_host.h"
 #include "progress/processing_form.h"
 #include "progress/reboot_form.h"
-#include "startup/program.h"
+#include "state/program.h"
 #include "testing/sim_test_util.h"
 #include "wizard/uninstall_form.h"
 

@@ -17,7 +17,7 @@
 #include "platform/sim/sim_machine.h"
 #include "preview/host_calls.h"
 #include "preview/snapshot.h"
-#include "startup/program.h"
+#include "state/program.h"
 
 namespace vrx::preview {
 

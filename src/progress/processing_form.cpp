@@ -2,7 +2,7 @@
 
 #include "helpers/registry_tools.h"
 #include "progress/reboot_form.h"
-#include "startup/program.h"
+#include "state/program.h"
 
 namespace vrx {
 

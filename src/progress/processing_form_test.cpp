@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "progress/reboot_form.h"
-#include "startup/program.h"
+#include "state/program.h"
 #include "testing/sim_test_util.h"
 
 namespace vrx {

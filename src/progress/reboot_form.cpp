@@ -1,7 +1,7 @@
 #include "progress/reboot_form.h"
 
 #include "progress/reboot_logic.h"
-#include "startup/program.h"
+#include "state/program.h"
 
 namespace vrx {
 

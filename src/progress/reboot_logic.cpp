@@ -1,6 +1,6 @@
 #include "progress/reboot_logic.h"
 
-#include "startup/program.h"
+#include "state/program.h"
 
 namespace vrx {
 

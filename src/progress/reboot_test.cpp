@@ -6,7 +6,7 @@
 
 #include "progress/reboot_form.h"
 #include "progress/reboot_logic.h"
-#include "startup/program.h"
+#include "state/program.h"
 #include "testing/sim_test_util.h"
 
 namespace vrx {

@@ -1,6 +1,6 @@
 #include "removal/blank_form.h"
 
-#include "startup/program.h"
+#include "state/program.h"
 
 namespace vrx {
 

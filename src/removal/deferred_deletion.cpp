@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "helpers/directory_tokens.h"
-#include "startup/program.h"
+#include "state/program.h"
 
 namespace vrx {
 namespace {

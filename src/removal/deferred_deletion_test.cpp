@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "startup/program.h"
+#include "state/program.h"
 #include "testing/fault_injection.h"
 #include "testing/sim_test_util.h"
 

@@ -8,7 +8,7 @@
 #include "helpers/directory_tokens.h"
 #include "helpers/registry_tools.h"
 #include "platform/windows_names.h"
-#include "startup/program.h"
+#include "state/program.h"
 
 namespace vrx {
 namespace {

@@ -11,8 +11,8 @@
 #include "removal/protected_folders.h"
 #include "removal/word_cleanup.h"
 #include "removal/wordperfect_cleanup.h"
-#include "startup/program.h"
-#include "startup/variants.h"
+#include "state/program.h"
+#include "state/variants.h"
 
 namespace vrx {
 namespace {

@@ -9,7 +9,7 @@
 #include "helpers/registry_tools.h"
 #include "removal/blank_form.h"
 #include "removal/remove_variant.h"
-#include "startup/program.h"
+#include "state/program.h"
 
 namespace vrx {
 namespace {

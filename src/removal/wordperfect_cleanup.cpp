@@ -3,7 +3,7 @@
 #include <string>
 
 #include "helpers/directory_tokens.h"
-#include "startup/program.h"
+#include "state/program.h"
 
 namespace vrx {
 namespace {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/sim/sim_machine.h"
-#include "startup/program.h"
+#include "state/program.h"
 
 namespace vrx {
 namespace {

@@ -10,7 +10,7 @@
 #include "platform/form.h"
 #include "preview/preview_run.h"
 #include "preview/sim_host.h"
-#include "startup/program.h"
+#include "state/program.h"
 
 namespace vrx::simulator {
 namespace {

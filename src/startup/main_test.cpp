@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "progress/processing_form.h"
-#include "startup/program.h"
+#include "state/program.h"
 #include "testing/fault_injection.h"
 #include "testing/sim_test_util.h"
 #include "wizard/uninstall_form.h"

@@ -12,7 +12,7 @@
 #include "platform/sim/machine_ini.h"
 #include "platform/windows_names.h"
 #include "simulator/session.h"
-#include "startup/variants.h"
+#include "state/variants.h"
 #include "testing/oracle.h"
 
 namespace vrx::hostile {

@@ -4,7 +4,7 @@
 //   platform/sim       the simulated machine      } each an implementation of the seam; neither
 //   platform/win32     the real Windows API       } includes the other
 //   manifest           the add-in's file manifest
-//   state              startup/program.h and startup/variants.h: the program-wide state
+//   state              the program-wide state
 //   helpers            registry tools, directory tokens, the platform family
 //   removal, progress  removing a variant; the progress and restart windows (neither includes
 //                      the other)
@@ -32,7 +32,7 @@ std::string LayerOf(const std::string& path) {
            path.compare(path.size() - tail.size(), tail.size(), tail) == 0;
   };
   if (ends_with("_test.cpp") || path.rfind("testing/", 0) == 0) return "tests";
-  if (path == "startup/program.h" || path == "startup/variants.h") return "state";
+  if (path == "state/program.h" || path == "state/variants.h") return "state";
   if (path.rfind("platform/sim/", 0) == 0) return "platform/sim";
   if (path.rfind("platform/win32/", 0) == 0) return "platform/win32";
   return path.substr(0, path.find('/'));
@@ -55,7 +55,7 @@ bool MayInclude(const std::string& from, const std::string& to) {
 }
 
 TEST(Layers, TheOrderItselfRefusesUpwardAndSidewaysIncludes) {
-  EXPECT_TRUE(MayInclude("removal/remove_variant.cpp", "startup/program.h"));
+  EXPECT_TRUE(MayInclude("removal/remove_variant.cpp", "state/program.h"));
   EXPECT_TRUE(MayInclude("wizard/uninstall_run.cpp", "removal/remove_variant.h"));
   EXPECT_TRUE(MayInclude("removal/remove_variant_test.cpp", "wizard/uninstall_form.h"));
   EXPECT_FALSE(MayInclude("removal/remove_variant.cpp", "wizard/uninstall_form.h"));

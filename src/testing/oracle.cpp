@@ -10,8 +10,8 @@
 #include "platform/sim/machine_ini.h"
 #include "platform/sim/reg_file.h"
 #include "platform/windows_names.h"
-#include "startup/program.h"
-#include "startup/variants.h"
+#include "state/program.h"
+#include "state/variants.h"
 
 namespace vrx {
 namespace {

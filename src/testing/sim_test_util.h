@@ -15,7 +15,7 @@
 
 #include "deploy/run_log.h"
 #include "platform/sim/sim_machine.h"
-#include "startup/program.h"
+#include "state/program.h"
 
 namespace vrx::sim::testing {
 

@@ -14,7 +14,7 @@
 #include "platform/forwarding_platform.h"
 #include "platform/sim/sim_machine.h"
 #include "progress/processing_form.h"
-#include "startup/program.h"
+#include "state/program.h"
 #include "testing/fault_injection.h"
 #include "wizard/uninstall_form.h"
 

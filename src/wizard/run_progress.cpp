@@ -5,7 +5,7 @@
 #include <limits>
 
 #include "progress/processing_form.h"
-#include "startup/program.h"
+#include "state/program.h"
 #include "wizard/uninstall_form.h"
 
 namespace vrx {

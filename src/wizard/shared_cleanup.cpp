@@ -5,8 +5,8 @@
 #include "helpers/directory_tokens.h"
 #include "helpers/registry_tools.h"
 #include "removal/deferred_deletion.h"
-#include "startup/program.h"
-#include "startup/variants.h"
+#include "state/program.h"
+#include "state/variants.h"
 
 namespace vrx {
 namespace {

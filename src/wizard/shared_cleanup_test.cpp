@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "startup/program.h"
+#include "state/program.h"
 #include "testing/sim_test_util.h"
 
 namespace vrx {

@@ -1,6 +1,6 @@
 #include "wizard/uninstall_form.h"
 
-#include "startup/program.h"
+#include "state/program.h"
 #include "wizard/uninstall_run.h"
 
 namespace vrx {

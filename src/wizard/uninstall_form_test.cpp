@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "progress/processing_form.h"
-#include "startup/program.h"
+#include "state/program.h"
 #include "testing/sim_test_util.h"
 
 namespace vrx {

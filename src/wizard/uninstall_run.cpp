@@ -8,8 +8,8 @@
 #include "progress/processing_form.h"
 #include "removal/deferred_deletion.h"
 #include "removal/remove_variant.h"
-#include "startup/program.h"
-#include "startup/variants.h"
+#include "state/program.h"
+#include "state/variants.h"
 #include "wizard/shared_cleanup.h"
 #include "wizard/uninstall_form.h"
 

@@ -14,7 +14,7 @@
 #include "progress/processing_form.h"
 #include "progress/reboot_form.h"
 #include "removal/blank_form.h"
-#include "startup/program.h"
+#include "state/program.h"
 #include "wizard/uninstall_form.h"
 
 namespace vrx::win32::testing {

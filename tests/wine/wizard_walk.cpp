@@ -21,7 +21,7 @@
 #include "platform/win32/win32_ui.h"
 #include "progress/processing_form.h"
 #include "progress/reboot_form.h"
-#include "startup/program.h"
+#include "state/program.h"
 #include "wizard/uninstall_form.h"
 
 namespace vrx::walk {

@@ -16,7 +16,7 @@
 #include "platform/win32/win32_windows.h"
 #include "progress/processing_form.h"
 #include "removal/word_cleanup.h"
-#include "startup/program.h"
+#include "state/program.h"
 #include "wizard/uninstall_form.h"
 
 int main(int argc, char** argv) {

@@ -10,7 +10,7 @@
 
 #include "manifest/file_manifest.h"
 #include "platform/platform.h"
-#include "startup/variants.h"
+#include "state/variants.h"
 
 namespace vrx {
 
