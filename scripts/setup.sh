@@ -5,7 +5,8 @@
 #                            both loaders (the 32-bit one from the i386 architecture, for the
 #                            WoW64 prefixes), an X server and ImageMagick for the Windows
 #                            program's tests
-#   scripts/setup.sh --fuzz  also clang 14 and its libFuzzer runtime (options may be combined)
+#   scripts/setup.sh --fuzz  also clang 14 and its libFuzzer runtime, for the sanitizer build
+#                            (options may be combined)
 # A package counts as present when dpkg says it is installed: a command of the same name found on
 # PATH may belong to something else.
 set -euo pipefail
