@@ -80,8 +80,10 @@ bool AddKeyValues(Registry& registry, HKey hive, const std::string& path,
 }
 
 // `text` with every %NAME% replaced by the environment variable's value, as
-// ExpandEnvironmentStringsA does; a name the environment does not know stays as written.
-std::string ExpandVariables(System& system, const std::string& text) {
+// ExpandEnvironmentStringsA does; a name the environment does not know stays as written. A user's
+// own profile folder, when given, stands for %USERPROFILE%: another user's value names theirs.
+std::string ExpandVariables(System& system, const std::string& text,
+                            const std::string& user_profile = "") {
   std::string out;
   size_t at = 0;
   while (at < text.size()) {
@@ -89,8 +91,10 @@ std::string ExpandVariables(System& system, const std::string& text) {
     const size_t close = open == std::string::npos ? open : text.find('%', open + 1);
     if (close == std::string::npos) break;
     out += text.substr(at, open - at);
-    const std::string value =
-        system.GetEnvironmentVariable(text.substr(open + 1, close - open - 1));
+    const std::string name = text.substr(open + 1, close - open - 1);
+    const std::string value = !user_profile.empty() && FoldName(name) == "USERPROFILE"
+                                  ? user_profile
+                                  : system.GetEnvironmentVariable(name);
     if (close > open + 1 && !value.empty()) {
       out += value;
       at = close + 1;
@@ -105,7 +109,7 @@ std::string ExpandVariables(System& system, const std::string& text) {
 // Adds the folder that a REG_SZ or REG_EXPAND_SZ value names (the latter with its variables
 // expanded); a missing value or one of another type adds nothing.
 bool AddFolderValue(Program& program, HKey key, const std::string& name,
-                    std::vector<std::string>* folders) {
+                    std::vector<std::string>* folders, const std::string& user_profile = "") {
   Registry& registry = program.registry();
   uint32_t type = 0;
   uint32_t size = 0;
@@ -117,7 +121,7 @@ bool AddFolderValue(Program& program, HKey key, const std::string& name,
   status = registry.QueryValue(key, name, nullptr, reinterpret_cast<uint8_t*>(text.data()), &size);
   if (status != kOk) return false;
   text.resize(std::min<size_t>(size, text.find('\0')));
-  if (type == kRegExpandSz) text = ExpandVariables(program.system(), text);
+  if (type == kRegExpandSz) text = ExpandVariables(program.system(), text, user_profile);
   if (!text.empty()) folders->push_back(text);
   return true;
 }
@@ -164,11 +168,50 @@ bool AddProfiles(Program& program, std::vector<std::string>* folders) {
   return true;
 }
 
-// The Shell Folders of every user whose hive is loaded: run as LocalSystem, the program's own
-// HKCU is not the user's.
-bool AddLoadedUsersFolders(Registry& registry, std::vector<std::string>* folders) {
+// The profile folder that ProfileList gives for a user (a hive's name under HKEY_USERS); empty
+// when no list names it. False when a list could not be read.
+bool ProfileOf(Program& program, const std::string& user, std::string* profile) {
+  for (const char* list : kProfileLists) {
+    HKey key = 0;
+    Status opened = program.registry().OpenKey(kHkeyLocalMachine, std::string(list) + "\\" + user,
+                                               kKeyRead, &key);
+    if (opened == kErrorFileNotFound) continue;
+    if (opened != kOk) return false;
+    std::vector<std::string> found;
+    const bool ok = AddFolderValue(program, key, kProfileImagePath, &found);
+    (void)program.registry().CloseKey(key);
+    if (!ok) return false;
+    if (!found.empty()) {
+      *profile = found.front();
+      return true;
+    }
+  }
+  return true;
+}
+
+// The Shell Folders of every user whose hive is loaded (run as LocalSystem, the program's own
+// HKCU is not the user's), and each one's temporary folders: the TEMP and TMP of the hive's
+// Environment key, where %USERPROFILE% is that user's profile (the program's own when ProfileList
+// names none).
+bool AddLoadedUsersFolders(Program& program, FolderList* folders) {
+  Registry& registry = program.registry();
   return ForEachSubKey(registry, kHkeyUsers, "", [&](const std::string& user) {
-    return AddKeyValues(registry, kHkeyUsers, user + "\\" + kShellFolders, {}, folders);
+    if (!AddKeyValues(registry, kHkeyUsers, user + "\\" + kShellFolders, {},
+                      &folders->with_parents)) {
+      return false;
+    }
+    HKey key = 0;
+    Status opened = registry.OpenKey(kHkeyUsers, user + "\\Environment", kKeyRead, &key);
+    if (opened == kErrorFileNotFound) return true;
+    if (opened != kOk) return false;
+    std::string profile;
+    std::vector<std::string> temporary;
+    const bool ok = ProfileOf(program, user, &profile) &&
+                    AddFolderValue(program, key, "TEMP", &temporary, profile) &&
+                    AddFolderValue(program, key, "TMP", &temporary, profile);
+    (void)registry.CloseKey(key);
+    for (std::string& folder : temporary) folders->with_contents.push_back(std::move(folder));
+    return ok;
   });
 }
 
@@ -193,7 +236,7 @@ std::optional<FolderList> SystemAndUserFolders(Program& program) {
   if (!AddKeyValues(registry, kHkeyLocalMachine, kCurrentVersion, program_files, &kept) ||
       !AddKeyValues(registry, kHkeyLocalMachine, kShellFolders, {}, &kept) ||
       !AddKeyValues(registry, kHkeyCurrentUser, kShellFolders, {}, &kept) ||
-      !AddProfiles(program, &kept) || !AddLoadedUsersFolders(registry, &kept)) {
+      !AddProfiles(program, &kept) || !AddLoadedUsersFolders(program, &folders)) {
     return std::nullopt;
   }
   return folders;

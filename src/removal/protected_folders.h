@@ -6,7 +6,9 @@
 // "C:Docseal", "\Docseal") names a folder that depends on where the program happens to stand. It
 // is protected too when its path, made absolute by the system's own rules (GetFullPathNameA: ".",
 // "..", trailing dots and blanks resolved), lies inside the Windows folder, the system folder or
-// a temporary folder (the TEMP and TMP of the environment, the Windows folder's TEMP), or is
+// a temporary folder (the TEMP and TMP of the environment, the Windows folder's TEMP, the TEMP
+// and TMP of the Environment key of every user whose hive is loaded under HKEY_USERS, with
+// %USERPROFILE% standing for that user's profile as ProfileList gives it), or is
 //  - a drive root or a share root, or a folder on an administrative share (a share whose name ends
 //    in "$", which stands for a whole drive);
 //  - the Windows folder, the system folder, the Windows folder's SysWOW64 (the system folder of a

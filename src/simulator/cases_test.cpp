@@ -154,7 +154,9 @@ class CaseRunner {
       EXPECT_TRUE(end_.ended) << Where() << ": the run did not end";
       EXPECT_EQ(std::stoi(rest), end_.exit_code) << Where();
     } else if (verb == "said" || verb == "not-said") {
-      EXPECT_EQ(verb == "said", Said(rest)) << Where() << ": " << rest;
+      std::string transcript;
+      for (const std::string& line : said_) transcript += "\n  " + line;
+      EXPECT_EQ(verb == "said", Said(rest)) << Where() << ": " << rest << transcript;
     } else if (verb == "log" || verb == "no-log") {
       const std::string path = Split(rest, &tail);
       const std::string text = machine_->files.Contents(path).value_or("");

@@ -248,6 +248,16 @@ void WindowsFolders(Kitchen& k) {
     SetText(k.m, kHkeyUsers, "S-1-5-21-1002\\" + shell, "Personal", other + "\\Documents");
     k.targets.push_back(other);
     k.targets.push_back(other + "\\Documents");
+    // That user's temporary folder, where setups ran from: through the user's profile, or as is.
+    if (!k.OneIn(3)) {
+      const std::string temp = k.OneIn(2) ? "\\AppData\\Local\\Temp" : "\\Local Settings\\Temp";
+      const bool expand = !k.OneIn(3);
+      k.m.registry.EnsureKey(kHkeyUsers, "S-1-5-21-1002\\Environment")
+          .SetValue(k.OneIn(2) ? "TEMP" : "TMP", expand ? kRegExpandSz : kRegSz,
+                    (expand ? "%USERPROFILE%" : other) + temp + '\0');
+      k.targets.push_back(other + temp);
+      k.targets.push_back(other + temp + "\\SETUP01");
+    }
     k.Note("another user's profile " + other);
   }
   for (const std::string& path :

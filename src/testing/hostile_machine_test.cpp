@@ -52,6 +52,9 @@ TEST_P(Hostile, GeneratedMachinesLoseNothing) {
     SeededChoices choices(seed);
     Case c = Generate(choices, VRX_SOURCE_DIR);
     const std::vector<std::string> verdict = RunAndJudge(c);
+    if (done % 10000 == 9999)
+      std::cout << "hostile shard " << GetParam() << ": " << done + 1 << " machines so far"
+                << std::endl;
     if (verdict.empty()) continue;
     const Case small = Shrink(c, verdict);
     const char* out = std::getenv("VRX_HOSTILE_OUT");

@@ -197,16 +197,31 @@ Protection Protect(SimMachine& m) {
   };
   every_value(kHkeyLocalMachine, kShellFolders);
   every_value(kHkeyCurrentUser, kShellFolders);
+  const char* const lists[] = {"Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
+                               "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileList"};
   if (const sim::SimKey* users = m.registry.Hive(kHkeyUsers)) {
     for (size_t i = 0; i < users->subkey_count(); ++i) {
-      every_value(kHkeyUsers, users->subkey(i).name() + "\\" + kShellFolders);
+      const std::string user = users->subkey(i).name();
+      every_value(kHkeyUsers, user + "\\" + kShellFolders);
+      // The user's own temporary folders, %USERPROFILE% being that user's profile.
+      std::string profile;
+      for (const char* list : lists) {
+        const std::string path =
+            Value(m, kHkeyLocalMachine, std::string(list) + "\\" + user, "ProfileImagePath");
+        if (profile.empty() && !path.empty()) profile = Expand(m, path);
+      }
+      for (const char* name : {"TEMP", "TMP"}) {
+        std::string temp = Value(m, kHkeyUsers, user + "\\Environment", name);
+        const size_t at = FoldName(temp).find("%USERPROFILE%");
+        if (at != std::string::npos && !profile.empty()) temp.replace(at, 13, profile);
+        if (!temp.empty()) p.whole.push_back(Canon(m, Expand(m, temp)));
+      }
     }
   }
   for (const char* name : {"ProgramFilesDir", "ProgramFilesDir (x86)", "ProgramW6432Dir"}) {
     p.exact.push_back(Canon(m, Value(m, kHkeyLocalMachine, kCurrentVersion, name)));
   }
-  for (const char* list : {"Software\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList",
-                           "Software\\Microsoft\\Windows\\CurrentVersion\\ProfileList"}) {
+  for (const char* list : lists) {
     if (const sim::SimKey* k = m.registry.FindKey(kHkeyLocalMachine, list)) {
       for (size_t i = 0; i < k->subkey_count(); ++i) {
         if (const sim::SimValue* v = k->subkey(i).FindValue("ProfileImagePath")) {
@@ -246,6 +261,7 @@ bool Installed(const SimMachine& m, size_t v) {
 
 Allowed WhatMayGo(SimMachine& m, const Words& w, const Protection& p) {
   Allowed a;
+  if (m.facts.platform != 1 && m.facts.platform != 2) return a;  // a Windows it does not run on
   Platform platform = m.platform();
   const std::string shared_dlls = std::string(kCurrentVersion) + "\\SHAREDDLLS";
   std::map<std::string, long> users;  // shared component -> chosen installed variants using it
