@@ -211,10 +211,15 @@ using FileNumber = int32_t;
 
 // What tells a file or folder apart from every other on the machine, whatever path names it (a
 // SUBST drive, a share, a junction): the serial number of its volume and its index there.
+// `link` says that the name itself is a junction or a mount point: what it names lies elsewhere
+// on its volume. It does not take part in comparisons.
 struct FileIdentity {
   uint32_t volume_serial = 0;
   uint64_t file_index = 0;
-  friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+  bool link = false;
+  friend bool operator==(const FileIdentity& a, const FileIdentity& b) {
+    return a.volume_serial == b.volume_serial && a.file_index == b.file_index;
+  }
 };
 
 class Files {
@@ -248,7 +253,8 @@ class Files {
   [[nodiscard]] virtual Status ReplaceFile(const std::string& from, const std::string& to) = 0;
   // The identity of an existing file or folder (CreateFileA with no access, shared for reading,
   // writing and deleting, FILE_FLAG_BACKUP_SEMANTICS; then GetFileInformationByHandle): two paths
-  // name the same entry exactly when their identities are equal. kErrorFileNotFound or
+  // name the same entry exactly when their identities are equal; `link` is the directory entry's
+  // own reparse-point attribute (FindFirstFileA; never set on a root). kErrorFileNotFound or
   // kErrorPathNotFound when missing. Windows 95/98 cannot open a folder (kErrorAccessDenied), and a
   // file system may give no identity at all: a caller then compares by name. On failure
   // *identity is left untouched.

@@ -320,15 +320,18 @@ std::optional<FileIdentity> IdentityOf(Files& files, const std::string& path) {
   return identity;
 }
 
-// Adds the identities of the folders of a list (made absolute) and, with `parents`, of every folder
-// above each.
-void AddIdentities(Program& program, const std::vector<std::string>& folders, bool parents,
+enum class Chain { kAll, kSelf, kRoot };
+
+// Adds the identities of the folders of a list (made absolute): of each folder and every folder
+// above it, of each alone, or of the root of each.
+void AddIdentities(Program& program, const std::vector<std::string>& folders, Chain which,
                    std::vector<FileIdentity>* identities) {
   for (const std::string& folder : folders) {
     std::optional<std::string> full = FullPath(program.system(), folder);
     if (!full) continue;
     std::vector<std::string> chain = SelfAndParents(*full);
-    if (!parents && chain.size() > 1) chain.resize(1);
+    if (which == Chain::kRoot && !chain.empty()) chain.erase(chain.begin(), chain.end() - 1);
+    if (which == Chain::kSelf && chain.size() > 1) chain.resize(1);
     for (const std::string& path : chain) {
       std::optional<FileIdentity> identity = IdentityOf(program.files(), path);
       if (identity &&
@@ -349,9 +352,10 @@ std::optional<Program::ProtectedFolders> LearnProtectedForms(Program& program) {
       !AddForms(program.system(), folders->with_contents, &forms.with_contents)) {
     return std::nullopt;
   }
-  AddIdentities(program, folders->with_parents, true, &forms.kept_identities);
-  AddIdentities(program, folders->with_contents, true, &forms.kept_identities);
-  AddIdentities(program, folders->with_contents, false, &forms.whole_identities);
+  AddIdentities(program, folders->with_parents, Chain::kAll, &forms.kept_identities);
+  AddIdentities(program, folders->with_contents, Chain::kAll, &forms.kept_identities);
+  AddIdentities(program, folders->with_contents, Chain::kSelf, &forms.whole_identities);
+  AddIdentities(program, folders->with_contents, Chain::kRoot, &forms.whole_roots);
   return forms;
 }
 
@@ -361,18 +365,32 @@ bool Holds(const std::vector<FileIdentity>& identities, const FileIdentity& iden
 
 // Whether the folder at an absolute path is, by its identity, a protected folder or one that
 // holds one, or lies inside a folder protected with its contents: a SUBST drive, a share or a
-// junction may name it by another path.
+// junction may name it by another path. A path that passes through a junction, or whose root is a
+// folder of a volume rather than its root (a SUBST drive, a share of this machine), does not say
+// where on its volume the folder lies: on a volume that holds a folder protected with its
+// contents, it is protected.
 bool IsProtectedIdentity(Program& program, const Program::ProtectedFolders& kept,
                          const std::string& full) {
   if (kept.kept_identities.empty()) return false;
   const std::vector<std::string> chain = SelfAndParents(full);
+  bool elsewhere = false;
+  std::optional<uint32_t> volume;
   for (size_t i = 0; i < chain.size(); ++i) {
     std::optional<FileIdentity> identity = IdentityOf(program.files(), chain[i]);
     if (!identity) continue;
     if (i == 0 && Holds(kept.kept_identities, *identity)) return true;
     if (Holds(kept.whole_identities, *identity)) return true;
+    if (!volume) volume = identity->volume_serial;
+    elsewhere |= identity->link;
+    if (i + 1 == chain.size()) {
+      for (const FileIdentity& root : kept.whole_roots) {
+        elsewhere |= root.volume_serial == identity->volume_serial && !(root == *identity);
+      }
+    }
   }
-  return false;
+  if (!elsewhere || !volume) return false;
+  return std::any_of(kept.whole_identities.begin(), kept.whole_identities.end(),
+                     [&](const FileIdentity& whole) { return whole.volume_serial == *volume; });
 }
 
 // The system's and the user's folders do not move while the program runs, so they are learnt once;

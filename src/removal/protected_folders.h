@@ -24,8 +24,11 @@
 // Paths are compared without regard to case, as written and in their short (8.3) forms, and then
 // by identity (Files::GetIdentity) where the system gives one: a folder that is one of these, or
 // holds one, or lies inside one protected with its contents, under another name (a SUBST drive, a
-// share, a junction) is protected too; where the system gives no identity (Windows 95/98) names
-// alone decide. When one of these folders cannot be learnt because a call failed (not because a
+// share, a junction) is protected too. A folder whose path passes through a junction, or whose
+// root is a folder of a volume rather than the volume's root (a SUBST drive, a share of this
+// machine), lies somewhere its path does not tell: on a volume that holds a folder protected with
+// its contents, it is protected. Where the system gives no identity (Windows 95/98) names alone
+// decide. When one of these folders cannot be learnt because a call failed (not because a
 // key or value is missing), every folder counts as protected.
 #pragma once
 

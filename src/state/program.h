@@ -109,6 +109,7 @@ class Program {
     std::vector<std::string> with_contents;
     std::vector<FileIdentity> kept_identities;
     std::vector<FileIdentity> whole_identities;
+    std::vector<FileIdentity> whole_roots;  // the roots of the drives those lie on
   };
   std::optional<ProtectedFolders> protected_folders;
 

@@ -279,6 +279,18 @@ void WindowsFolders(Kitchen& k) {
   }
 }
 
+// Another name for a folder of Windows, the user or the add-in, on Windows NT, where a folder has
+// an identity to be known by: a SUBST drive, a share on this machine, a junction. Values name
+// folders through it as through the folder itself.
+void Aliases(Kitchen& k) {
+  if (k.m.facts.platform != 2 || !k.OneIn(3)) return;
+  const std::string target = k.OneIn(3) ? k.Any(k.add_in) : k.Any(k.targets);
+  const std::string name = k.Any({"S:\\", "\\\\HOST\\SHARE", "C:\\Shortcut"});
+  if (!k.m.files.AddAlias(name, target).empty()) return;
+  k.targets.push_back(name);
+  k.Note("alias " + name + " = " + target);
+}
+
 void LogAndSnapshotFolders(Kitchen& k) {
   auto folder = [&] { return k.Any({k.Any(k.add_in), k.Any(k.targets), "C:\\", "C:\\Logs"}); };
   k.log = Join(folder(), k.OneIn(2) ? "vrx.log" : "Uninstall Log.txt");
@@ -518,9 +530,9 @@ void Script(Kitchen& k) {
 }
 
 constexpr void (*kIngredients[])(Kitchen&) = {
-    PlatformFacts,  Variants,    FewerStamps, WindowsFolders, LogAndSnapshotFolders,
-    DefaultsValues, UserFiles,   AddInFiles,  SharedCounts,   Wininit,
-    Others,         CommandLine, Events,      Script};
+    PlatformFacts,  Variants,  FewerStamps, WindowsFolders, Aliases, LogAndSnapshotFolders,
+    DefaultsValues, UserFiles, AddInFiles,  SharedCounts,   Wininit, Others,
+    CommandLine,    Events,    Script};
 
 // The add-in's folders as the values of its keys in the image name them.
 Strings AddInFolders(const SimMachine& m) {
@@ -567,11 +579,21 @@ std::vector<Atom> Atoms(const Case& c) {
     });
   }
   atoms.push_back([](Case& x) { x.machine->word.facts = {}; });
-  // Folders, then keys, files, values and marks. The Windows and system folders stay.
+  // Folders, then keys, files, values and marks. The Windows and system folders stay, and so
+  // does every folder that holds an alias or what one names.
+  auto holds_alias = [&](const std::string& folder) {
+    const std::string f = FoldName(folder) + "\\";
+    for (const auto& [name, target] : m.files.Aliases()) {
+      if ((FoldName(name) + "\\").starts_with(f) || (FoldName(target) + "\\").starts_with(f)) {
+        return true;
+      }
+    }
+    return false;
+  };
   for (bool folder : {true, false}) {
     for (const sim::EntryInfo& e : m.files.Entries()) {
       if (e.directory == folder && !SameName(e.path, m.facts.windows) &&
-          !SameName(e.path, m.facts.system)) {
+          !SameName(e.path, m.facts.system) && !(folder && holds_alias(e.path))) {
         atoms.push_back([path = e.path](Case& x) { Remove(*x.machine, path); });
       }
     }

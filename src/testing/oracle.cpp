@@ -56,12 +56,16 @@ std::string Canon(const SimMachine& m, std::string path) {
   if (std::optional<std::string> long_path = m.files.LongPath(path)) return FoldName(*long_path);
   std::string full = sim::FullPathName(path, "C:\\").value_or(path);
   while (full.size() > 3 && full.back() == '\\') full.pop_back();
-  // A new file in an existing folder: the folder's long path.
-  const size_t slash = full.rfind('\\');
-  if (slash != std::string::npos && slash > 2) {
-    if (std::optional<std::string> folder = m.files.LongPath(full.substr(0, slash))) {
+  // What does not exist yet: the long path of the deepest folder that does, then the rest as
+  // written. A root ("S:\") may be another folder's name too.
+  for (size_t slash = full.rfind('\\'); slash != std::string::npos && slash >= 2;
+       slash = full.rfind('\\', slash - 1)) {
+    if (std::optional<std::string> folder =
+            m.files.LongPath(full.substr(0, std::max<size_t>(slash, 3)))) {
+      if (folder->back() == '\\') folder->pop_back();
       return FoldName(*folder + full.substr(slash));
     }
+    if (slash == 2) break;
   }
   return FoldName(full);
 }

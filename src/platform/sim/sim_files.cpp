@@ -375,6 +375,17 @@ Status SimFiles::GetIdentity(const std::string& path, FileIdentity* identity) {
   // The entry's place in memory stays while it exists, through renames and replacements.
   identity->volume_serial = 0x5EED0000u | static_cast<uint8_t>(found.drive);
   identity->file_index = reinterpret_cast<uintptr_t>(found.entry);
+  // A folder alias on a drive is a junction: the name itself carries the reparse attribute.
+  identity->link = false;
+  if (std::optional<Parsed> parsed = Parse(path)) {
+    for (const auto& alias : aliases_) {
+      std::optional<Parsed> name = Parse(alias.first);
+      identity->link |= name && !name->parts.empty() &&
+                        name->parts.size() == parsed->parts.size() &&
+                        FoldName(name->prefix) == FoldName(parsed->prefix) &&
+                        SameParts(name->parts, parsed->parts);
+    }
+  }
   return kOk;
 }
 

@@ -75,6 +75,12 @@ TEST(SimFilesAliases, EveryCallGoesThroughSubstDrivesSharesAndJunctionsToTheTarg
   EXPECT_EQ(IdentityOf(files, "C:\\"), IdentityOf(files, "C:\\Link\\.."));  // ".." by name first
   EXPECT_EQ(IdentityOf(files, "C:\\WINDOWS\\TEMP"), IdentityOf(files, "C:\\Link"));
   EXPECT_FALSE(windows == IdentityOf(files, "C:\\WINDOWS\\TEMP"));
+  // Only a junction's own name is a link: not what lies in it, not a root, not its target.
+  EXPECT_EQ(
+      (std::vector<bool>{true, false, false, false}),
+      (std::vector<bool>{
+          IdentityOf(files, "c:\\link\\").link, IdentityOf(files, "C:\\Link\\..\\WINDOWS").link,
+          IdentityOf(files, "S:\\").link, IdentityOf(files, "C:\\WINDOWS\\TEMP").link}));
 
   // A root stays a root; a junction is no entry of its folder; a share without an alias is no path.
   EXPECT_EQ(kErrorAccessDenied, files.RemoveDirectory("S:\\"));

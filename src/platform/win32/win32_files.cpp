@@ -109,9 +109,20 @@ Status Win32Files::GetIdentity(const std::string& path, FileIdentity* identity) 
   if (!file) return LastErrorStatus();
   BY_HANDLE_FILE_INFORMATION information = {};
   if (!::GetFileInformationByHandle(file.get(), &information)) return LastErrorStatus();
+  // The entry as its folder lists it: a junction or mount point carries the reparse attribute,
+  // which the handle opened through it does not show. A root is no entry of a folder.
+  bool link = false;
+  const size_t last = path.find_last_not_of('\\');
+  if (last != std::string::npos && path[last] != ':' &&
+      path.find_first_of("*?") == std::string::npos) {
+    WIN32_FIND_DATAA entry = {};
+    UniqueFind find(::FindFirstFileA(path.substr(0, last + 1).c_str(), &entry));
+    link = find && (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  }
   identity->volume_serial = information.dwVolumeSerialNumber;
   identity->file_index =
       static_cast<uint64_t>(information.nFileIndexHigh) << 32 | information.nFileIndexLow;
+  identity->link = link;
   return kOk;
 }
 
