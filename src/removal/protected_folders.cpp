@@ -383,9 +383,13 @@ bool IsProtectedIdentity(Program& program, const Program::ProtectedFolders& kept
     if (!volume) volume = identity->volume_serial;
     elsewhere |= identity->link;
     if (i + 1 == chain.size()) {
+      // A root of that volume, but none of the roots the protected folders are named from.
+      bool on_volume = false, known = false;
       for (const FileIdentity& root : kept.whole_roots) {
-        elsewhere |= root.volume_serial == identity->volume_serial && !(root == *identity);
+        on_volume |= root.volume_serial == identity->volume_serial;
+        known |= root == *identity;
       }
+      elsewhere |= on_volume && !known;
     }
   }
   if (!elsewhere || !volume) return false;
