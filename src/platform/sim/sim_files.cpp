@@ -298,7 +298,9 @@ std::string SimFiles::ListFirst(const std::string& pattern, ListFilter filter) {
     Found found = Resolve(s);
     if (found.entry != nullptr && found.entry->parent != nullptr &&
         PassesFilter(AttributesOf(*found.entry), filter)) {
-      listing_.push_back(found.entry->name);
+      // A junction is listed under its own name, not its target's.
+      const std::string junction = JunctionNamed(s);
+      listing_.push_back(junction.empty() ? found.entry->name : junction);
     }
     return ListNext();
   }
@@ -323,7 +325,32 @@ std::string SimFiles::ListFirst(const std::string& pattern, ListFilter filter) {
       listing_.push_back(child->name);
     }
   }
+  // The junctions that lie in the folder are folders of it, as far as a listing goes.
+  for (const auto& alias : aliases_) {
+    std::optional<Parsed> name = Parse(alias.first);
+    if (!name || name->parts.empty() || !PassesFilter(kAttrDirectory, filter) ||
+        !MatchesPattern(last, name->parts.back())) {
+      continue;
+    }
+    const std::string own = name->parts.back();
+    name->parts.pop_back();
+    if (Resolve(*name).entry == &dir) listing_.push_back(own);
+  }
   return ListNext();
+}
+
+std::string SimFiles::JunctionNamed(const std::string& path) const {
+  std::optional<Parsed> parsed = Parse(path);
+  if (!parsed) return "";
+  for (const auto& alias : aliases_) {
+    std::optional<Parsed> name = Parse(alias.first);
+    if (name && !name->parts.empty() && name->parts.size() == parsed->parts.size() &&
+        FoldName(name->prefix) == FoldName(parsed->prefix) &&
+        SameParts(name->parts, parsed->parts)) {
+      return name->parts.back();
+    }
+  }
+  return "";
 }
 
 std::string SimFiles::ListNext() {
@@ -376,16 +403,7 @@ Status SimFiles::GetIdentity(const std::string& path, FileIdentity* identity) {
   identity->volume_serial = 0x5EED0000u | static_cast<uint8_t>(found.drive);
   identity->file_index = reinterpret_cast<uintptr_t>(found.entry);
   // A folder alias on a drive is a junction: the name itself carries the reparse attribute.
-  identity->link = false;
-  if (std::optional<Parsed> parsed = Parse(path)) {
-    for (const auto& alias : aliases_) {
-      std::optional<Parsed> name = Parse(alias.first);
-      identity->link |= name && !name->parts.empty() &&
-                        name->parts.size() == parsed->parts.size() &&
-                        FoldName(name->prefix) == FoldName(parsed->prefix) &&
-                        SameParts(name->parts, parsed->parts);
-    }
-  }
+  identity->link = !JunctionNamed(path).empty();
   return kOk;
 }
 

@@ -173,6 +173,9 @@ class SimFiles : public Files {
   // the aliases made before, and may not hold "=" (machine.ini could not say where the name
   // ends). "" when made, else why not.
   [[nodiscard]] std::string AddAlias(const std::string& name, const std::string& target);
+  // The name of the junction (an alias of a folder on a drive) that `path` names itself, as the
+  // alias was written; empty for any other path.
+  std::string JunctionNamed(const std::string& path) const;
   // The aliases, name and target's long path, in the order made.
   const std::vector<std::pair<std::string, std::string>>& Aliases() const { return aliases_; }
 

@@ -82,10 +82,14 @@ TEST(SimFilesAliases, EveryCallGoesThroughSubstDrivesSharesAndJunctionsToTheTarg
           IdentityOf(files, "c:\\link\\").link, IdentityOf(files, "C:\\Link\\..\\WINDOWS").link,
           IdentityOf(files, "S:\\").link, IdentityOf(files, "C:\\WINDOWS\\TEMP").link}));
 
-  // A root stays a root; a junction is no entry of its folder; a share without an alias is no path.
+  // A root stays a root; a junction is a folder of its folder under its own name, whatever it
+  // names; a share without an alias is no path.
   EXPECT_EQ(kErrorAccessDenied, files.RemoveDirectory("S:\\"));
   EXPECT_EQ(kErrorAccessDenied, files.RemoveDirectory("\\\\HOST\\C$"));
-  EXPECT_EQ((Names{"Program Files", "WINDOWS"}), ListAll(files, "C:\\*", ListFilter::kDirectories));
+  EXPECT_EQ((Names{"Program Files", "WINDOWS", "Link"}),
+            ListAll(files, "C:\\*", ListFilter::kDirectories));
+  EXPECT_EQ((Names{"Link"}), ListAll(files, "c:\\link", ListFilter::kDirectories));
+  EXPECT_EQ((Names{}), ListAll(files, "C:\\*", ListFilter::kPlain));
   EXPECT_FALSE(files.Exists("\\\\OTHER\\C$\\WINDOWS"));
   // Deleting and making through an alias act on the target.
   ASSERT_EQ(kOk, files.DeleteFile("C:\\Link\\setup.log"));
