@@ -10,6 +10,9 @@
 # target said of it and the input itself in base64, enough to replay it from a CI log:
 #   base64 -d >crash <<<'...'; build/sanitizer/fuzz_NAME crash
 #
+# A single input may take 60 seconds before it counts as a hang: a whole run with a preview, under
+# the sanitizers and beside another fuzzer, takes several.
+#
 # Exit status 0 when no target found a crash. Build first: cmake --preset sanitizer &&
 # cmake --build --preset sanitizer.
 set -uo pipefail
@@ -25,7 +28,7 @@ fuzz_one() {
   local target=$1 found="$BUILD/found/$1" log="$BUILD/fuzz_$1.log"
   shift
   mkdir -p "$found"
-  if "$PROGRAMS/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 -timeout=20 \
+  if "$PROGRAMS/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 -timeout=60 \
     -seed="${VRX_FUZZ_SEED:-1}" -artifact_prefix="$BUILD/crashes/$target-" "$@" \
     "$found" "$ROOT/fuzz/corpus/$target" >"$log" 2>&1; then
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log")
