@@ -198,6 +198,7 @@ inline constexpr uint32_t kAttrHidden = 0x02;
 inline constexpr uint32_t kAttrSystem = 0x04;
 inline constexpr uint32_t kAttrDirectory = 0x10;
 inline constexpr uint32_t kAttrArchive = 0x20;
+inline constexpr uint32_t kAttrReparsePoint = 0x400;  // a junction or mount point
 
 enum class ListFilter {
   kPlain,        // entries without the hidden, system and directory attributes

@@ -49,11 +49,12 @@ Status SimLiveFiles::Stat(const std::string& path, LiveEntry* entry) {
   const size_t slash = long_path->find_last_of('\\');
   found.name = slash == std::string::npos || long_path->size() <= 3 ? long_path->substr(0, 2)
                                                                     : long_path->substr(slash + 1);
-  // A junction is an entry of its own folder, under its own name.
+  found.attributes = files_->Attributes(*long_path).value_or(0);
+  // A junction is an entry of its own folder, under its own name, marked as a reparse point.
   if (const std::string junction = files_->JunctionNamed(path); !junction.empty()) {
     found.name = junction;
+    found.attributes |= kAttrReparsePoint;
   }
-  found.attributes = files_->Attributes(*long_path).value_or(0);
   *entry = found;
   return kOk;
 }

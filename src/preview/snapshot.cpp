@@ -25,7 +25,8 @@ constexpr const char* kRunOnce = "Software\\Microsoft\\Windows\\CurrentVersion\\
 constexpr const char* kShellFolders =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr const char* kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-constexpr uint32_t kKeptAttributes = kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;
+constexpr uint32_t kKeptAttributes =
+    kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive | kAttrReparsePoint;
 
 // `path` is `folder` or lies in it, without regard to case.
 bool LiesIn(const std::string& path, const std::string& folder) {

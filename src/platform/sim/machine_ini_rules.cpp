@@ -120,6 +120,9 @@ bool ParseAttributes(const std::string& text, uint32_t* attributes) {
       case 'A':
         a |= kAttrArchive;
         break;
+      case 'L':
+        a |= kAttrReparsePoint;
+        break;
       default:
         return false;
     }
@@ -134,6 +137,7 @@ std::string AttributeLetters(uint32_t a) {
   if (a & kAttrHidden) out += 'H';
   if (a & kAttrSystem) out += 'S';
   if (a & kAttrArchive) out += 'A';
+  if (a & kAttrReparsePoint) out += 'L';
   return out;
 }
 

@@ -53,9 +53,10 @@ namespace file_tree {
 
 using Entry = SimFiles::Entry;
 
-// The attributes an entry stores; the directory bit is its kind.
+// The attributes an entry stores; the directory bit is its kind. A folder marked as a reparse
+// point is a junction whose target is not known (as a snapshot records one).
 inline constexpr uint32_t kStoredAttributes =
-    kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive;
+    kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrArchive | kAttrReparsePoint;
 
 // Whether `s` begins with a drive letter and a colon.
 bool HasDrivePrefix(std::string_view s);

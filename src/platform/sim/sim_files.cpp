@@ -374,7 +374,8 @@ Status SimFiles::DeleteFile(const std::string& path) {
 Status SimFiles::SetAttributesNormal(const std::string& path) {
   Found found = Resolve(path);
   if (found.entry == nullptr) return found.error;
-  if (found.entry->parent != nullptr) found.entry->attributes = 0;
+  // A junction stays one: SetFileAttributes takes no reparse point away.
+  if (found.entry->parent != nullptr) found.entry->attributes &= kAttrReparsePoint;
   return kOk;
 }
 
@@ -403,7 +404,8 @@ Status SimFiles::GetIdentity(const std::string& path, FileIdentity* identity) {
   identity->volume_serial = 0x5EED0000u | static_cast<uint8_t>(found.drive);
   identity->file_index = reinterpret_cast<uintptr_t>(found.entry);
   // A folder alias on a drive is a junction: the name itself carries the reparse attribute.
-  identity->link = !JunctionNamed(path).empty();
+  identity->link =
+      !JunctionNamed(path).empty() || (found.entry->attributes & kAttrReparsePoint) != 0;
   return kOk;
 }
 
