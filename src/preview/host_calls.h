@@ -44,6 +44,12 @@ class LiveFiles {
   // make theirs fail meanwhile), reads nothing and closes it at once. kErrorFileNotFound or
   // kErrorPathNotFound when missing; *in_use is left untouched on failure.
   [[nodiscard]] virtual Status InUse(const std::string& path, bool* in_use) = 0;
+
+  // The folder a drive letter stands for when the drive is another folder's name (a SUBST drive:
+  // QueryDosDeviceA gives "\??\C:\WINNT"), as a full path. kErrorFileNotFound for a drive of its
+  // own, a missing one, or where the system cannot tell (Windows 95/98); *target is left untouched
+  // then.
+  [[nodiscard]] virtual Status DriveTarget(char drive, std::string* target) = 0;
 };
 
 // The folder a snapshot is written into. Paths are full paths.

@@ -78,6 +78,17 @@ Status SimLiveFiles::List(const std::string& folder, std::vector<LiveEntry>* ent
   return kOk;
 }
 
+Status SimLiveFiles::DriveTarget(char drive, std::string* target) {
+  for (const auto& [name, to] : files_->Aliases()) {
+    if (name.size() == 3 && FoldName(name.substr(0, 1)) == FoldName(std::string(1, drive)) &&
+        name.substr(1) == ":\\") {
+      *target = to;
+      return kOk;
+    }
+  }
+  return kErrorFileNotFound;
+}
+
 Status SimLiveFiles::Read(const std::string& path, std::string* bytes) {
   const std::optional<uint32_t> attributes = files_->Attributes(path);
   if (!attributes) return Missing(*files_, path);

@@ -19,6 +19,7 @@ class SimLiveFiles : public LiveFiles {
   [[nodiscard]] Status List(const std::string& folder, std::vector<LiveEntry>* entries) override;
   [[nodiscard]] Status InUse(const std::string& path, bool* in_use) override;
   [[nodiscard]] Status Read(const std::string& path, std::string* bytes) override;
+  [[nodiscard]] Status DriveTarget(char drive, std::string* target) override;
 
  private:
   // The programs that are not files, as entries of `folder` (a long path).

@@ -216,6 +216,7 @@ class Taker {
   // attributes; empty when the path is missing or too long for an image.
   std::string Place(const std::string& path) {
     if (path.size() < 3 || path[1] != ':') return "";
+    Drive(path[0]);
     std::string long_path;
     const size_t stopped =
         WalkLivePath(files_, path, &long_path, [&](const LiveEntry& entry, bool last) {
@@ -345,11 +346,24 @@ class Taker {
     return "program";
   }
 
+  // A SUBST drive is kept as what it is, another name of a folder ([aliases]), its folder placed
+  // first: a preview through it then protects what the run protects. Asked once a drive.
+  void Drive(char drive) {
+    if (!taken_drives_.insert(FoldName(std::string(1, drive))).second) return;
+    std::string target;
+    if (files_->DriveTarget(drive, &target) != kOk || target.size() < 3 || target[0] == drive) {
+      return;
+    }
+    const std::string placed = Place(target);
+    if (!placed.empty()) (void)m_.files.AddAlias(std::string{drive, ':', '\\'}, placed);
+  }
+
   const Platform& live_;
   LiveFiles* files_;
   sim::SimMachine& m_;
   SnapshotReport& report_;
-  std::set<std::string> taken_keys_, taken_folders_, taken_reads_, taken_starts_, taken_held_;
+  std::set<std::string> taken_keys_, taken_folders_, taken_reads_, taken_starts_, taken_held_,
+      taken_drives_;
 };
 
 }  // namespace

@@ -56,6 +56,27 @@ Status Win32LiveFiles::List(const std::string& folder, std::vector<preview::Live
   return kOk;
 }
 
+Status Win32LiveFiles::DriveTarget(char drive, std::string* target) {
+  // Looked up, not imported: Windows 95's kernel32 may not have it, and cannot answer anyway.
+  using QueryDosDeviceFn = DWORD(WINAPI*)(LPCSTR, LPSTR, DWORD);
+  HMODULE kernel = ::GetModuleHandleA("kernel32.dll");
+  auto query = kernel == nullptr ? nullptr
+                                 : reinterpret_cast<QueryDosDeviceFn>(reinterpret_cast<void (*)()>(
+                                       ::GetProcAddress(kernel, "QueryDosDeviceA")));
+  if (query == nullptr) return kErrorFileNotFound;
+  const char name[] = {drive, ':', '\0'};
+  char device[1024] = {};
+  if (query(name, device, sizeof device) == 0) return kErrorFileNotFound;
+  // A SUBST drive: "\??\X:\folder", another drive's folder. A drive of its own names a device.
+  const std::string first(device);
+  if (first.size() < 7 || first.compare(0, 4, "\\??\\") != 0 || first[5] != ':' ||
+      first[6] != '\\' || (first[4] | 0x20) == (drive | 0x20)) {
+    return kErrorFileNotFound;
+  }
+  *target = first.substr(4);
+  return kOk;
+}
+
 Status Win32LiveFiles::InUse(const std::string& path, bool* in_use) {
   // On Windows NT a file can be deleted while every program that holds it shares deleting: an
   // open asking only for the right to delete, sharing everything, fails exactly when it cannot.

@@ -14,6 +14,7 @@ class Win32LiveFiles : public preview::LiveFiles {
                             std::vector<preview::LiveEntry>* entries) override;
   [[nodiscard]] Status Read(const std::string& path, std::string* bytes) override;
   [[nodiscard]] Status InUse(const std::string& path, bool* in_use) override;
+  [[nodiscard]] Status DriveTarget(char drive, std::string* target) override;
 };
 
 class Win32ImageFolder : public preview::ImageFolder {
