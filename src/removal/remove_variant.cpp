@@ -1,6 +1,8 @@
 #include "removal/remove_variant.h"
 
+#include <algorithm>
 #include <string>
+#include <string_view>
 
 #include "helpers/directory_tokens.h"
 #include "helpers/registry_tools.h"
@@ -111,7 +113,14 @@ void RemoveManifestFiles(Program& program, bool installed) {
       RemoveVariantDirectory(program, entry, directory);
     }
     // A folder that could not be learnt names no file: "\\NAME" would be the root of the drive.
-    if (directory.empty() && !entry.FileName.empty()) {
+    // Nor does one with a character no Windows path holds: a quotation mark in it would move
+    // the path's end in regsvr32's command line onto another file.
+    const std::string_view rest = std::string_view(directory).substr(
+        directory.starts_with("\\\\?\\") || directory.starts_with("\\\\.\\") ? 4 : 0);
+    const bool no_path = directory.empty() || rest.find_first_of("\"<>|*?") != rest.npos ||
+                         std::any_of(rest.begin(), rest.end(),
+                                     [](char c) { return static_cast<unsigned char>(c) < 32; });
+    if (no_path && !entry.FileName.empty()) {
       AdvanceProgress(program, step);
       continue;
     }
